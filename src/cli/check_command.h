@@ -1,0 +1,14 @@
+#pragma once
+// `hengdian-cli check`: the same check the window runs, driven from the command line.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace hengdian::cli {
+
+/// Runs the command line `arguments` (without the program name) and returns the exit code:
+/// 0 when the check ran, 1 when the input cannot be read, 2 for a usage error.
+int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err);
+
+}  // namespace hengdian::cli

@@ -1,0 +1,3 @@
+#include "cli/input_file.h"
+
+namespace hengdian::cli {}  // namespace hengdian::cli

@@ -1,0 +1,3 @@
+#include "downloads/naming_rule.h"
+
+namespace hengdian {}  // namespace hengdian

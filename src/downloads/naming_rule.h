@@ -1,0 +1,24 @@
+#pragma once
+// File names for downloaded standards, built from a naming rule with placeholders for the code,
+// in four spellings, and the name.
+
+#include <string>
+#include <string_view>
+
+namespace hengdian {
+
+inline constexpr std::u16string_view kDefaultNamingRule = u"[标准代号2] [标准名称].[扩展名]";
+inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
+
+/// Spelling 1 to 4 of a code: "/" removed (1, 3) or replaced by U+2044 (2, 4); 3 and 4 cut
+/// before the first "-". Any other form number gives the code unchanged.
+std::u16string codeForm(std::u16string_view code, int form);
+
+/// The rule with every placeholder but "[扩展名]" replaced, in the order 1, 2, 3, 4, name.
+std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code, std::u16string_view name);
+
+/// The download's target path: the folder text followed by the expanded name, nothing added.
+std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,
+                          std::u16string_view name);
+
+}  // namespace hengdian

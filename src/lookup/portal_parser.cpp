@@ -1,0 +1,3 @@
+#include "lookup/result_parser.h"
+
+namespace hengdian {}  // namespace hengdian

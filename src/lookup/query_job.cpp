@@ -1,0 +1,3 @@
+#include "lookup/query_job.h"
+
+namespace hengdian {}  // namespace hengdian

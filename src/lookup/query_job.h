@@ -1,0 +1,62 @@
+#pragma once
+// The check: every entered line looked up on the chosen site, one after another, on a worker
+// thread; the results text and the progress caption shown through a LookupView.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "lookup/result_table.h"
+#include "runtime/stop_flag.h"
+#include "runtime/thread_registry.h"
+#include "runtime/ui_thread.h"
+
+namespace hengdian {
+
+inline constexpr std::u16string_view kCaptionLoading = u"查询得到信息：正在加载中";
+inline constexpr std::u16string_view kCaptionDone = u"查询得到信息：已加载完成。";
+
+/// The four window operations a check needs. Each runs on the user interface thread; the check
+/// reaches them through `callOnUiThread`.
+struct LookupView {
+  std::function<std::u16string()> inputText;
+  std::function<std::int32_t()> selectedSite;
+  std::function<void(const std::u16string &)> setResultsText;
+  std::function<void(const std::u16string &)> setResultsCaption;
+};
+
+/// Where the check looks and how long it waits before the library site's second attempt.
+struct QuerySettings {
+  std::u16string libraryHost;  // host[:port]; scheme is always http://
+  std::u16string portalHost;   // host[:port]; scheme is always https://
+  std::chrono::milliseconds retryWait{1010};  // each of the ten waits
+};
+
+/// The hosts of the build configuration and the usual waits.
+QuerySettings defaultQuerySettings();
+
+/// The check command's state: what it works on and the number of the running check's thread.
+struct QueryJob {
+  ThreadRegistry &threads;
+  ResultTable &table;
+  LookupView view;
+  UiPost post;
+  QuerySettings settings;
+  std::int32_t runningThread = 0;
+};
+
+/// Stops a running check, shows the loading caption and starts a new check on a worker thread.
+/// User interface thread.
+void startCheck(QueryJob &job);
+
+/// One whole check. Writes nothing once `stop` is raised. Worker thread.
+void runCheck(ResultTable &table, const LookupView &view, const UiPost &post,
+              const QuerySettings &settings, StopFlag &stop);
+
+/// The entered text with its line breaks cleaned: CR to LF, one pass of LF LF to LF, outer LFs
+/// removed.
+std::u16string cleanInputText(std::u16string_view text);
+
+}  // namespace hengdian

@@ -1,0 +1,25 @@
+#pragma once
+// Turning a search-result page into the ResultLine of one entered standard. The parsers know a
+// page only by fixed marker texts; they do no input or output and keep no state.
+
+#include <string>
+#include <string_view>
+
+#include "lookup/result_row.h"
+
+namespace hengdian {
+
+/// The line for `page` from `site` (LibrarySite or PortalSite), classified against the entered
+/// `code` and `name`. `portalBase` ("https://" and the portal host) goes in front of portal links.
+/// CR and LF inside a record become spaces, so one entry stays on one line.
+ResultLine parseResultPage(std::int32_t site, std::u16string_view page, std::u16string_view code,
+                           std::u16string_view name, std::u16string_view portalBase);
+
+/// The library site's parser.
+ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, std::u16string_view name);
+
+/// The portal site's parser.
+ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, std::u16string_view name,
+                           std::u16string_view portalBase);
+
+}  // namespace hengdian

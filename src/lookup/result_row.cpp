@@ -1,0 +1,3 @@
+#include "lookup/result_row.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,86 @@
+#pragma once
+// What a check produces for every entered standard: the ResultLine shown on one line of the
+// results editor, and the ResultRow the later commands act on.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hengdian {
+
+/// The site numbers, the same as the items of the site chooser.
+enum Site : std::int32_t { LibrarySite = 0, PortalSite = 1 };
+
+/// One entered standard as the commands see it.
+struct ResultRow {
+  std::u16string code;  // entered code, spaces trimmed
+  std::u16string name;  // entered name, replaced by the found name after a lookup with hits
+  std::u16string link;  // detail link of the chosen hit; "" when nothing was found
+  std::int32_t site = LibrarySite;
+
+  bool operator==(const ResultRow &) const = default;
+};
+
+/// The text of one entry: the not-found text, or HitRecords back to back.
+using ResultLine = std::u16string;
+
+inline constexpr std::u16string_view kNotFoundLine = u"【★未查询到该标准!】";
+
+/// How a hit's title compares with the entered code and name.
+enum class MatchMarker {
+  SameCodeSameName,
+  SameCodeOtherName,
+  SameCode,
+  OtherCodeSameName,
+  OtherCodeOtherName,
+  OtherCode,
+};
+
+/// The marker as written at the start of a record: "【同号同名■" and so on.
+std::u16string_view markerText(MatchMarker marker);
+
+/// Whether the marker is one of the three 同号 markers.
+bool isSameCode(MatchMarker marker);
+
+/// The status vocabulary of the library site's status images.
+enum class StandardStatus { InForce, ComingIntoForce, Withdrawn, PartlyInForce, ToBeWithdrawn, Unknown };
+
+/// "现行有效", "即将实施", "已经废止", "部分有效", "即将废止" or "未知".
+std::u16string_view statusText(StandardStatus status);
+
+/// The status of a library-site image code ("xxyx" and so on, exactly); Unknown otherwise.
+StandardStatus statusForImageCode(std::u16string_view imageCode);
+
+/// One hit of a result page, its six fields as they go into the line.
+struct HitRecord {
+  MatchMarker marker = MatchMarker::OtherCode;
+  std::u16string status;
+  std::u16string title;   // U+3000 already replaced by spaces
+  std::u16string fourth;  // bzrq span, or the publication date
+  std::u16string fifth;   // bzck span, or the implementation date
+  std::u16string link;
+};
+
+/// The record's text: marker, status■title■fourth■fifth■link】.
+std::u16string recordText(const HitRecord &record);
+
+/// The marker of a hit from its raw title and the row's code and name.
+MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, std::u16string_view name);
+
+/// Adds a record to a line under construction: 同号 records in front, the others at the end.
+void addHit(ResultLine &line, const HitRecord &record);
+
+/// Sets the row's name and link from its line (only the first record counts).
+void fillRow(ResultRow &row, std::u16string_view line);
+
+/// Whether the row's link is at least four characters long.
+bool hasLink(const ResultRow &row);
+
+/// The row's item number on the library site: the link's last element without its extension.
+std::u16string itemId(const ResultRow &row);
+
+/// The results text: each line followed by one LF.
+std::u16string resultsText(const std::vector<ResultLine> &lines);
+
+}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "lookup/result_table.h"
+
+namespace hengdian {}  // namespace hengdian

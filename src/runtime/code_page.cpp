@@ -1,0 +1,3 @@
+#include "runtime/code_page.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "runtime/date.h"
+
+namespace hengdian {}  // namespace hengdian

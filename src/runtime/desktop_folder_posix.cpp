@@ -1,0 +1,3 @@
+#include "runtime/desktop_folder.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "runtime/text.h"
+
+namespace hengdian {}  // namespace hengdian

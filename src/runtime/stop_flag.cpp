@@ -1,0 +1,3 @@
+#include "runtime/stop_flag.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "runtime/thread_registry.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,56 @@
+#pragma once
+// The registry of worker threads: numbered threads that can be started, watched and stopped.
+// Stopping raises the thread's stop flag and forgets it; no thread is ever killed, and stopping
+// never waits for the thread to finish what it is blocked in.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "runtime/stop_flag.h"
+
+namespace hengdian {
+
+/// What a worker thread runs: the start parameter and the thread's stop flag.
+using ThreadProcedure = std::function<void(std::int32_t parameter, StopFlag &stop)>;
+
+struct ThreadEntry;
+
+/// The process's worker threads, numbered from 1; 0 stands for no thread.
+class ThreadRegistry {
+public:
+  ThreadRegistry();
+  /// Releases every thread it still knows without waiting for any.
+  ~ThreadRegistry();
+  ThreadRegistry(const ThreadRegistry &) = delete;
+  ThreadRegistry &operator=(const ThreadRegistry &) = delete;
+
+  /// Blocks until every thread started here, stopped ones included, has ended. For orderly
+  /// shutdown of the command-line tool and for tests; the window never calls it.
+  void waitForAll();
+
+private:
+  friend std::int32_t startThread(ThreadRegistry &, ThreadProcedure, std::int32_t);
+  friend bool isThreadRunning(ThreadRegistry &, std::int32_t);
+  friend void stopThread(ThreadRegistry &, std::int32_t);
+
+  std::mutex mutex_;
+  std::int32_t lastNumber_ = 0;
+  std::vector<std::shared_ptr<ThreadEntry>> entries_;
+  std::vector<std::shared_ptr<ThreadEntry>> stopped_;
+};
+
+/// Starts `procedure(parameter, stop)` on a new thread; returns its number, or 0 when no thread
+/// could be made. Entries of ended threads are pruned first.
+std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure, std::int32_t parameter);
+
+/// True while the numbered thread has not ended; false for 0, unknown numbers and ended threads.
+bool isThreadRunning(ThreadRegistry &registry, std::int32_t number);
+
+/// Raises the numbered thread's stop flag (returning once it can write nothing more) and forgets
+/// the number. Unknown numbers are ignored.
+void stopThread(ThreadRegistry &registry, std::int32_t number);
+
+}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "runtime/ui_thread.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,67 @@
+#pragma once
+// Carrying a worker's calls to the user interface thread. The window posts through its toolkit
+// (wx CallAfter); the command-line tool and the tests use `EventLoopThread`, a plain thread that
+// runs posted closures in order.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "runtime/stop_flag.h"
+
+namespace hengdian {
+
+/// Hands a closure to the user interface thread, which runs posted closures in posting order.
+/// Any thread.
+using UiPost = std::function<void(std::function<void()>)>;
+
+/// Runs `call` on the user interface thread and waits for it. When `stop` is raised before the
+/// call gets its turn there, the call is skipped and the result is empty. Worker thread.
+template <class Result>
+std::optional<Result> callOnUiThread(const UiPost &post, StopFlag &stop, std::function<Result()> call);
+
+/// The same for calls without a result; returns whether the call ran. Worker thread.
+bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void()> &call);
+
+/// A plain thread that stands in for the user interface thread: it runs posted closures one after
+/// another until it is destroyed, then runs what is still queued and ends.
+class EventLoopThread {
+public:
+  EventLoopThread();
+  ~EventLoopThread();
+  EventLoopThread(const EventLoopThread &) = delete;
+  EventLoopThread &operator=(const EventLoopThread &) = delete;
+
+  /// Queues `closure`. Any thread.
+  void post(std::function<void()> closure);
+
+  /// A `UiPost` that queues on this loop.
+  UiPost poster();
+
+  /// Runs `closure` on the loop and waits for it; for code that acts as the user interface
+  /// thread (start a check, stop one). Must not be called from the loop itself.
+  void runAndWait(const std::function<void()> &closure);
+
+private:
+  void loop();
+
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::deque<std::function<void()>> queue_;
+  bool ending_ = false;
+  std::thread thread_;
+};
+
+template <class Result>
+std::optional<Result> callOnUiThread(const UiPost &post, StopFlag &stop, std::function<Result()> call) {
+  std::optional<Result> result;
+  const bool ran = callOnUiThread(post, stop, [&] { result = call(); });
+  if (!ran) return std::nullopt;
+  return result;
+}
+
+}  // namespace hengdian

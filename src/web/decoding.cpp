@@ -1,0 +1,3 @@
+#include "web/decoding.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,3 @@
+#include "web/download.h"
+
+namespace hengdian {}  // namespace hengdian

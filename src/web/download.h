@@ -1,0 +1,46 @@
+#pragma once
+// Downloading one file: the library site answers with a redirect to the file, whose address tells
+// the file's type; the body is saved under the target path with "[扩展名]" filled in.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "web/http.h"
+
+namespace hengdian {
+
+inline constexpr std::u16string_view kServerConnectFailed = u"服务器连接失败。";
+inline constexpr std::u16string_view kFileDownloadFailed = u"文件下载失败。";
+inline constexpr std::u16string_view kFileCreateFailed =
+    u"创建文件失败，文件可能正在使用或文件路径不规范。";
+
+/// The browser user agent the download presents to the library site.
+inline constexpr std::u16string_view kDownloadUserAgent =
+    u"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    u"Chrome/94.0.4606.71 Safari/537.36 Core/1.94.244.400 QQBrowser/12.5.5645.400";
+
+struct DownloadOptions {
+  /// The pause before the one retry when the redirect named no file type; the pause lasts more
+  /// than this.
+  std::chrono::milliseconds retryPause{10100};
+  /// Called repeatedly during the pause so the caller can serve its pending window events.
+  std::function<void()> serveEvents;
+};
+
+/// Whether `result` of `downloadFile` is one of its three failure messages.
+bool isDownloadFailure(std::u16string_view result);
+
+/// Requests `url` with the download's User-Agent and `referer` (refilling `headerMap`, which the
+/// caller keeps for the whole run), learns the extension from the last "location:" and saves the
+/// body at `targetPath` (the desktop and the target's own name when empty). Returns the saved path
+/// or one of the three messages. A failed download never changes an existing file. UI thread.
+std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url,
+                            std::u16string_view targetPath, std::u16string_view referer,
+                            std::u16string_view formData, const DownloadOptions &options = {});
+
+/// The extension of a redirect target as the download computes it, lower-cased; "" when none.
+std::u16string extensionOfTarget(std::u16string_view target);
+
+}  // namespace hengdian

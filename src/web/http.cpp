@@ -1,0 +1,3 @@
+#include "web/http.h"
+
+namespace hengdian {}  // namespace hengdian

@@ -1,0 +1,77 @@
+#pragma once
+// The system's only way onto the network: one HTTP or HTTPS request per call, performed on the
+// calling thread through one libcurl easy handle, with the whole outcome kept in an HttpRequest.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/code_page.h"
+#include "runtime/stop_flag.h"
+
+namespace hengdian {
+
+enum class HttpMethod { Get, Post };
+
+/// What `httpInfo` reads from a request.
+enum class HttpInfoKind { StatusCode, BodyText, ErrorText, HeaderText };
+
+/// Extra request headers, name to value; an empty value goes out as "Name;" (a header with
+/// nothing after the colon).
+using HttpHeaders = std::map<std::u16string, std::u16string>;
+
+enum class HttpState { InProgress, Finished, Failed };
+
+/// The user agent of every request that does not bring its own.
+inline constexpr std::string_view kHttpUserAgent = "Mozilla/5.0 Gecko/41.0 Firefox/41.0";
+
+/// The outcome of one request; created by `sendHttpRequest`, released by `finishHttpRequest`.
+struct HttpRequest {
+  HttpState state = HttpState::InProgress;
+  std::u16string url;
+  HttpMethod method = HttpMethod::Get;
+  std::string requestBody;   // UTF-8 bytes of the body text; empty means no body
+  std::string body;          // body of the final response
+  std::string headers;       // header lines of every response of the redirect chain
+  std::optional<std::u16string> errorText;  // set only when the transfer failed
+  std::int32_t statusCode = 0;  // last response's status; 0 when none came
+  bool bodyTaken = false;
+};
+
+/// Performs one request and returns only when it has ended. Returns nullptr only when `url` is
+/// empty or no request object can be made; a failed transfer comes back in the Failed state.
+/// An empty `body` sends none. When `stop` is given and raised, a transfer under way ends at once
+/// (as a failed request). Any thread; the request belongs to that thread.
+std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
+                                             std::u16string_view body, const HttpHeaders *headers,
+                                             const StopFlag *stop = nullptr);
+
+/// Status code digits, body or header text decoded by `decoding` (up to the first zero byte),
+/// or the error text of a failed transfer.
+std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind,
+                        TextDecoding decoding = TextDecoding::Utf8);
+
+/// Hands over the body bytes of a finished request, once; nothing for a failed request or a
+/// second call.
+std::optional<std::string> takeHttpBody(HttpRequest &request);
+
+/// Releases the request and whatever it still owns.
+void finishHttpRequest(std::unique_ptr<HttpRequest> request);
+
+/// Percent-encodes the UTF-8 bytes of `text`, keeping ASCII letters, digits and
+/// - . _ ~ ! ' ( ) * : ; / ? @ & = # $ ,
+std::u16string urlEncode(std::u16string_view text);
+
+/// Extra CA certificates (a PEM file) trusted for HTTPS by every later request in the process;
+/// empty restores libcurl's defaults. Verification always stays on. Call before requests start.
+void setHttpCaFile(const std::string &pemPath);
+
+/// How long a transfer may go without receiving a byte before it fails (60 s unless changed);
+/// for tests. Call before requests start.
+void setHttpStallSeconds(long seconds);
+
+}  // namespace hengdian

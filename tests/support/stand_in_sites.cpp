@@ -1,0 +1,1 @@
+#include "support/stand_in_sites.h"
