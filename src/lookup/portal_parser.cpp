@@ -1,3 +1,61 @@
+#include "lookup/hit_blocks.h"
 #include "lookup/result_parser.h"
+#include "runtime/text.h"
 
-namespace hengdian {}  // namespace hengdian
+namespace hengdian {
+
+namespace {
+
+// The portal page is known only by these texts around each hit.
+constexpr std::u16string_view kHitMarker = u"<div class=\"search-list\">";
+constexpr std::u16string_view kStatusStart = u"<span style=";
+constexpr std::u16string_view kStatusEnd = u"</span>";
+constexpr std::u16string_view kTitleStart = u"<span alt=\"";
+constexpr std::u16string_view kQuote = u"\"";
+constexpr std::u16string_view kPublishedLabel = u"\">发布日期";
+constexpr std::u16string_view kInForceLabel = u"\">实施日期";
+constexpr std::u16string_view kLinkStart = u"<a class=\"flexible\" href=\"";
+
+// The page wraps statuses and dates over several indented lines; only the words count.
+std::u16string cleaned(std::u16string_view text) {
+  std::u16string result = replaceAll(text, u"\r", u"");
+  result = replaceAll(result, u"\n", u"");
+  result = replaceAll(result, u"\t", u"");
+  return trimSpaces(result);
+}
+
+// The status element holds its text either directly or inside one nested tag.
+std::u16string statusOf(std::u16string_view block) {
+  const std::u16string element = fieldOf(fieldOf(block, 2, kStatusStart), 1, kStatusEnd);
+  if (countOf(element, u">") <= 1) return cleaned(fieldOf(element, 2, u">"));
+  return cleaned(fieldOf(fieldOf(element, 3, u">"), 1, u"<"));
+}
+
+// The text of the tag behind a date label, up to the next tag.
+std::u16string dateOf(std::u16string_view block, std::u16string_view label) {
+  return cleaned(fieldOf(fieldOf(fieldOf(block, 2, label), 2, u">"), 1, u"<"));
+}
+
+}  // namespace
+
+ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, std::u16string_view name,
+                           std::u16string_view portalBase) {
+  LineBuilder line;
+  for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
+    const std::u16string rawTitle = fieldOf(fieldOf(block, 2, kTitleStart), 1, kQuote);
+    HitRecord record;
+    record.marker = classifyHit(rawTitle, code, name);
+    record.status = statusOf(block);
+    record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
+    record.fourth = dateOf(block, kPublishedLabel);
+    record.fifth = dateOf(block, kInForceLabel);
+    // The href goes behind the base address as it stands, with no check of its form.
+    std::u16string link(portalBase);
+    link.append(fieldOf(fieldOf(block, 2, kLinkStart), 1, kQuote));
+    record.link = singleLine(link);
+    line.add(record);
+  }
+  return line.finish();
+}
+
+}  // namespace hengdian

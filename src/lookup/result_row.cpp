@@ -1,3 +1,135 @@
 #include "lookup/result_row.h"
 
-namespace hengdian {}  // namespace hengdian
+#include "runtime/text.h"
+
+namespace hengdian {
+
+namespace {
+
+constexpr std::u16string_view kFieldSeparator = u"■";
+constexpr std::u16string_view kRecordEnd = u"】";
+
+}  // namespace
+
+std::u16string_view markerText(MatchMarker marker) {
+  switch (marker) {
+    case MatchMarker::SameCodeSameName:
+      return u"【同号同名■";
+    case MatchMarker::SameCodeOtherName:
+      return u"【同号异名■";
+    case MatchMarker::SameCode:
+      return u"【同号■";
+    case MatchMarker::OtherCodeSameName:
+      return u"【异号同名■";
+    case MatchMarker::OtherCodeOtherName:
+      return u"【异号异名■";
+    case MatchMarker::OtherCode:
+      break;
+  }
+  return u"【异号■";
+}
+
+bool isSameCode(MatchMarker marker) {
+  return marker == MatchMarker::SameCodeSameName || marker == MatchMarker::SameCodeOtherName ||
+         marker == MatchMarker::SameCode;
+}
+
+std::u16string_view statusText(StandardStatus status) {
+  switch (status) {
+    case StandardStatus::InForce:
+      return u"现行有效";
+    case StandardStatus::ComingIntoForce:
+      return u"即将实施";
+    case StandardStatus::Withdrawn:
+      return u"已经废止";
+    case StandardStatus::PartlyInForce:
+      return u"部分有效";
+    case StandardStatus::ToBeWithdrawn:
+      return u"即将废止";
+    case StandardStatus::Unknown:
+      break;
+  }
+  return u"未知";
+}
+
+StandardStatus statusForImageCode(std::u16string_view imageCode) {
+  if (imageCode == u"xxyx") return StandardStatus::InForce;
+  if (imageCode == u"jjss") return StandardStatus::ComingIntoForce;
+  if (imageCode == u"yjfz") return StandardStatus::Withdrawn;
+  if (imageCode == u"bfyx") return StandardStatus::PartlyInForce;
+  if (imageCode == u"jjfz") return StandardStatus::ToBeWithdrawn;
+  return StandardStatus::Unknown;
+}
+
+std::u16string recordText(const HitRecord &record) {
+  const std::u16string_view marker = markerText(record.marker);
+  std::u16string text;
+  text.reserve(marker.size() + record.status.size() + record.title.size() + record.fourth.size() +
+               record.fifth.size() + record.link.size() + 5);
+  text.append(marker);
+  text.append(record.status);
+  text.append(kFieldSeparator);
+  text.append(record.title);
+  text.append(kFieldSeparator);
+  text.append(record.fourth);
+  text.append(kFieldSeparator);
+  text.append(record.fifth);
+  text.append(kFieldSeparator);
+  text.append(record.link);
+  text.append(kRecordEnd);
+  return text;
+}
+
+MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, std::u16string_view name) {
+  const bool sameCode = positionOf(rawTitle, code) >= 1;
+  if (name.empty()) return sameCode ? MatchMarker::SameCode : MatchMarker::OtherCode;
+
+  // Sites separate code and name by an ideographic space as often as by a plain one.
+  std::u16string expected(code);
+  expected.push_back(u' ');
+  expected.append(name);
+  const bool sameName = replaceAll(rawTitle, u"\u3000", u" ") == expected;
+  if (sameCode) return sameName ? MatchMarker::SameCodeSameName : MatchMarker::SameCodeOtherName;
+  return sameName ? MatchMarker::OtherCodeSameName : MatchMarker::OtherCodeOtherName;
+}
+
+void addHit(ResultLine &line, const HitRecord &record) {
+  if (isSameCode(record.marker)) {
+    line.insert(0, recordText(record));
+  } else {
+    line.append(recordText(record));
+  }
+}
+
+void fillRow(ResultRow &row, std::u16string_view line) {
+  if (line == kNotFoundLine) {
+    row.link.clear();
+    return;
+  }
+  // The fields are counted over the whole line, so the first record decides.
+  row.name = trimSpaces(replaceAll(fieldOf(line, 3, kFieldSeparator), row.code, u""));
+  row.link = fieldOf(fieldOf(line, 6, kFieldSeparator), 1, kRecordEnd);
+}
+
+bool hasLink(const ResultRow &row) {
+  return row.link.size() >= 4;
+}
+
+std::u16string itemId(const ResultRow &row) {
+  return fileNamePart(row.link, true);
+}
+
+std::u16string resultsText(const std::vector<ResultLine> &lines) {
+  std::size_t length = 0;
+  for (const ResultLine &line : lines)
+    length += line.size() + 1;
+  std::u16string text;
+  text.reserve(length);
+  for (const ResultLine &line : lines) {
+    text.append(line);
+    text.push_back(u'\n');
+  }
+  return text;
+}
+
+}  // namespace hengdian

@@ -1,0 +1,63 @@
+#pragma once
+// Pieces both result parsers share: cutting a page into its hit blocks in one pass, keeping a
+// record on one line, and putting the records of a line in their order without rescanning.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/result_row.h"
+#include "runtime/text.h"
+
+namespace hengdian {
+
+/// The text behind each hit marker up to the next one (the last up to the end of the page): for
+/// the j-th hit the same text as field j + 1 of the page cut at the marker, found in one scan.
+inline std::vector<std::u16string_view> hitBlocks(std::u16string_view page, std::u16string_view marker) {
+  std::vector<std::u16string_view> blocks;
+  if (page.empty() || marker.empty()) return blocks;
+  std::size_t at = page.find(marker);
+  while (at != std::u16string_view::npos) {
+    const std::size_t start = at + marker.size();
+    at = page.find(marker, start);
+    const std::size_t end = at == std::u16string_view::npos ? page.size() : at;
+    blocks.push_back(page.substr(start, end - start));
+  }
+  return blocks;
+}
+
+/// `text` with every CR and every LF turned into one space: a line break inside a record would
+/// push every later entry of the results editor onto the wrong line.
+inline std::u16string singleLine(std::u16string_view text) {
+  std::u16string line(text);
+  for (char16_t &c : line) {
+    if (c == u'\r' || c == u'\n') c = u' ';
+  }
+  return line;
+}
+
+/// Collects a page's records and joins them as a line: 同号 records first, the one furthest down
+/// the page in front, then the others in page order. Same result as `addHit` for each record,
+/// without moving the line once per hit.
+struct LineBuilder {
+  std::vector<std::u16string> sameCode;
+  std::vector<std::u16string> otherCode;
+
+  /// Takes one record, in page order.
+  void add(const HitRecord &record) {
+    (isSameCode(record.marker) ? sameCode : otherCode).push_back(recordText(record));
+  }
+
+  /// The finished line; the not-found text when no record came.
+  ResultLine finish() const {
+    if (sameCode.empty() && otherCode.empty()) return ResultLine(kNotFoundLine);
+    ResultLine line;
+    for (auto it = sameCode.rbegin(); it != sameCode.rend(); ++it)
+      line.append(*it);
+    for (const std::u16string &record : otherCode)
+      line.append(record);
+    return line;
+  }
+};
+
+}  // namespace hengdian

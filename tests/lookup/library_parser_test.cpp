@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lookup/result_parser.h"
+#include "test_pages.h"
+
+namespace hengdian {
+namespace {
+
+constexpr std::u16string_view kCode = u"GB/T 5490-2010";
+constexpr std::u16string_view kName = u"粮油检验 一般规则";
+
+// One hit as the library site lists it.
+std::u16string hit(std::u16string_view title, std::u16string_view image, std::u16string_view href) {
+  return u"<li><span class=\"bzmc\"><A title=\"" + std::u16string(title) + u"\" href=\"" +
+         std::u16string(href) + u"\" target=\"_blank\">" + std::u16string(title) +
+         u"</A></span><img src=\"skin/default/images/" + std::u16string(image) +
+         u".gif\" /><span class=\"bzrq\">2010-12-24</span><span class=\"bzck\">" +
+         u"2011-02-01</span></li>\n";
+}
+
+TEST(LibraryParser, WorkedExampleGivesOneRecordAndFillsTheRow) {
+  const std::u16string page = u"<ul>\n" + hit(u"GB/T 5490-2010 粮油检验 一般规则", u"xxyx", u"h") + u"</ul>";
+  const ResultLine line = parseLibraryPage(page, kCode, kName);
+  EXPECT_EQ(line, u"【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2010-12-24■2011-02-01■h】");
+
+  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
+  fillRow(row, line);
+  EXPECT_EQ(row.name, u"粮油检验 一般规则");
+  EXPECT_EQ(row.link, u"h");
+}
+
+TEST(LibraryParser, PageWithoutHitMarkerIsNotFound) {
+  EXPECT_EQ(parseLibraryPage(u"", kCode, kName), kNotFoundLine);
+  EXPECT_EQ(parseLibraryPage(u"<html><body>没有找到相关标准</body></html>", kCode, kName), kNotFoundLine);
+  // The marker's upper-case A is part of it.
+  EXPECT_EQ(parseLibraryPage(u"<span class=\"bzmc\"><a title=\"GB/T 5490-2010\" href=\"/standard/1.html\">",
+                             kCode, kName),
+            kNotFoundLine);
+}
+
+TEST(LibraryParser, DecodedResultPageWithUnrelatedElementsAroundTheHits) {
+  const std::u16string page = readTestPage("library_page.html");
+  ASSERT_FALSE(page.empty());
+  const ResultLine line = parseLibraryPage(page, kCode, kName);
+  EXPECT_EQ(line,
+            u"【同号异名■部分有效■GB/T 5490-2010 粮油检验 一般规则(英文版)■发布日期：2010-12-24■"
+            u"实施日期：2011-02-01■/standard/444.html】"
+            u"【同号同名■即将实施■GB/T 5490-2010 粮油检验 一般规则■发布日期：2010-12-24■■/standard/222.html】"
+            u"【异号异名■已经废止■GB/T 5009.3-2016 食品安全国家标准 食品中水分的测定■发布日期： 2016-08-31■"
+            u"实施日期：2017-03-01■/standard/111.html】"
+            u"【异号异名■未知■GB 5490-85 粮食检验■一般规则■■实施日期：1986-01-01■/standard/333.html】");
+
+  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
+  fillRow(row, line);
+  EXPECT_EQ(row.name, u"粮油检验 一般规则(英文版)");
+  EXPECT_EQ(row.link, u"/standard/444.html");
+  EXPECT_EQ(itemId(row), u"444");
+}
+
+TEST(LibraryParser, StatusImageCodeEndsAtGifAndIsLookedForInTheBlockOnly) {
+  EXPECT_EQ(parseLibraryPage(hit(u"A", u"jjfz", u"/1.html"), u"", u""),
+            u"【异号■即将废止■A■2010-12-24■2011-02-01■/1.html】");
+  EXPECT_EQ(parseLibraryPage(hit(u"A", u"XXYX", u"/1.html"), u"", u""),
+            u"【异号■未知■A■2010-12-24■2011-02-01■/1.html】");
+
+  // No image in the first hit: the second hit's image does not count for it...
+  const std::u16string twoHits =
+      u"<span class=\"bzmc\"><A title=\"A\" href=\"/1.html\">A</A></span>" + hit(u"B", u"yjfz", u"/2.html");
+  EXPECT_EQ(parseLibraryPage(twoHits, u"", u""),
+            u"【异号■未知■A■■■/1.html】【异号■已经废止■B■2010-12-24■2011-02-01■/2.html】");
+  // ...but for the last hit the rest of the page is its block.
+  const std::u16string lastHit =
+      u"<span class=\"bzmc\"><A title=\"A\" href=\"/1.html\">A</A></span><div class=\"foot\">"
+      u"<img src=\"skin/default/images/xxyx.gif\"></div>";
+  EXPECT_EQ(parseLibraryPage(lastHit, u"", u""), u"【异号■现行有效■A■■■/1.html】");
+}
+
+TEST(LibraryParser, FieldsKeepTabsTagsAndEntitiesAsOnThePage) {
+  const std::u16string page =
+      u"<span class=\"bzmc\"><A title=\"GB/T 5490-2010\t&amp; 规则\" href=\"../standard/5.html?a=1\">x</A>"
+      u"<span class=\"bzrq\"><b>2010</b>&nbsp;</span><span class=\"bzck\">\t2011 </span>";
+  EXPECT_EQ(parseLibraryPage(page, kCode, u""),
+            u"【同号■未知■GB/T 5490-2010\t&amp; 规则■<b>2010</b>&nbsp;■\t2011 ■../standard/5.html?a=1】");
+}
+
+TEST(LibraryParser, LineBreaksInsideARecordBecomeSpacesButClassificationSeesThemRaw) {
+  const std::u16string page =
+      u"<span class=\"bzmc\"><A title=\"GB/T 5490-2010\r\n粮油检验 一般规则\" href=\"/standard/\n7.html\">"
+      u"<img src=\"skin/default/images/xxyx.gif\"><span class=\"bzrq\">2010\r-12-24</span>"
+      u"<span class=\"bzck\">2011-02-01\n</span>";
+  const ResultLine line = parseLibraryPage(page, kCode, kName);
+  EXPECT_EQ(
+      line,
+      u"【同号异名■现行有效■GB/T 5490-2010  粮油检验 一般规则■2010 -12-24■2011-02-01 ■/standard/ 7.html】");
+  EXPECT_EQ(line.find_first_of(u"\r\n"), std::u16string::npos);
+
+  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
+  fillRow(row, line);
+  EXPECT_EQ(row.name, u"粮油检验 一般规则");
+  EXPECT_EQ(row.link, u"/standard/ 7.html");
+}
+
+TEST(LibraryParser, ManyHitsKeepTheirOrder) {
+  std::u16string page = u"<html><body><ul>\n";
+  std::u16string expected;
+  constexpr int kHits = 3000;
+  for (int i = 1; i <= kHits; ++i) {
+    const std::u16string href = u"/standard/" + fromUtf8(std::to_string(i)) + u".html";
+    page += hit(u"GB/T 5490-2010 第" + fromUtf8(std::to_string(i)) + u"部分", u"xxyx", href);
+    expected = u"【同号■现行有效■GB/T 5490-2010 第" + fromUtf8(std::to_string(i)) +
+               u"部分■2010-12-24■2011-02-01■" + href + u"】" + expected;
+  }
+  page += u"</ul></body></html>";
+  EXPECT_EQ(parseLibraryPage(page, kCode, u""), expected);
+}
+
+TEST(ParseResultPage, PortalSiteGoesToThePortalParserEveryOtherNumberToTheLibraryParser) {
+  const std::u16string libraryPage = hit(u"GB/T 5490-2010 粮油检验 一般规则", u"xxyx", u"/standard/1.html");
+  const std::u16string portalPage =
+      u"<div class=\"search-list\"><span style=\"c\">现行</span><span alt=\"GB/T 5490-2010\">"
+      u"<a class=\"flexible\" href=\"/d?id=1\">";
+  const ResultLine fromLibrary = parseLibraryPage(libraryPage, kCode, kName);
+  EXPECT_NE(fromLibrary, kNotFoundLine);
+  EXPECT_EQ(parseResultPage(LibrarySite, libraryPage, kCode, kName, u"https://p"), fromLibrary);
+  EXPECT_EQ(parseResultPage(2, libraryPage, kCode, kName, u"https://p"), fromLibrary);
+  EXPECT_EQ(parseResultPage(-1, libraryPage, kCode, kName, u"https://p"), fromLibrary);
+  EXPECT_EQ(parseResultPage(LibrarySite, portalPage, kCode, kName, u"https://p"), kNotFoundLine);
+  EXPECT_EQ(parseResultPage(PortalSite, portalPage, kCode, kName, u"https://p"),
+            u"【同号异名■现行■GB/T 5490-2010■■■https://p/d?id=1】");
+}
+
+}  // namespace
+}  // namespace hengdian
