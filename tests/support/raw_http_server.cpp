@@ -1,0 +1,288 @@
+#include "support/raw_http_server.h"
+
+#include <httplib.h>
+#include <openssl/err.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace hengdian::testing {
+namespace {
+
+constexpr std::size_t kMaxHeadBytes = 1 << 20;
+constexpr std::size_t kMaxBodyBytes = std::size_t{256} << 20;
+constexpr std::size_t kReadChunk = std::size_t{16} * 1024;
+constexpr std::size_t kWriteChunk = 1 << 20;
+constexpr time_t kSocketTimeoutSeconds = 2;
+constexpr auto kDelayStep = std::chrono::milliseconds(5);
+constexpr auto kStartWaitStep = std::chrono::milliseconds(1);
+
+char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    text.remove_suffix(1);
+  return text;
+}
+
+const char *reasonPhrase(int status) {
+  switch (status) {
+    case 100:
+      return "Continue";
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 303:
+      return "See Other";
+    case 304:
+      return "Not Modified";
+    case 307:
+      return "Temporary Redirect";
+    case 308:
+      return "Permanent Redirect";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
+  }
+}
+
+/// One accepted connection, in plain text or TLS; closes the socket when it goes.
+class Connection {
+ public:
+  Connection(socket_t socket, SSL_CTX *tls) : socket_(socket) {
+    if (tls != nullptr) {
+      ssl_ = SSL_new(tls);
+      if (ssl_ != nullptr) SSL_set_fd(ssl_, static_cast<int>(socket));
+    }
+    tls_ = tls != nullptr;
+  }
+  ~Connection() {
+    if (ssl_ != nullptr) {
+      if (handshakeDone_) SSL_shutdown(ssl_);
+      SSL_free(ssl_);
+      ERR_clear_error();  // failed handshakes leave entries in this thread's error queue
+    }
+    httplib::detail::close_socket(socket_);
+  }
+  Connection(const Connection &) = delete;
+  Connection &operator=(const Connection &) = delete;
+
+  /// Completes the TLS handshake; nothing to do for plain HTTP.
+  bool open() {
+    if (!tls_) return true;
+    handshakeDone_ = ssl_ != nullptr && SSL_accept(ssl_) == 1;
+    return handshakeDone_;
+  }
+
+  /// Appends what arrives next to `data`; false when the peer closed, failed or went silent.
+  bool readMore(std::string &data) {
+    char buffer[kReadChunk];
+    long count = tls_ ? SSL_read(ssl_, buffer, static_cast<int>(sizeof buffer))
+                      : static_cast<long>(httplib::detail::read_socket(socket_, buffer, sizeof buffer, 0));
+    if (count <= 0) return false;
+    data.append(buffer, static_cast<std::size_t>(count));
+    return true;
+  }
+
+  bool write(std::string_view data) {
+    while (!data.empty()) {
+      std::size_t size = std::min(data.size(), kWriteChunk);
+      long count = tls_ ? SSL_write(ssl_, data.data(), static_cast<int>(size))
+                        : static_cast<long>(httplib::detail::send_socket(socket_, data.data(), size, 0));
+      if (count <= 0) return false;
+      data.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+  }
+
+ private:
+  socket_t socket_;
+  SSL *ssl_ = nullptr;
+  bool tls_ = false;
+  bool handshakeDone_ = false;
+};
+
+/// Fills method, path, query and headers from the request head (request line and header lines
+/// without the blank line); false for a head that is not HTTP.
+bool parseHead(std::string_view head, RecordedRequest &request) {
+  std::size_t lineEnd = head.find("\r\n");
+  std::string_view requestLine = head.substr(0, lineEnd);
+  std::size_t firstSpace = requestLine.find(' ');
+  std::size_t lastSpace = requestLine.rfind(' ');
+  if (firstSpace == std::string_view::npos || lastSpace == firstSpace) return false;
+  request.method = std::string(requestLine.substr(0, firstSpace));
+  std::string_view target = requestLine.substr(firstSpace + 1, lastSpace - firstSpace - 1);
+  std::size_t question = target.find('?');
+  request.path = std::string(target.substr(0, question));
+  if (question != std::string_view::npos) request.query = std::string(target.substr(question + 1));
+
+  while (lineEnd != std::string_view::npos) {
+    std::size_t start = lineEnd + 2;
+    lineEnd = head.find("\r\n", start);
+    std::string_view line =
+        head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    request.headers.emplace(std::string(line.substr(0, colon)),
+                            std::string(trimBlanks(line.substr(colon + 1))));
+  }
+  return true;
+}
+
+std::optional<std::size_t> contentLength(const RecordedRequest &request) {
+  if (!request.hasHeader("Content-Length")) return 0;
+  std::string value = request.header("Content-Length");
+  if (value.empty() || value.size() > 15 ||
+      !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  std::size_t length = std::stoull(value);
+  if (length > kMaxBodyBytes) return std::nullopt;
+  return length;
+}
+
+/// Reads one whole request; nullopt when the connection ends first or the request is malformed.
+std::optional<RecordedRequest> readRequest(Connection &connection) {
+  std::string data;
+  std::size_t headEnd;
+  while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
+    if (data.size() > kMaxHeadBytes || !connection.readMore(data)) return std::nullopt;
+  }
+  RecordedRequest request;
+  if (!parseHead(std::string_view(data).substr(0, headEnd), request)) return std::nullopt;
+  std::optional<std::size_t> length = contentLength(request);
+  if (!length) return std::nullopt;
+
+  data.erase(0, headEnd + 4);
+  if (data.size() < *length && sameName(request.header("Expect"), "100-continue") &&
+      !connection.write("HTTP/1.1 100 Continue\r\n\r\n")) {
+    return std::nullopt;
+  }
+  while (data.size() < *length) {
+    if (!connection.readMore(data)) return std::nullopt;
+  }
+  data.resize(*length);
+  request.body = std::move(data);
+  return request;
+}
+
+/// The status line and header lines as given, then the framing lines the answer leaves out.
+std::string answerHead(const RawAnswer &answer) {
+  bool hasLength = false;
+  bool hasConnection = false;
+  std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + reasonPhrase(answer.status) + "\r\n";
+  for (const auto &[name, value] : answer.headers) {
+    head.append(name).append(": ").append(value).append("\r\n");
+    hasLength = hasLength || sameName(name, "Content-Length") || sameName(name, "Transfer-Encoding");
+    hasConnection = hasConnection || sameName(name, "Connection");
+  }
+  bool mayHaveBody = answer.status >= 200 && answer.status != 204 && answer.status != 304;
+  if (!hasLength && mayHaveBody) head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
+  if (!hasConnection) head += "Connection: close\r\n";
+  return head + "\r\n";
+}
+
+void holdAnswer(std::chrono::milliseconds delay, const std::atomic<bool> &stopping) {
+  auto until = std::chrono::steady_clock::now() + delay;
+  while (!stopping.load() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(kDelayStep, until - std::chrono::steady_clock::now()));
+  }
+}
+
+}  // namespace
+
+/// cpp-httplib's server with the connection handling replaced; runs on its worker threads.
+class RawHttpServer::Listener : public httplib::Server {
+ public:
+  Listener(std::string site, SSL_CTX *tls, Responder responder, const std::atomic<bool> &stopping)
+      : site_(std::move(site)), tls_(tls), responder_(std::move(responder)), stopping_(stopping) {}
+
+ private:
+  bool process_and_close_socket(socket_t sock) override {
+    Connection connection(sock, tls_);
+    if (!connection.open()) return false;
+    std::optional<RecordedRequest> request = readRequest(connection);
+    if (!request) return false;
+    request->site = site_;
+    bool headOnly = request->method == "HEAD";
+    RawAnswer answer = responder_(std::move(*request));
+    holdAnswer(answer.delay, stopping_);
+    return connection.write(answerHead(answer)) && (headOnly || connection.write(answer.body));
+  }
+
+  std::string site_;
+  SSL_CTX *tls_;
+  Responder responder_;
+  const std::atomic<bool> &stopping_;
+};
+
+RawHttpServer::RawHttpServer(std::string site, SSL_CTX *tls, Responder responder,
+                             const std::atomic<bool> &stopping)
+    : listener_(std::make_unique<Listener>(std::move(site), tls, std::move(responder), stopping)) {
+  listener_->set_read_timeout(kSocketTimeoutSeconds, 0);
+  listener_->set_write_timeout(kSocketTimeoutSeconds, 0);
+}
+
+RawHttpServer::~RawHttpServer() {
+  stop();
+}
+
+int RawHttpServer::start() {
+  int port = listener_->bind_to_any_port("127.0.0.1");
+  if (port <= 0) return 0;
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  thread_ = std::thread([this, ended] {
+    listener_->listen_after_bind();
+    ended->store(true);
+  });
+  // The socket already listens, but stop() only takes effect once the accept loop runs.
+  while (!listener_->is_running() && !ended->load())
+    std::this_thread::sleep_for(kStartWaitStep);
+  if (!listener_->is_running()) {
+    thread_.join();
+    return 0;
+  }
+  return port;
+}
+
+void RawHttpServer::stop() {
+  if (!thread_.joinable()) return;
+  listener_->stop();
+  thread_.join();
+}
+
+}  // namespace hengdian::testing

@@ -1,0 +1,129 @@
+#include "support/test_certificates.h"
+
+#include <openssl/bio.h>
+#include <openssl/bn.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/rand.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <memory>
+
+namespace hengdian::testing {
+namespace {
+
+struct KeyFree {
+  void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
+};
+struct CertificateFree {
+  void operator()(X509 *certificate) const { X509_free(certificate); }
+};
+struct BioFree {
+  void operator()(BIO *bio) const { BIO_free(bio); }
+};
+struct BignumFree {
+  void operator()(BIGNUM *number) const { BN_free(number); }
+};
+struct ExtensionFree {
+  void operator()(X509_EXTENSION *extension) const { X509_EXTENSION_free(extension); }
+};
+
+using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
+using Certificate = std::unique_ptr<X509, CertificateFree>;
+
+constexpr long kValidBeforeNowSeconds = 60L * 60;
+constexpr long kValidAfterNowSeconds = 10L * 365 * 24 * 60 * 60;
+
+Key makeKey() {
+  return Key(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
+}
+
+bool setRandomSerial(X509 *certificate) {
+  unsigned char bytes[16];
+  if (RAND_bytes(bytes, sizeof bytes) != 1) return false;
+  bytes[0] &= 0x7f;  // a serial number must be positive
+  std::unique_ptr<BIGNUM, BignumFree> number(BN_bin2bn(bytes, sizeof bytes, nullptr));
+  return number && BN_to_ASN1_INTEGER(number.get(), X509_get_serialNumber(certificate)) != nullptr;
+}
+
+bool setCommonName(X509 *certificate, const char *organization, const char *commonName) {
+  X509_NAME *name = X509_get_subject_name(certificate);
+  const auto *org = reinterpret_cast<const unsigned char *>(organization);
+  const auto *cn = reinterpret_cast<const unsigned char *>(commonName);
+  return X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, org, -1, -1, 0) == 1 &&
+         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, cn, -1, -1, 0) == 1;
+}
+
+/// Adds one extension written in the openssl.cnf notation; `issuer` may be the certificate itself.
+bool addExtension(X509 *certificate, X509 *issuer, int nid, const char *value) {
+  X509V3_CTX context;
+  X509V3_set_ctx_nodb(&context);
+  X509V3_set_ctx(&context, issuer, certificate, nullptr, nullptr, 0);
+  std::unique_ptr<X509_EXTENSION, ExtensionFree> extension(
+      X509V3_EXT_conf_nid(nullptr, &context, nid, value));
+  return extension && X509_add_ext(certificate, extension.get(), -1) == 1;
+}
+
+/// A certificate for `key` with the common fields filled; the issuer name and extensions follow.
+Certificate startCertificate(EVP_PKEY *key, const char *commonName) {
+  Certificate certificate(X509_new());
+  if (!certificate || X509_set_version(certificate.get(), 2) != 1 || !setRandomSerial(certificate.get()) ||
+      X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -kValidBeforeNowSeconds) == nullptr ||
+      X509_gmtime_adj(X509_getm_notAfter(certificate.get()), kValidAfterNowSeconds) == nullptr ||
+      !setCommonName(certificate.get(), "hengdian stand-in sites", commonName) ||
+      X509_set_pubkey(certificate.get(), key) != 1) {
+    return nullptr;
+  }
+  return certificate;
+}
+
+std::optional<std::string> pemOf(X509 *certificate, EVP_PKEY *key) {
+  std::unique_ptr<BIO, BioFree> bio(BIO_new(BIO_s_mem()));
+  if (!bio) return std::nullopt;
+  bool written = certificate != nullptr
+                     ? PEM_write_bio_X509(bio.get(), certificate) == 1
+                     : PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+  if (!written) return std::nullopt;
+  char *data = nullptr;
+  long size = BIO_get_mem_data(bio.get(), &data);
+  if (size <= 0 || data == nullptr) return std::nullopt;
+  return std::string(data, static_cast<std::size_t>(size));
+}
+
+}  // namespace
+
+std::optional<TestCertificates> makeTestCertificates() {
+  Key caKey = makeKey();
+  Key serverKey = makeKey();
+  if (!caKey || !serverKey) return std::nullopt;
+
+  Certificate ca = startCertificate(caKey.get(), "hengdian stand-in test CA");
+  if (!ca || X509_set_issuer_name(ca.get(), X509_get_subject_name(ca.get())) != 1 ||
+      !addExtension(ca.get(), ca.get(), NID_basic_constraints, "critical,CA:TRUE") ||
+      !addExtension(ca.get(), ca.get(), NID_key_usage, "critical,keyCertSign,cRLSign") ||
+      !addExtension(ca.get(), ca.get(), NID_subject_key_identifier, "hash") ||
+      X509_sign(ca.get(), caKey.get(), EVP_sha256()) == 0) {
+    return std::nullopt;
+  }
+
+  Certificate server = startCertificate(serverKey.get(), "localhost");
+  if (!server || X509_set_issuer_name(server.get(), X509_get_subject_name(ca.get())) != 1 ||
+      !addExtension(server.get(), ca.get(), NID_basic_constraints, "critical,CA:FALSE") ||
+      !addExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature") ||
+      !addExtension(server.get(), ca.get(), NID_ext_key_usage, "serverAuth") ||
+      !addExtension(server.get(), ca.get(), NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1") ||
+      !addExtension(server.get(), ca.get(), NID_subject_key_identifier, "hash") ||
+      !addExtension(server.get(), ca.get(), NID_authority_key_identifier, "keyid:always") ||
+      X509_sign(server.get(), caKey.get(), EVP_sha256()) == 0) {
+    return std::nullopt;
+  }
+
+  auto caPem = pemOf(ca.get(), nullptr);
+  auto serverPem = pemOf(server.get(), nullptr);
+  auto keyPem = pemOf(nullptr, serverKey.get());
+  if (!caPem || !serverPem || !keyPem) return std::nullopt;
+  return TestCertificates{*caPem, *serverPem, *keyPem};
+}
+
+}  // namespace hengdian::testing

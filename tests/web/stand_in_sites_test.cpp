@@ -1,0 +1,162 @@
+// The stand-in sites themselves: the web tests rely on them sending exactly what a test gave and
+// recording exactly what came in, so both are checked on the wire here.
+
+#include "support/stand_in_sites.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "lookup/result_parser.h"
+#include "runtime/code_page.h"
+
+namespace hengdian::testing {
+namespace {
+
+using namespace std::string_literals;
+
+int portOf(const std::string &host) {
+  return std::stoi(host.substr(host.rfind(':') + 1));
+}
+
+/// Sends `request` as it is to the library site and returns every byte of the answer.
+std::string exchangeRaw(const StandInSites &sites, const std::string &request) {
+  httplib::Error error = httplib::Error::Success;
+  socket_t sock = httplib::detail::create_client_socket("127.0.0.1", "", portOf(sites.libraryHost()), AF_INET,
+                                                        false, nullptr, 5, 0, 5, 0, 5, 0, "", error);
+  if (sock == INVALID_SOCKET) return "no connection";
+  httplib::detail::send_socket(sock, request.data(), request.size(), 0);
+  std::string answer;
+  char buffer[4096];
+  ssize_t count;
+  while ((count = httplib::detail::read_socket(sock, buffer, sizeof buffer, 0)) > 0)
+    answer.append(buffer, count);
+  httplib::detail::close_socket(sock);
+  return answer;
+}
+
+TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
+  StandInSites sites;
+  RawAnswer trap{302, {{"Location", "files/a.PDF"}, {"Content-Location", "/x/page.html"}}, "a\0b"s};
+  sites.setLibraryPath("/trap", trap);
+  EXPECT_EQ(exchangeRaw(sites, "GET /trap HTTP/1.1\r\nHost: x\r\n\r\n"),
+            "HTTP/1.1 302 Found\r\nLocation: files/a.PDF\r\nContent-Location: /x/page.html\r\n"
+            "Content-Length: 3\r\nConnection: close\r\n\r\na\0b"s);
+
+  sites.setLibraryPath("/bare", pageAnswer("", "no type"));
+  EXPECT_EQ(exchangeRaw(sites, "GET /bare HTTP/1.1\r\nHost: x\r\nAccept-Encoding: gzip\r\n\r\n"),
+            "HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nno type");
+}
+
+TEST(StandInSitesTest, RoutesAdvanceThroughTheirAnswerLists) {
+  StandInSites sites;
+  sites.setLibrarySearch("GB/T 5490-2010",
+                         {pageAnswer("text/html", "first"), pageAnswer("text/html", "then")});
+  sites.setDownload("42", {redirectAnswer("/files/a.pdf")});
+  sites.setLibraryPath("/files/a.pdf", pageAnswer("application/pdf", "%PDF"));
+  httplib::Client client("127.0.0.1", portOf(sites.libraryHost()));
+
+  const std::string search = "/standard/search.php?corpstandard=2&fields=0&kw=";
+  EXPECT_EQ(client.Get(search + "GB/T%205490-2010")->body, "first");
+  EXPECT_EQ(client.Get(search + "GB/T%205490-2010")->body, "then");
+  EXPECT_EQ(client.Get(search + "GB/T%205490-2010")->body, "then");
+  auto unknown = client.Get(search + "GB%2FT%201-2000");
+  EXPECT_EQ(unknown->status, 200);
+  EXPECT_EQ(unknown->get_header_value("Content-Type"), "text/html; charset=utf-8");
+  EXPECT_EQ(unknown->body.find("<span class=\"bzmc\"><A title=\""), std::string::npos);
+  EXPECT_EQ(client.Get("/standard/search.php?fields=0&kw=GB/T%205490-2010")->status, 404);
+
+  EXPECT_EQ(client.Get("/standard/down.php?auth=42")->get_header_value("Location"), "/files/a.pdf");
+  EXPECT_EQ(client.Get("/standard/down.php?auth=43")->status, 404);
+  client.set_follow_location(true);
+  EXPECT_EQ(client.Get("/standard/down.php?auth=42")->body, "%PDF");
+  EXPECT_EQ(client.Get("/standard/index.html")->status, 200);
+  EXPECT_EQ(client.Get("/elsewhere")->status, 404);
+}
+
+TEST(StandInSitesTest, RecordsRequestsAsSent) {
+  StandInSites sites;
+  exchangeRaw(sites,
+              "GET /standard/search.php?corpstandard=2&fields=0&kw=a%20b HTTP/1.1\r\nHost: x\r\n"
+              "Referer:\r\nX-Note:  50%25 off \r\n\r\n");
+  sites.setPortalSearch("GB/T 5490-2010", {pageAnswer("text/html", "hit")});
+  httplib::SSLClient portal("localhost", portOf(sites.portalHost()));
+  portal.set_ca_cert_path(sites.caFile());
+  portal.enable_server_certificate_verification(true);
+  auto answer =
+      portal.Post("/basicsearch", "text=GB%2FT+5490-2010&search=a100", "application/x-www-form-urlencoded");
+  ASSERT_TRUE(answer) << httplib::to_string(answer.error());
+  EXPECT_EQ(answer->body, "hit");
+
+  const auto recorded = sites.requests();
+  ASSERT_EQ(recorded.size(), 2u);
+  EXPECT_EQ(recorded[0].site, "library");
+  EXPECT_EQ(recorded[0].method, "GET");
+  EXPECT_EQ(recorded[0].path, "/standard/search.php");
+  EXPECT_EQ(recorded[0].query, "corpstandard=2&fields=0&kw=a%20b");
+  EXPECT_TRUE(recorded[0].hasHeader("referer"));
+  EXPECT_EQ(recorded[0].header("REFERER"), "");
+  EXPECT_EQ(recorded[0].header("X-Note"), "50%25 off");
+  EXPECT_FALSE(recorded[0].hasHeader("REMOTE_ADDR"));
+  EXPECT_EQ(recorded[1].site, "portal");
+  EXPECT_EQ(recorded[1].method, "POST");
+  EXPECT_EQ(recorded[1].body, "text=GB%2FT+5490-2010&search=a100");
+  EXPECT_EQ(recorded[1].header("Content-Type"), "application/x-www-form-urlencoded");
+  sites.clearRequests();
+  EXPECT_TRUE(sites.requests().empty());
+}
+
+TEST(StandInSitesTest, PortalCertificateIsTrustedOnlyThroughTheTestCa) {
+  StandInSites sites;
+  for (const std::string host : {"localhost", "127.0.0.1"}) {
+    httplib::SSLClient trusting(host, portOf(sites.portalHost()));
+    trusting.set_ca_cert_path(sites.caFile());
+    trusting.enable_server_certificate_verification(true);
+    auto answer =
+        trusting.Post("/basicsearch", "text=nothing&search=a100", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(answer) << host << ": " << httplib::to_string(answer.error());
+    EXPECT_EQ(answer->body.find("<div class=\"search-list\">"), std::string::npos);
+  }
+  httplib::SSLClient doubting("localhost", portOf(sites.portalHost()));
+  doubting.enable_server_certificate_verification(true);
+  EXPECT_FALSE(doubting.Post("/basicsearch", "text=x", "application/x-www-form-urlencoded"));
+}
+
+TEST(StandInSitesTest, HeldAnswerEndsWhenTheSitesShutDown) {
+  std::thread client;
+  {
+    StandInSites sites;
+    RawAnswer slow = pageAnswer("text/plain", "late");
+    slow.delay = std::chrono::hours(1);
+    sites.setLibraryPath("/slow", slow);
+    client = std::thread(
+        [port = portOf(sites.libraryHost())] { httplib::Client("127.0.0.1", port).Get("/slow"); });
+    while (sites.requests().empty())
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }  // must not wait for the hour
+  client.join();
+}
+
+TEST(StandInSitesTest, ResultPagesParseToExactlyTheGivenFields) {
+  const std::string library =
+      libraryResultPage({{"GB/T 5490-2010 粮油检验 一般规则", "xxyx", "2011-05-01", "查看", "/s/1.html"},
+                         {"GB 2-1990 其他", "code", "", "c", "h"}});
+  EXPECT_EQ(toUtf8(parseLibraryPage(u16(library), u"GB/T 5490-2010", u"粮油检验 一般规则")),
+            "【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2011-05-01■查看■/s/1.html】"
+            "【异号异名■未知■GB 2-1990 其他■■c■h】");
+  const std::string portal =
+      portalResultPage({{"现行", "GB/T 5490-2010 粮油检验 一般规则", "2010-09-26", "2011-05-01", "/d?1"},
+                        {"废止", "GB 2", "", "d", "h"}});
+  EXPECT_EQ(toUtf8(parsePortalPage(u16(portal), u"GB/T 5490-2010", u"粮油检验 一般规则", u"https://p")),
+            "【同号同名■现行■GB/T 5490-2010 粮油检验 一般规则■2010-09-26■2011-05-01■https://p/d?1】"
+            "【异号异名■废止■GB 2■■d■https://ph】");
+  EXPECT_EQ(toUtf8(parseLibraryPage(u16(libraryResultPage({})), u"GB 2", u"")), "【★未查询到该标准!】");
+  EXPECT_EQ(toUtf8(parsePortalPage(u16(portalResultPage({})), u"GB 2", u"", u"https://p")),
+            "【★未查询到该标准!】");
+}
+
+}  // namespace
+}  // namespace hengdian::testing
