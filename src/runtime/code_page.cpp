@@ -1,3 +1,136 @@
 #include "runtime/code_page.h"
 
-namespace hengdian {}  // namespace hengdian
+#include <cstdint>
+
+namespace hengdian {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Length of the UTF-8 sequence a lead byte starts and the range its second byte must fall in
+// (the narrowed ranges exclude overlong forms, surrogates and code points past U+10FFFF).
+struct LeadInfo {
+  int length;
+  unsigned char secondLow;
+  unsigned char secondHigh;
+};
+
+LeadInfo leadInfo(unsigned char lead) {
+  if (lead < 0x80) return {1, 0, 0};
+  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
+  if (lead == 0xE0) return {3, 0xA0, 0xBF};
+  if (lead == 0xED) return {3, 0x80, 0x9F};
+  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
+  if (lead == 0xF0) return {4, 0x90, 0xBF};
+  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
+  if (lead == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+// Decodes one code point at `pos`. An ill-formed sequence yields U+FFFD and consumes its maximal
+// valid prefix (at least one byte), the way browsers and the Unicode standard recommend.
+char32_t nextCodePoint(std::string_view bytes, std::size_t &pos) {
+  const auto lead = static_cast<unsigned char>(bytes[pos]);
+  const LeadInfo info = leadInfo(lead);
+  if (info.length == 1) {
+    ++pos;
+    return lead;
+  }
+  if (info.length == 0) {
+    ++pos;
+    return kReplacement;
+  }
+  char32_t value = lead & (0xFF >> (info.length + 1));
+  std::size_t next = pos + 1;
+  for (int i = 1; i < info.length; ++i, ++next) {
+    if (next >= bytes.size()) {
+      pos = next;
+      return kReplacement;
+    }
+    const auto byte = static_cast<unsigned char>(bytes[next]);
+    const unsigned char low = i == 1 ? info.secondLow : 0x80;
+    const unsigned char high = i == 1 ? info.secondHigh : 0xBF;
+    if (byte < low || byte > high) {
+      pos = next;
+      return kReplacement;
+    }
+    value = (value << 6) | (byte & 0x3F);
+  }
+  pos = next;
+  return value;
+}
+
+void appendUtf16(std::u16string &out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    out.push_back(static_cast<char16_t>(codePoint));
+  } else {
+    codePoint -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+  }
+}
+
+void appendUtf8(std::string &out, char32_t codePoint) {
+  if (codePoint < 0x80) {
+    out.push_back(static_cast<char>(codePoint));
+  } else if (codePoint < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else if (codePoint < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::u16string fromUtf8(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  std::size_t pos = 0;
+  while (pos < bytes.size())
+    appendUtf16(out, nextCodePoint(bytes, pos));
+  return out;
+}
+
+std::string toUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      unit = kReplacement;
+    }
+    appendUtf8(out, unit);
+  }
+  return out;
+}
+
+std::u16string decodeText(std::string_view bytes, TextDecoding decoding) {
+  return decoding == TextDecoding::Utf8 ? fromUtf8(bytes) : fromSystemCodePage(bytes);
+}
+
+bool isValidUtf8(std::string_view bytes) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t start = pos;
+    if (nextCodePoint(bytes, pos) == kReplacement) {
+      // A literal U+FFFD (EF BF BD) is well-formed; a replacement for bad bytes is not.
+      if (bytes.substr(start, pos - start) != "\xEF\xBF\xBD") return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace hengdian

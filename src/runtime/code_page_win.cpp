@@ -1,3 +1,92 @@
+// On Windows the legacy code page is the ANSI code page of the system (CP_ACP), GBK on the
+// Chinese-language systems the program is made for.
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <string>
+
 #include "runtime/code_page.h"
 
-namespace hengdian {}  // namespace hengdian
+namespace hengdian {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Converts `bytes` in one call, refusing invalid input; false when the input holds invalid
+// sequences or is too long for one call.
+bool convertStrictly(std::string_view bytes, std::u16string &out) {
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return false;
+  const int length = static_cast<int>(bytes.size());
+  const int needed = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (needed <= 0) return false;
+  const std::size_t start = out.size();
+  out.resize(start + static_cast<std::size_t>(needed));
+  auto *wide = reinterpret_cast<wchar_t *>(out.data() + start);
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, wide, needed) != needed) {
+    out.resize(start);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::u16string fromSystemCodePage(std::string_view bytes) {
+  if (GetACP() == CP_UTF8) return fromUtf8(bytes);
+  std::u16string out;
+  if (bytes.empty() || convertStrictly(bytes, out)) return out;
+  // The bytes hold invalid sequences (or are too many for one call): convert character by
+  // character, so an invalid byte becomes one U+FFFD and the text after it survives.
+  out.clear();
+  out.reserve(bytes.size());
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    std::size_t length = 1;
+    if (IsDBCSLeadByteEx(CP_ACP, lead) && pos + 1 < bytes.size()) length = 2;
+    if (convertStrictly(bytes.substr(pos, length), out)) {
+      pos += length;
+    } else {
+      out.push_back(kReplacement);
+      ++pos;
+    }
+  }
+  return out;
+}
+
+std::string toSystemCodePage(std::u16string_view text) {
+  if (GetACP() == CP_UTF8) return toUtf8(text);
+  std::string out;
+  std::size_t pos = 0;
+  // Chunks below INT_MAX, never splitting a surrogate pair; characters the code page cannot hold
+  // come out as its default character "?".
+  constexpr std::size_t kChunk = static_cast<std::size_t>(INT_MAX) / 4;
+  while (pos < text.size()) {
+    std::size_t count = std::min(kChunk, text.size() - pos);
+    if (pos + count < text.size() && text[pos + count - 1] >= 0xD800 && text[pos + count - 1] <= 0xDBFF) {
+      --count;
+    }
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.data() + pos);
+    const int length = static_cast<int>(count);
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, "?", nullptr);
+    if (needed > 0) {
+      const std::size_t start = out.size();
+      out.resize(start + static_cast<std::size_t>(needed));
+      WideCharToMultiByte(CP_ACP, 0, wide, length, out.data() + start, needed, "?", nullptr);
+    }
+    pos += count;
+  }
+  return out;
+}
+
+}  // namespace hengdian
