@@ -8,7 +8,9 @@
 namespace hengdian::cli {
 
 /// Runs the command line `arguments` (without the program name) and returns the exit code:
-/// 0 when the check ran, 1 when the input cannot be read, 2 for a usage error.
-int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err);
+/// 0 when the check ran, 1 when the input cannot be read, 2 for a usage error. With
+/// `errIsTerminal` and without --captions a progress line is kept up to date on `err`.
+int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
+           bool errIsTerminal = false);
 
 }  // namespace hengdian::cli

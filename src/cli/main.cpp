@@ -3,8 +3,11 @@
 #include <vector>
 
 #include "cli/check_command.h"
+#include "cli/console.h"
 
 int main(int argc, char **argv) {
+  hengdian::cli::useBinaryStandardStreams();
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  return hengdian::cli::runCli(arguments, std::cin, std::cout, std::cerr);
+  return hengdian::cli::runCli(arguments, std::cin, std::cout, std::cerr,
+                               hengdian::cli::standardErrorIsTerminal());
 }

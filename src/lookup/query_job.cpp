@@ -1,3 +1,123 @@
 #include "lookup/query_job.h"
 
-namespace hengdian {}  // namespace hengdian
+#include <optional>
+#include <utility>
+
+#include "lookup/result_parser.h"
+#include "runtime/code_page.h"
+#include "runtime/text.h"
+#include "web/decoding.h"
+#include "web/http.h"
+
+namespace hengdian {
+
+namespace {
+
+constexpr int kRetryWaits = 10;
+
+/// The caption after line `index` is done: one, two or three dots by the index mod 3.
+std::u16string dotsCaption(std::size_t index) {
+  static constexpr std::u16string_view kDots[] = {u"...", u".", u".."};
+  return std::u16string(kCaptionLoading) + std::u16string(kDots[index % 3]);
+}
+
+/// Shows `caption` through the view; false when the job has been stopped. Worker thread.
+bool showCaption(const LookupView &view, const UiPost &post, StopFlag &stop, const std::u16string &caption) {
+  return callOnUiThread(post, stop, [&] { view.setResultsCaption(caption); });
+}
+
+/// Looks `code` up on the library site, with the second attempt after ten waits when the first
+/// page holds no hit. Empty when the job was stopped. Worker thread.
+std::optional<ResultLine> lookUpOnLibrary(const ResultRow &row, const LookupView &view, const UiPost &post,
+                                          const QuerySettings &settings, StopFlag &stop) {
+  const std::u16string url = u"http://" + settings.libraryHost +
+                             u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
+  const std::u16string portalBase = u"https://" + settings.portalHost;
+  std::u16string page = fetchTextByGet(url, 0, &stop);
+  if (stop.stopRequested()) return std::nullopt;
+  ResultLine line = parseResultPage(LibrarySite, page, row.code, row.name, portalBase);
+  if (line != kNotFoundLine) return line;
+
+  // A page without hits may be a passing failure of the site, so it is asked once more later.
+  for (int wait = 1; wait <= kRetryWaits; ++wait) {
+    if (!showCaption(view, post, stop, std::u16string(kCaptionLoading) + padLeft(u"", wait, u'>'))) {
+      return std::nullopt;
+    }
+    if (!stop.waitFor(settings.retryWait)) return std::nullopt;
+  }
+  page = fetchTextByGet(url, 0, &stop);
+  if (stop.stopRequested()) return std::nullopt;
+  return parseResultPage(LibrarySite, page, row.code, row.name, portalBase);
+}
+
+/// Looks `code` up on the portal site. Empty when the job was stopped. Worker thread.
+std::optional<ResultLine> lookUpOnPortal(const ResultRow &row, const QuerySettings &settings,
+                                         StopFlag &stop) {
+  const std::u16string portalBase = u"https://" + settings.portalHost;
+  const std::u16string body = urlEncode(u"text=" + row.code) + u"&search=a100";
+  const std::u16string page = fetchTextByPost(portalBase + u"/basicsearch", 1, body, &stop);
+  if (stop.stopRequested()) return std::nullopt;
+  return parseResultPage(PortalSite, page, row.code, row.name, portalBase);
+}
+
+}  // namespace
+
+QuerySettings defaultQuerySettings() {
+  return QuerySettings{u16(HENGDIAN_LIBRARY_HOST), u16(HENGDIAN_PORTAL_HOST),
+                       std::chrono::milliseconds(1010)};
+}
+
+void startCheck(QueryJob &job) {
+  if (isThreadRunning(job.threads, job.runningThread)) stopThread(job.threads, job.runningThread);
+  job.view.setResultsCaption(std::u16string(kCaptionLoading));
+  // The worker gets its own copies of the view, the poster and the settings; only the table is
+  // shared, and it guards itself.
+  job.runningThread = startThread(
+      job.threads,
+      [&table = job.table, view = job.view, post = job.post, settings = job.settings](
+          std::int32_t, StopFlag &stop) { runCheck(table, view, post, settings, stop); },
+      0);
+}
+
+void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, const QuerySettings &settings,
+              StopFlag &stop) {
+  const std::optional<std::u16string> input = callOnUiThread<std::u16string>(post, stop, view.inputText);
+  if (!input) return;
+  const std::u16string text = cleanInputText(*input);
+  const std::size_t lines = countOf(text, u"\n") + 1;
+  if (!stop.runUnlessStopped([&] { table.resize(lines); })) return;
+
+  std::u16string results;
+  for (std::size_t i = 0; i < lines; ++i) {
+    const std::u16string line = fieldOf(text, static_cast<std::int64_t>(i) + 1, u"\n");
+    ResultRow row;
+    row.code = trimSpaces(fieldOf(line, 1, u"\t"));
+    row.name = trimSpaces(fieldOf(line, 2, u"\t"));
+
+    // Read anew for every line, so a change of the chooser applies from the next line on.
+    const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, view.selectedSite);
+    if (!site) return;
+    row.site = *site == PortalSite ? PortalSite : LibrarySite;
+    const std::optional<ResultLine> found = row.site == PortalSite
+                                                ? lookUpOnPortal(row, settings, stop)
+                                                : lookUpOnLibrary(row, view, post, settings, stop);
+    if (!found) return;
+
+    // The row goes in whole, so the user interface thread never sees a half-written entry.
+    fillRow(row, *found);
+    if (!stop.runUnlessStopped([&] { table.setRow(i, row); })) return;
+    results += *found;
+    results += u'\n';
+    if (!callOnUiThread(post, stop, [&] { view.setResultsText(results); })) return;
+    if (!showCaption(view, post, stop, dotsCaption(i))) return;
+  }
+  showCaption(view, post, stop, std::u16string(kCaptionDone));
+}
+
+std::u16string cleanInputText(std::u16string_view text) {
+  const std::u16string lineFeeds = replaceAll(text, u"\r", u"\n");
+  const std::u16string singled = replaceAll(lineFeeds, u"\n\n", u"\n");
+  return trimChar(singled, u'\n');
+}
+
+}  // namespace hengdian

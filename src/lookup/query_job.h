@@ -29,8 +29,8 @@ struct LookupView {
 
 /// Where the check looks and how long it waits before the library site's second attempt.
 struct QuerySettings {
-  std::u16string libraryHost;  // host[:port]; scheme is always http://
-  std::u16string portalHost;   // host[:port]; scheme is always https://
+  std::u16string libraryHost;                 // host[:port]; scheme is always http://
+  std::u16string portalHost;                  // host[:port]; scheme is always https://
   std::chrono::milliseconds retryWait{1010};  // each of the ten waits
 };
 
@@ -52,8 +52,8 @@ struct QueryJob {
 void startCheck(QueryJob &job);
 
 /// One whole check. Writes nothing once `stop` is raised. Worker thread.
-void runCheck(ResultTable &table, const LookupView &view, const UiPost &post,
-              const QuerySettings &settings, StopFlag &stop);
+void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, const QuerySettings &settings,
+              StopFlag &stop);
 
 /// The entered text with its line breaks cleaned: CR to LF, one pass of LF LF to LF, outer LFs
 /// removed.

@@ -3,28 +3,39 @@
 // wakes from its waits on it, and makes every shared write through it, so that once the flag is
 // raised the job changes nothing more.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 namespace hengdian {
 
-/// The stop flag of one job, shared by the job and the thread that may stop it.
+/// The stop flag of one job, shared by the job and the thread that may stop it. Its state lives
+/// in a shared block so that a call the job left queued on the user interface thread can still
+/// look at the flag after the job itself has gone.
 class StopFlag {
-public:
+ public:
+  /// A lowered flag.
+  StopFlag();
+  StopFlag(const StopFlag &) = delete;
+  StopFlag &operator=(const StopFlag &) = delete;
+
   /// Raises the flag. Returns only when no write made through `runUnlessStopped` is under way,
-  /// so after it returns the job has no effect any more. Any thread.
+  /// so after it returns the job has no effect any more. Any thread, but not from inside a write.
   void requestStop();
 
-  /// Whether the flag is raised. Any thread.
+  /// Whether the flag is raised. Takes no lock, so it may be polled from anywhere (a transfer's
+  /// progress callback, a write). Any thread.
   bool stopRequested() const;
 
   /// Runs `write` unless the flag is raised, holding the flag's lock so that a stop waits for
   /// it. Returns whether it ran. `write` must not wait for another thread.
   template <class Write>
   bool runUnlessStopped(Write &&write) {
-    std::lock_guard lock(mutex_);
-    if (stopped_) return false;
+    std::lock_guard lock(state_->mutex);
+    if (state_->stopped.load()) return false;
     write();
     return true;
   }
@@ -32,10 +43,16 @@ public:
   /// Sleeps for `duration`, waking at once when the flag is raised. Returns false when it was.
   bool waitFor(std::chrono::milliseconds duration);
 
-private:
-  mutable std::mutex mutex_;
-  std::condition_variable woken_;
-  bool stopped_ = false;
+ private:
+  friend bool callOnUiThread(const std::function<void(std::function<void()>)> &post, StopFlag &stop,
+                             const std::function<void()> &call);
+
+  struct State {
+    std::mutex mutex;
+    std::condition_variable woken;  // stop raised, or a call carried to the UI thread is done
+    std::atomic<bool> stopped{false};
+  };
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace hengdian

@@ -18,11 +18,13 @@ using ThreadProcedure = std::function<void(std::int32_t parameter, StopFlag &sto
 
 struct ThreadEntry;
 
-/// The process's worker threads, numbered from 1; 0 stands for no thread.
+/// The process's worker threads, numbered from 1; 0 stands for no thread. Its lock is held only
+/// inside its own operations, never while a thread's procedure runs.
 class ThreadRegistry {
-public:
+ public:
+  /// An empty registry; the first thread gets number 1.
   ThreadRegistry();
-  /// Releases every thread it still knows without waiting for any.
+  /// Raises the stop flag of every thread still running and lets it go without waiting for it.
   ~ThreadRegistry();
   ThreadRegistry(const ThreadRegistry &) = delete;
   ThreadRegistry &operator=(const ThreadRegistry &) = delete;
@@ -31,7 +33,7 @@ public:
   /// shutdown of the command-line tool and for tests; the window never calls it.
   void waitForAll();
 
-private:
+ private:
   friend std::int32_t startThread(ThreadRegistry &, ThreadProcedure, std::int32_t);
   friend bool isThreadRunning(ThreadRegistry &, std::int32_t);
   friend void stopThread(ThreadRegistry &, std::int32_t);

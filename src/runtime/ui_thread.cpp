@@ -1,3 +1,79 @@
 #include "runtime/ui_thread.h"
 
-namespace hengdian {}  // namespace hengdian
+#include <memory>
+#include <utility>
+
+namespace hengdian {
+
+bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void()> &call) {
+  // The queued closure keeps the flag's state and its own `done` alive, so it stays safe when the
+  // worker has given up waiting and gone; it reaches `call` (and the worker's locals) only while
+  // the flag is down, which means the worker is still waiting for it.
+  struct Pending {
+    bool done = false;
+  };
+  const std::shared_ptr<StopFlag::State> state = stop.state_;
+  if (state->stopped.load()) return false;
+  auto pending = std::make_shared<Pending>();
+  post([state, pending, &call] {
+    {
+      std::lock_guard lock(state->mutex);
+      if (state->stopped.load()) return;
+      call();
+      pending->done = true;
+    }
+    state->woken.notify_all();
+  });
+  std::unique_lock lock(state->mutex);
+  state->woken.wait(lock, [&] { return pending->done || state->stopped.load(); });
+  return pending->done;
+}
+
+EventLoopThread::EventLoopThread() : thread_([this] { loop(); }) {}
+
+EventLoopThread::~EventLoopThread() {
+  {
+    std::lock_guard lock(mutex_);
+    ending_ = true;
+  }
+  queued_.notify_all();
+  thread_.join();
+}
+
+void EventLoopThread::post(std::function<void()> closure) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(closure));
+  }
+  queued_.notify_one();
+}
+
+UiPost EventLoopThread::poster() {
+  return [this](std::function<void()> closure) { post(std::move(closure)); };
+}
+
+void EventLoopThread::runAndWait(const std::function<void()> &closure) {
+  std::promise<void> finished;
+  std::future<void> done = finished.get_future();
+  post([&] {
+    closure();
+    finished.set_value();
+  });
+  done.wait();
+}
+
+void EventLoopThread::loop() {
+  for (;;) {
+    std::function<void()> closure;
+    {
+      std::unique_lock lock(mutex_);
+      queued_.wait(lock, [this] { return ending_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      closure = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    closure();
+  }
+}
+
+}  // namespace hengdian

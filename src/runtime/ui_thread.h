@@ -20,18 +20,26 @@ namespace hengdian {
 using UiPost = std::function<void(std::function<void()>)>;
 
 /// Runs `call` on the user interface thread and waits for it. When `stop` is raised before the
-/// call gets its turn there, the call is skipped and the result is empty. Worker thread.
+/// call gets its turn there, the call is skipped and the result is empty; when it is raised while
+/// the worker waits, the worker returns at once and the queued call later does nothing. The call
+/// runs under the stop flag's lock, so a stop from another thread waits for a call under way.
+/// Worker thread.
 template <class Result>
 std::optional<Result> callOnUiThread(const UiPost &post, StopFlag &stop, std::function<Result()> call);
 
 /// The same for calls without a result; returns whether the call ran. Worker thread.
+/// `call` may refer to the caller's locals: it never runs once the caller has returned. It must
+/// neither stop the calling job nor run the event loop itself.
 bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void()> &call);
 
 /// A plain thread that stands in for the user interface thread: it runs posted closures one after
-/// another until it is destroyed, then runs what is still queued and ends.
+/// another until it is destroyed, then runs what is still queued and ends. Whatever posts to it
+/// (workers included) must be done before it is destroyed.
 class EventLoopThread {
-public:
+ public:
+  /// Starts the loop thread.
   EventLoopThread();
+  /// Runs what is still queued, then ends the loop thread.
   ~EventLoopThread();
   EventLoopThread(const EventLoopThread &) = delete;
   EventLoopThread &operator=(const EventLoopThread &) = delete;
@@ -46,7 +54,7 @@ public:
   /// thread (start a check, stop one). Must not be called from the loop itself.
   void runAndWait(const std::function<void()> &closure);
 
-private:
+ private:
   void loop();
 
   std::mutex mutex_;

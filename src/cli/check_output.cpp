@@ -1,0 +1,84 @@
+#include "cli/check_output.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+#include "lookup/query_job.h"
+#include "runtime/code_page.h"
+#include "runtime/text.h"
+
+namespace hengdian::cli {
+
+namespace {
+
+// Columns a text takes on a terminal, counting every non-ASCII character as a wide one; a guess
+// on the safe side, used only to blank out what was shown before.
+std::size_t terminalWidth(const std::u16string &text) {
+  std::size_t width = 0;
+  for (char16_t unit : text)
+    width += unit < 0x80 ? 1 : 2;
+  return width;
+}
+
+}  // namespace
+
+std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText) {
+  // Keys stay in the documented order rather than sorted.
+  nlohmann::ordered_json array = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ResultRow &row = rows[i];
+    nlohmann::ordered_json entry;
+    entry["code"] = toUtf8(row.code);
+    entry["name"] = toUtf8(row.name);
+    entry["site"] = row.site;
+    entry["link"] = toUtf8(row.link);
+    // An item id only means something on the library site.
+    entry["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
+    entry["line"] = toUtf8(fieldOf(resultsText, static_cast<std::int64_t>(i) + 1, u"\n"));
+    array.push_back(std::move(entry));
+  }
+  return array.dump(2) + "\n";
+}
+
+ProgressLine::ProgressLine(const std::u16string &input, std::ostream &terminal) : terminal_(terminal) {
+  const std::u16string text = cleanInputText(input);
+  const std::size_t lines = countOf(text, u"\n") + 1;
+  for (std::size_t i = 0; i < lines; ++i) {
+    const std::u16string line = fieldOf(text, static_cast<std::int64_t>(i) + 1, u"\n");
+    codes_.push_back(trimSpaces(fieldOf(line, 1, u"\t")));
+  }
+}
+
+void ProgressLine::resultsChanged(const std::u16string &resultsText) {
+  done_ = countOf(resultsText, u"\n");
+  retryNote_.clear();
+}
+
+void ProgressLine::captionChanged(const std::u16string &caption) {
+  if (caption == kCaptionDone) return finish();
+  // The library site's second attempt counts its waits in ">" marks.
+  const std::size_t waits = countOf(caption, u">");
+  retryNote_ =
+      waits == 0 ? u"" : u"  (no hit yet, asking again after wait " + u16(std::to_string(waits)) + u"/10)";
+  if (done_ >= codes_.size()) return;
+  show(u"[" + u16(std::to_string(done_ + 1)) + u"/" + u16(std::to_string(codes_.size())) + u"] " +
+       codes_[done_] + retryNote_);
+}
+
+void ProgressLine::finish() {
+  if (shownWidth_ == 0) return;
+  terminal_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
+  shownWidth_ = 0;
+}
+
+void ProgressLine::show(const std::u16string &text) {
+  const std::size_t width = terminalWidth(text);
+  terminal_ << '\r' << toUtf8(text);
+  if (width < shownWidth_) terminal_ << std::string(shownWidth_ - width, ' ');
+  terminal_ << std::flush;
+  shownWidth_ = std::max(width, shownWidth_);
+}
+
+}  // namespace hengdian::cli

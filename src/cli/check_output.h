@@ -1,0 +1,43 @@
+#pragma once
+// What the command-line tool writes about a check: the JSON form of its results and the one-line
+// progress display on a terminal.
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "lookup/result_row.h"
+
+namespace hengdian::cli {
+
+/// The JSON array of a finished check: per entered line its row's code, name, site, link and item
+/// id (library rows only, "" for portal rows), and its line of `resultsText`. Pretty-printed UTF-8
+/// with a final line break.
+std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText);
+
+/// The progress display: one line on a terminal, rewritten in place after every change of the
+/// check, telling which entry of how many is being looked up and its code.
+class ProgressLine {
+ public:
+  /// For the entered text `input`, writing to `terminal`.
+  ProgressLine(const std::u16string &input, std::ostream &terminal);
+
+  /// Shows the state after a results text change.
+  void resultsChanged(const std::u16string &resultsText);
+  /// Shows the state after a caption change.
+  void captionChanged(const std::u16string &caption);
+  /// Clears the line, leaving the terminal as it was.
+  void finish();
+
+ private:
+  void show(const std::u16string &text);
+
+  std::vector<std::u16string> codes_;
+  std::size_t done_ = 0;
+  std::u16string retryNote_;
+  std::size_t shownWidth_ = 0;
+  std::ostream &terminal_;
+};
+
+}  // namespace hengdian::cli

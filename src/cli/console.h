@@ -1,0 +1,13 @@
+#pragma once
+// The few things the command-line tool needs to know about the process's standard streams.
+
+namespace hengdian::cli {
+
+/// Whether standard error goes to a terminal, where a progress line makes sense.
+bool standardErrorIsTerminal();
+
+/// Makes standard input and output pass bytes unchanged, so CR LF in a list and the "\n" ending
+/// each result line arrive as they are.
+void useBinaryStandardStreams();
+
+}  // namespace hengdian::cli

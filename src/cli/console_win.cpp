@@ -1,0 +1,19 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "cli/console.h"
+
+namespace hengdian::cli {
+
+bool standardErrorIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
+void useBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+}  // namespace hengdian::cli

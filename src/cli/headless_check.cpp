@@ -1,0 +1,41 @@
+#include "cli/headless_check.h"
+
+#include "lookup/result_table.h"
+#include "runtime/text.h"
+#include "runtime/thread_registry.h"
+#include "runtime/ui_thread.h"
+
+namespace hengdian::cli {
+
+HeadlessCheckResult runHeadlessCheck(const std::u16string &input, std::int32_t site,
+                                     const QuerySettings &settings, const HeadlessCheckHooks &hooks) {
+  HeadlessCheckResult result;
+  ResultTable table;
+  ThreadRegistry threads;
+  EventLoopThread ui;
+
+  // Runs on `ui` only, so `result.resultsText` needs no lock of its own.
+  LookupView view;
+  view.inputText = [&input] { return input; };
+  view.selectedSite = [site] { return site; };
+  view.setResultsText = [&](const std::u16string &text) {
+    result.resultsText = text;
+    if (hooks.onResultsText) hooks.onResultsText(text);
+  };
+  view.setResultsCaption = [&](const std::u16string &caption) {
+    if (hooks.onCaption) hooks.onCaption(caption);
+  };
+
+  QueryJob job{threads, table, view, ui.poster(), settings};
+  ui.runAndWait([&] { startCheck(job); });
+  result.started = job.runningThread != 0;
+  // The worker's last call has run on `ui` before its thread ends.
+  threads.waitForAll();
+
+  const std::size_t lines = countOf(cleanInputText(input), u"\n") + 1;
+  result.rows = table.rows();
+  if (result.rows.size() > lines) result.rows.resize(lines);
+  return result;
+}
+
+}  // namespace hengdian::cli

@@ -1,0 +1,218 @@
+#include "cli/check_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/stand_in_sites.h"
+
+namespace hengdian::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using hengdian::testing::pageAnswer;
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string readFile(const fs::path &path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+/// hengdian-cli against the stand-in sites, with the lists written into a fresh folder.
+class CheckCommandTest : public ::testing::Test {
+ protected:
+  CheckCommandTest() {
+    std::random_device random;
+    folder = fs::temp_directory_path() / ("hengdian-cli-test-" + std::to_string(random()));
+    fs::create_directories(folder);
+    sites.setLibrarySearch("GB/T 5490-2010",
+                           {pageAnswer("text/html; charset=utf-8", hengdian::testing::libraryResultPage({{
+                                                                       "GB/T 5490-2010 粮油检验 一般规则",
+                                                                       "xxyx",
+                                                                       "2010-01-01",
+                                                                       "2011-01-01",
+                                                                       "/standard/show-5490.html",
+                                                                   }}))});
+    sites.setPortalSearch("GB/T 5490-2010",
+                          {pageAnswer("text/html; charset=utf-8", hengdian::testing::portalResultPage({{
+                                                                      "现行",
+                                                                      "GB/T 5490-2010 粮油检验 一般规则",
+                                                                      "2010-11-10",
+                                                                      "2011-02-01",
+                                                                      "/gb/5490",
+                                                                  }}))});
+  }
+  ~CheckCommandTest() override {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+
+  fs::path writeList(const std::string &name, const std::string &bytes) {
+    const fs::path path = folder / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  /// The arguments that point the tool at the stand-ins, behind `check` and `extra`.
+  std::vector<std::string> arguments(std::vector<std::string> extra) {
+    std::vector<std::string> all{"check",         "--library-host",   sites.libraryHost(),
+                                 "--portal-host", sites.portalHost(), "--ca-file",
+                                 sites.caFile(),  "--retry-pause-ms", "1"};
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+  }
+
+  CliRun run(const std::vector<std::string> &args, const std::string &standardInput = "",
+             bool terminal = false) {
+    std::istringstream in(standardInput);
+    std::ostringstream out;
+    std::ostringstream err;
+    CliRun result;
+    result.exitCode = runCli(args, in, out, err, terminal);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+  }
+
+  hengdian::testing::StandInSites sites;
+  fs::path folder;
+};
+
+TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
+  const fs::path list =
+      writeList("list.txt", "GB/T 5490-2010\t粮油检验 一般规则\r\nGB/T 9999-2099\t没有的标准\r\n");
+  const std::string notFound = "【★未查询到该标准!】\n";
+
+  const CliRun library = run(arguments({"--input", list.string()}));
+  EXPECT_EQ(library.exitCode, 0) << library.err;
+  EXPECT_EQ(library.out,
+            "【同号同名■现行有效■GB/T 5490-2010 粮油检验 "
+            "一般规则■2010-01-01■2011-01-01■/standard/show-5490.html】\n" +
+                notFound);
+  EXPECT_EQ(library.err, "");
+
+  const CliRun portal = run(arguments({"--input", list.string(), "--site", "portal"}));
+  EXPECT_EQ(portal.exitCode, 0) << portal.err;
+  EXPECT_EQ(portal.out, "【同号同名■现行■GB/T 5490-2010 粮油检验 一般规则■2010-11-10■2011-02-01■" +
+                            sites.portalBase() + "/gb/5490】\n" + notFound);
+
+  const CliRun libraryJson = run(arguments({"--input", list.string(), "--format", "json"}));
+  ASSERT_EQ(libraryJson.exitCode, 0) << libraryJson.err;
+  const nlohmann::json rows = nlohmann::json::parse(libraryJson.out);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0]["code"], "GB/T 5490-2010");
+  EXPECT_EQ(rows[0]["name"], "粮油检验 一般规则");
+  EXPECT_EQ(rows[0]["site"], 0);
+  EXPECT_EQ(rows[0]["link"], "/standard/show-5490.html");
+  EXPECT_EQ(rows[0]["itemId"], "show-5490");
+  EXPECT_EQ(rows[0]["line"].get<std::string>() + "\n",
+            library.out.substr(0, library.out.size() - notFound.size()));
+  EXPECT_EQ(rows[1], (nlohmann::json{{"code", "GB/T 9999-2099"},
+                                     {"name", "没有的标准"},
+                                     {"site", 0},
+                                     {"link", ""},
+                                     {"itemId", ""},
+                                     {"line", "【★未查询到该标准!】"}}));
+
+  const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFile(list));
+  ASSERT_EQ(portalJson.exitCode, 0) << portalJson.err;
+  const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out);
+  ASSERT_EQ(portalRows.size(), 2u);
+  EXPECT_EQ(portalRows[0]["site"], 1);
+  EXPECT_EQ(portalRows[0]["link"], sites.portalBase() + "/gb/5490");
+  EXPECT_EQ(portalRows[0]["itemId"], "");
+  EXPECT_EQ(portalRows[1]["site"], 1);
+}
+
+TEST_F(CheckCommandTest, CaptionsGoToStandardErrorInOrder) {
+  const CliRun withCaptions =
+      run(arguments({"--captions", "--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n");
+  EXPECT_EQ(withCaptions.exitCode, 0);
+  EXPECT_EQ(withCaptions.err,
+            "查询得到信息：正在加载中\n查询得到信息：正在加载中...\n查询得到信息：正在加载中."
+            "\n查询得到信息：已加载完成。\n");
+
+  // On a terminal without --captions: one progress line, rewritten and cleared at the end.
+  const CliRun onTerminal = run(arguments({"--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n", true);
+  EXPECT_EQ(onTerminal.exitCode, 0);
+  EXPECT_NE(onTerminal.err.find("\r[1/2] GB/T 5490-2010"), std::string::npos) << onTerminal.err;
+  EXPECT_NE(onTerminal.err.find("\r[2/2] GB/T 5491-1985"), std::string::npos) << onTerminal.err;
+  EXPECT_EQ(onTerminal.err.back(), '\r');
+  EXPECT_EQ(onTerminal.err.find('\n'), std::string::npos);
+}
+
+TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
+  // "GB/T 5490-2010 TAB 粮油检验 一般规则" saved as GBK: the name only matches when decoded right.
+  const fs::path gbk = writeList(
+      "gbk.txt", "GB/T 5490-2010\t\xC1\xB8\xD3\xCD\xBC\xEC\xD1\xE9 \xD2\xBB\xB0\xE3\xB9\xE6\xD4\xF2\r\n");
+  const CliRun fromGbk = run(arguments({"--input", gbk.string(), "--format", "json"}));
+  ASSERT_EQ(fromGbk.exitCode, 0) << fromGbk.err;
+  EXPECT_TRUE(nlohmann::json::parse(fromGbk.out)[0]["line"].get<std::string>().starts_with("【同号同名■"));
+
+  const fs::path bom = writeList("bom.txt", "\xEF\xBB\xBFGB/T 5490-2010\n");
+  const CliRun fromBom = run(arguments({"--input", bom.string()}));
+  ASSERT_EQ(fromBom.exitCode, 0) << fromBom.err;
+  const auto requests = sites.requests();
+  EXPECT_EQ(requests.back().query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
+}
+
+TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
+  const std::vector<std::vector<std::string>> wrong{
+      {},
+      {"lookup"},
+      {"check", "--site", "both"},
+      {"check", "--format", "xml"},
+      {"check", "--retry-pause-ms", "-5"},
+      {"check", "--retry-pause-ms", "soon"},
+      {"check", "--library-host", "http://example.test/"},
+      {"check", "--ca-file", (folder / "missing.pem").string()},
+      {"check", "--colour"},
+      {"check", "stray"},
+  };
+  for (const auto &args : wrong) {
+    const CliRun result = run(args);
+    EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("hengdian-cli: "), std::string::npos) << result.err;
+  }
+  EXPECT_TRUE(sites.requests().empty());
+
+  const CliRun missing = run(arguments({"--input", (folder / "missing.txt").string()}));
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("missing.txt"), std::string::npos);
+  EXPECT_EQ(missing.out, "");
+
+  const CliRun help = run({"check", "--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char *option : {"--site", "--input", "--format", "--library-host", "--portal-host", "--ca-file",
+                             "--retry-pause-ms", "--captions", "--help"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+}
+
+TEST_F(CheckCommandTest, TheProgramPrintsTheSameLines) {
+  const fs::path list = writeList("list.txt", "GB/T 5490-2010\n");
+  const fs::path out = folder / "out.txt";
+  std::string command = "\"" HENGDIAN_CLI_PATH "\"";
+  for (const std::string &argument : arguments({"--input", list.string()}))
+    command += " \"" + argument + "\"";
+  command += " > \"" + out.string() + "\" 2> \"" + (folder / "err.txt").string() + "\"";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(folder / "err.txt");
+  EXPECT_EQ(readFile(out), run(arguments({"--input", list.string()})).out);
+}
+
+}  // namespace
+}  // namespace hengdian::cli

@@ -1,0 +1,33 @@
+#include "cli/input_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace hengdian::cli {
+namespace {
+
+TEST(InputFile, DecodesUtf8WithOrWithoutBomAndFallsBackToGbk) {
+  EXPECT_EQ(decodeInputBytes("GB/T 5490-2010\t\xE7\xB2\xAE\xE6\xB2\xB9"), u"GB/T 5490-2010\t粮油");
+  EXPECT_EQ(decodeInputBytes("\xEF\xBB\xBFGB 2760-2014\r\n"), u"GB 2760-2014\r\n");
+  EXPECT_EQ(decodeInputBytes("\xEF\xBB\xBF"), u"");
+  EXPECT_EQ(decodeInputBytes(""), u"");
+  // "粮油检验 一般规则" as saved on Chinese Windows.
+  EXPECT_EQ(
+      decodeInputBytes("GB/T 5490-2010\t\xC1\xB8\xD3\xCD\xBC\xEC\xD1\xE9 \xD2\xBB\xB0\xE3\xB9\xE6\xD4\xF2"),
+      u"GB/T 5490-2010\t粮油检验 一般规则");
+}
+
+TEST(InputFile, ReadsStandardInputForADashAndFailsOnWhatCannotBeRead) {
+  std::istringstream in("GB 1-2000\r\nGB 2-2000");
+  EXPECT_EQ(readInputBytes("-", in), "GB 1-2000\r\nGB 2-2000");
+  std::istringstream empty;
+  EXPECT_EQ(readInputBytes("-", empty), "");
+
+  EXPECT_EQ(readInputBytes("/nonexistent/hengdian/list.txt", in), std::nullopt);
+  EXPECT_EQ(readInputBytes(std::filesystem::temp_directory_path().string(), in), std::nullopt);
+}
+
+}  // namespace
+}  // namespace hengdian::cli

@@ -1,0 +1,393 @@
+#include "lookup/query_job.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/code_page.h"
+#include "runtime/text.h"
+#include "support/stand_in_sites.h"
+#include "web/http.h"
+
+namespace hengdian {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::pageAnswer;
+using testing::RawAnswer;
+
+const std::u16string kLoading = u"查询得到信息：正在加载中";
+const std::u16string kDone = u"查询得到信息：已加载完成。";
+const std::u16string kNotFound = u"【★未查询到该标准!】";
+
+RawAnswer libraryHit(const std::string &title, const std::string &href) {
+  return pageAnswer("text/html; charset=utf-8",
+                    testing::libraryResultPage({{title, "xxyx", "2010-01-01", "2011-01-01", href}}));
+}
+
+RawAnswer portalHit(const std::string &title, const std::string &href) {
+  return pageAnswer("text/html; charset=utf-8",
+                    testing::portalResultPage({{"现行", title, "2010-01-01", "2011-01-01", href}}));
+}
+
+RawAnswer libraryNoHit() {
+  return pageAnswer("text/html; charset=utf-8", testing::libraryResultPage({}));
+}
+
+/// Polls `condition` for a while; whether it came true.
+bool eventually(const std::function<bool()> &condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+/// A check against the stand-in sites with a recording view on a stand-in user interface thread.
+class QueryJobTest : public ::testing::Test {
+ protected:
+  QueryJobTest() {
+    setHttpCaFile(sites.caFile());
+    ui.runAndWait([this] { uiThread = std::this_thread::get_id(); });
+    job.settings.libraryHost = u16(sites.libraryHost());
+    job.settings.portalHost = u16(sites.portalHost());
+    job.settings.retryWait = 1ms;
+  }
+  ~QueryJobTest() override { threads.waitForAll(); }
+
+  /// The view; every call is logged as "caption:..." or "text:..." in the order it ran.
+  LookupView recordingView() {
+    LookupView view;
+    view.inputText = [this] {
+      noteThread();
+      return input;
+    };
+    view.selectedSite = [this] {
+      noteThread();
+      return site;
+    };
+    view.setResultsText = [this](const std::u16string &text) {
+      noteThread();
+      log.push_back(u"text:" + text);
+      texts.push_back(text);
+      if (afterText) afterText();
+    };
+    view.setResultsCaption = [this](const std::u16string &caption) {
+      noteThread();
+      log.push_back(u"caption:" + caption);
+      captions.push_back(caption);
+    };
+    return view;
+  }
+
+  void noteThread() {
+    if (std::this_thread::get_id() != uiThread) offUiThread = true;
+  }
+
+  /// Starts a check as the check button does.
+  void startOnUi() {
+    ui.runAndWait([this] { startCheck(job); });
+  }
+
+  /// Runs a whole check.
+  void check() {
+    startOnUi();
+    threads.waitForAll();
+    EXPECT_FALSE(offUiThread);
+  }
+
+  /// The view log as it stands, read on the user interface thread.
+  std::vector<std::u16string> logNow() {
+    std::vector<std::u16string> copy;
+    ui.runAndWait([&] { copy = log; });
+    return copy;
+  }
+
+  /// Whether the stand-in received a request whose query or body holds `needle`.
+  bool received(const std::string &needle) {
+    for (const auto &request : sites.requests()) {
+      if (request.query.find(needle) != std::string::npos || request.body.find(needle) != std::string::npos) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  testing::StandInSites sites;
+  ResultTable table;
+  ThreadRegistry threads;
+  EventLoopThread ui;
+  std::thread::id uiThread;
+  bool offUiThread = false;
+
+  // The view's state; touched on `ui`, or by the test once the check has ended.
+  std::u16string input;
+  std::int32_t site = LibrarySite;
+  std::vector<std::u16string> log;
+  std::vector<std::u16string> captions;
+  std::vector<std::u16string> texts;
+  std::function<void()> afterText;
+
+  QueryJob job{threads, table, recordingView(), ui.poster(), QuerySettings{}};
+};
+
+TEST_F(QueryJobTest, FourLibraryHitsFillTheRowsTheTextAndTheCaptions) {
+  input =
+      u"GB/T 5490-2010\t粮油检验 一般规则\r\nGB 2760-2014\t食品添加剂使用标准\r\nGB/T 5009.3-2016\r\n"
+      u"GB 4789.2-2016\t菌落总数测定";
+  sites.setLibrarySearch("GB/T 5490-2010",
+                         {libraryHit("GB/T 5490-2010 粮油检验 一般规则", "/standard/5490.html")});
+  sites.setLibrarySearch("GB 2760-2014",
+                         {libraryHit("GB 2760-2014 食品添加剂使用标准", "/standard/2760.html")});
+  sites.setLibrarySearch("GB/T 5009.3-2016",
+                         {libraryHit("GB/T 5009.3-2016 水分的测定", "/standard/5009.html")});
+  sites.setLibrarySearch("GB 4789.2-2016",
+                         {libraryHit("GB 4789.2-2016 菌落总数测定", "/standard/4789.html")});
+  check();
+
+  EXPECT_EQ(captions, (std::vector<std::u16string>{kLoading, kLoading + u"...", kLoading + u".",
+                                                   kLoading + u"..", kLoading + u"...", kDone}));
+  ASSERT_EQ(texts.size(), 4u);
+  const std::u16string firstLine =
+      u"【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2010-01-01■2011-01-01■/standard/5490.html】\n";
+  EXPECT_EQ(texts[0], firstLine);
+  EXPECT_TRUE(texts[3].starts_with(texts[2]));
+  EXPECT_EQ(countOf(texts[3], u"\n"), 4u);
+  EXPECT_EQ(fieldOf(texts[3], 3, u"\n"),
+            u"【同号■现行有效■GB/T 5009.3-2016 水分的测定■2010-01-01■2011-01-01■/standard/5009.html】");
+  // The text of a line is shown before the caption that counts it.
+  EXPECT_EQ(log[1], u"text:" + firstLine);
+  EXPECT_EQ(log[2], u"caption:" + kLoading + u"...");
+
+  ASSERT_EQ(table.size(), 5u);
+  EXPECT_EQ(table.row(0),
+            (ResultRow{u"GB/T 5490-2010", u"粮油检验 一般规则", u"/standard/5490.html", LibrarySite}));
+  EXPECT_EQ(table.row(2),
+            (ResultRow{u"GB/T 5009.3-2016", u"水分的测定", u"/standard/5009.html", LibrarySite}));
+  EXPECT_EQ(table.row(4), ResultRow{});
+
+  const auto requests = sites.requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].path, "/standard/search.php");
+  EXPECT_EQ(requests[0].query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
+  EXPECT_EQ(requests[3].query, "corpstandard=2&fields=0&kw=GB%204789.2-2016");
+}
+
+TEST_F(QueryJobTest, PortalLinesPostTheFormAndGetAbsoluteLinks) {
+  site = PortalSite;
+  input = u"GB/T 5490-2010\t粮油检验 一般规则";
+  sites.setPortalSearch("GB/T 5490-2010", {portalHit("GB/T 5490-2010 粮油检验 一般规则", "/gb/5490")});
+  check();
+
+  const std::string base = sites.portalBase();
+  EXPECT_EQ(texts, (std::vector<std::u16string>{
+                       u"【同号同名■现行■GB/T 5490-2010 粮油检验 一般规则■2010-01-01■2011-01-01■" +
+                       u16(base) + u"/gb/5490】\n"}));
+  EXPECT_EQ(table.row(0),
+            (ResultRow{u"GB/T 5490-2010", u"粮油检验 一般规则", u16(base) + u"/gb/5490", PortalSite}));
+  const auto requests = sites.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].path, "/basicsearch");
+  EXPECT_EQ(requests[0].body, "text=GB/T%205490-2010&search=a100");
+}
+
+TEST_F(QueryJobTest, ALibraryLineThatFindsNothingTwiceCountsTenWaitsThenGivesUp) {
+  input = u"GB/T 9999-2099\t不存在的标准";
+  check();
+
+  std::vector<std::u16string> expected{kLoading};
+  for (int marks = 1; marks <= 10; ++marks)
+    expected.push_back(kLoading + std::u16string(marks, u'>'));
+  expected.push_back(kLoading + u"...");
+  expected.push_back(kDone);
+  EXPECT_EQ(captions, expected);
+  EXPECT_EQ(texts, (std::vector<std::u16string>{kNotFound + u"\n"}));
+  EXPECT_EQ(table.row(0), (ResultRow{u"GB/T 9999-2099", u"不存在的标准", u"", LibrarySite}));
+  const auto requests = sites.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].query, requests[0].query);
+}
+
+TEST_F(QueryJobTest, TheSecondAttemptTakesTheSecondAnswer) {
+  input = u"GB 2763-2021";
+  sites.setLibrarySearch("GB 2763-2021",
+                         {libraryNoHit(), libraryHit("GB 2763-2021 农药最大残留限量", "/s/2763.html")});
+  check();
+
+  EXPECT_EQ(sites.requests().size(), 2u);
+  EXPECT_EQ(captions.size(), 13u);
+  EXPECT_EQ(table.row(0), (ResultRow{u"GB 2763-2021", u"农药最大残留限量", u"/s/2763.html", LibrarySite}));
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(texts[0].starts_with(u"【同号■现行有效■GB 2763-2021 农药最大残留限量■"));
+}
+
+// Two checks one after the other: the second starts although the first has ended.
+TEST_F(QueryJobTest, AnEmptyInputIsOneLineWithAnEmptyCode) {
+  sites.setLibrarySearch("", {libraryHit("GB 1-1999 某标准", "/s/1.html")});
+  check();
+  site = PortalSite;
+  check();
+
+  const auto requests = sites.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].query, "corpstandard=2&fields=0&kw=");
+  EXPECT_EQ(requests[1].body, "text=&search=a100");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(countOf(texts[0], u"\n"), 1u);
+  EXPECT_EQ(texts[1], kNotFound + u"\n");
+  EXPECT_EQ(table.size(), 2u);
+  EXPECT_EQ(table.row(0), (ResultRow{u"", u"", u"", PortalSite}));
+}
+
+TEST_F(QueryJobTest, LineBreaksOfEveryKindEndAsOneLineFeed) {
+  site = PortalSite;  // no second attempts, one request per line
+  struct Case {
+    std::u16string input;
+    std::vector<std::string> bodies;
+  };
+  const std::string a = "text=GB/T%205490-2010&search=a100";
+  const std::string b = "text=GB/T%205491-1985&search=a100";
+  const std::string blank = "text=&search=a100";
+  const std::vector<Case> cases{
+      {u"GB/T 5490-2010\r\n\r\nGB/T 5491-1985", {a, blank, b}},  // a blank line kept
+      {u"GB/T 5490-2010\n\nGB/T 5491-1985", {a, b}},
+      {u"GB/T 5490-2010\r\rGB/T 5491-1985", {a, b}},
+      {u"GB/T 5490-2010\n\n\nGB/T 5491-1985", {a, blank, b}},  // three become two
+      {u"\r\n\r\nGB/T 5490-2010\r\nGB/T 5491-1985\r\n\r\n", {a, b}},
+  };
+  for (const Case &one : cases) {
+    SCOPED_TRACE(toUtf8(one.input));
+    sites.clearRequests();
+    input = one.input;
+    texts.clear();
+    check();
+
+    std::vector<std::string> bodies;
+    for (const auto &request : sites.requests())
+      bodies.push_back(request.body);
+    EXPECT_EQ(bodies, one.bodies);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(countOf(texts.back(), u"\n"), one.bodies.size());
+    EXPECT_EQ(table.size(), one.bodies.size() + 1);
+  }
+}
+
+TEST_F(QueryJobTest, CodeAndNameAreTheFirstTwoTabFieldsWithoutOuterSpaces) {
+  site = PortalSite;
+  input = u"  GB/T 5490-2010 \t 粮油检验 一般规则 \t第三\t第四\n\t只有名称\t";
+  sites.setPortalSearch("GB/T 5490-2010", {portalHit("GB/T 5490-2010　粮油检验 一般规则", "/gb/5490")});
+  check();
+
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_TRUE(texts[1].starts_with(u"【同号同名■现行■GB/T 5490-2010 粮油检验 一般规则■")) << toUtf8(texts[1]);
+  EXPECT_EQ(fieldOf(texts[1], 2, u"\n"), kNotFound);
+  EXPECT_EQ(table.row(0).name, u"粮油检验 一般规则");
+  EXPECT_EQ(table.row(1), (ResultRow{u"", u"只有名称", u"", PortalSite}));
+  const auto requests = sites.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].body, "text=GB/T%205490-2010&search=a100");
+  EXPECT_EQ(requests[1].body, "text=&search=a100");
+}
+
+TEST_F(QueryJobTest, TheSiteIsReadAnewForEveryLine) {
+  input = u"GB 1-2000\nGB 2-2000\nGB 3-2000";
+  sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
+  afterText = [this] { site = PortalSite; };  // the user switches while line 1 is looked up
+  check();
+
+  EXPECT_EQ(table.row(0).site, LibrarySite);
+  EXPECT_EQ(table.row(1).site, PortalSite);
+  EXPECT_EQ(table.row(2).site, PortalSite);
+  std::vector<std::string> methods;
+  for (const auto &request : sites.requests())
+    methods.push_back(request.method);
+  EXPECT_EQ(methods, (std::vector<std::string>{"GET", "POST", "POST"}));
+}
+
+TEST_F(QueryJobTest, ANewCheckStopsTheRunningOneWhichWritesNothingMore) {
+  input = u"GB 1-2000\nGB 2-HOLD\nGB 3-2000";
+  sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
+  RawAnswer held = libraryHit("GB 2-HOLD 二", "/s/2.html");
+  held.delay = 10min;
+  sites.setLibrarySearch("GB 2-HOLD", {held});
+  for (const char *code : {"GB 10-2010", "GB 11-2010", "GB 12-2010"}) {
+    sites.setLibrarySearch(code, {libraryHit(std::string(code) + " 新", std::string("/n/") + code)});
+  }
+  startOnUi();
+  ASSERT_TRUE(eventually([&] { return received("HOLD"); }));
+
+  std::size_t mark = 0;
+  const auto stopped = std::chrono::steady_clock::now();
+  ui.runAndWait([&] {
+    input = u"GB 10-2010\nGB 11-2010\nGB 12-2010";  // edited while the old check runs
+    mark = log.size();
+    startCheck(job);
+  });
+  threads.waitForAll();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);  // the held request was dropped
+
+  // After the stop, exactly what a fresh check of the new text shows, and nothing of the old one.
+  const std::vector<std::u16string> after(log.begin() + static_cast<std::ptrdiff_t>(mark), log.end());
+  ASSERT_EQ(after.size(), 8u);
+  EXPECT_EQ(after[0], u"caption:" + kLoading);
+  EXPECT_TRUE(after[1].starts_with(u"text:【同号■现行有效■GB 10-2010 新")) << toUtf8(after[1]);
+  EXPECT_EQ(after[2], u"caption:" + kLoading + u"...");
+  EXPECT_EQ(after[7], u"caption:" + kDone);
+  for (const auto &entry : after)
+    EXPECT_EQ(entry.find(u"HOLD"), std::u16string::npos);
+
+  EXPECT_EQ(table.size(), 4u);
+  EXPECT_EQ(table.row(1), (ResultRow{u"GB 11-2010", u"新", u"/n/GB 11-2010", LibrarySite}));
+  std::size_t heldRequests = 0;
+  for (const auto &request : sites.requests())
+    heldRequests += request.query.find("HOLD") != std::string::npos;
+  EXPECT_EQ(heldRequests, 1u);  // no second attempt after the abort
+}
+
+TEST_F(QueryJobTest, AStopEndsAHeldRequestAndTheTenWaitsAtOnce) {
+  // A portal request the stand-in holds.
+  site = PortalSite;
+  input = u"GB 5-HOLD";
+  RawAnswer held = portalHit("GB 5-HOLD 五", "/gb/5");
+  held.delay = 10min;
+  sites.setPortalSearch("GB 5-HOLD", {held});
+  startOnUi();
+  ASSERT_TRUE(eventually([&] { return received("HOLD"); }));
+  std::size_t mark = 0;
+  auto stopped = std::chrono::steady_clock::now();
+  ui.runAndWait([&] {
+    stopThread(threads, job.runningThread);
+    mark = log.size();
+  });
+  threads.waitForAll();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
+  EXPECT_EQ(log.size(), mark);
+  EXPECT_EQ(table.row(0), ResultRow{});
+
+  // The waits before the library site's second attempt.
+  site = LibrarySite;
+  input = u"GB 6-2000";
+  job.settings.retryWait = 10min;
+  sites.clearRequests();
+  startOnUi();
+  ASSERT_TRUE(eventually([&] { return logNow().back() == u"caption:" + kLoading + u">"; }));
+  stopped = std::chrono::steady_clock::now();
+  ui.runAndWait([&] {
+    stopThread(threads, job.runningThread);
+    mark = log.size();
+  });
+  threads.waitForAll();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
+  EXPECT_EQ(log.size(), mark);
+  EXPECT_EQ(sites.requests().size(), 1u);
+}
+
+}  // namespace
+}  // namespace hengdian
