@@ -73,7 +73,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       .add_option("--retry-pause-ms", options.retryPauseMs,
                   "Each of the ten waits before the library site is asked a second time, in milliseconds")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber)
+      ->check(CLI::Range(0, 3600000))
       ->capture_default_str();
   check.add_flag("--captions", options.captions,
                  "Print every change of the progress caption to standard error, one per line");
