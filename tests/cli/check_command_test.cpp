@@ -4,21 +4,22 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/stand_in_sites.h"
+#include "support/test_helpers.h"
 
 namespace hengdian::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using hengdian::testing::pageAnswer;
+using hengdian::testing::libraryHit;
+using hengdian::testing::portalHit;
+using hengdian::testing::readFileBytes;
+using hengdian::testing::writeFileBytes;
 
 struct CliRun {
   int exitCode = -1;
@@ -26,44 +27,19 @@ struct CliRun {
   std::string err;
 };
 
-std::string readFile(const fs::path &path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
 /// hengdian-cli against the stand-in sites, with the lists written into a fresh folder.
 class CheckCommandTest : public ::testing::Test {
  protected:
   CheckCommandTest() {
-    std::random_device random;
-    folder = fs::temp_directory_path() / ("hengdian-cli-test-" + std::to_string(random()));
-    fs::create_directories(folder);
     sites.setLibrarySearch("GB/T 5490-2010",
-                           {pageAnswer("text/html; charset=utf-8", hengdian::testing::libraryResultPage({{
-                                                                       "GB/T 5490-2010 粮油检验 一般规则",
-                                                                       "xxyx",
-                                                                       "2010-01-01",
-                                                                       "2011-01-01",
-                                                                       "/standard/show-5490.html",
-                                                                   }}))});
-    sites.setPortalSearch("GB/T 5490-2010",
-                          {pageAnswer("text/html; charset=utf-8", hengdian::testing::portalResultPage({{
-                                                                      "现行",
-                                                                      "GB/T 5490-2010 粮油检验 一般规则",
-                                                                      "2010-11-10",
-                                                                      "2011-02-01",
-                                                                      "/gb/5490",
-                                                                  }}))});
-  }
-  ~CheckCommandTest() override {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+                           {libraryHit("GB/T 5490-2010 粮油检验 一般规则", "/standard/show-5490.html")});
+    sites.setPortalSearch("GB/T 5490-2010", {portalHit("GB/T 5490-2010 粮油检验 一般规则", "/gb/5490",
+                                                       "2010-11-10", "2011-02-01")});
   }
 
   fs::path writeList(const std::string &name, const std::string &bytes) {
-    const fs::path path = folder / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    writeFileBytes(folder / name, bytes);
+    return folder / name;
   }
 
   /// The arguments that point the tool at the stand-ins, behind `check` and `extra`.
@@ -88,7 +64,8 @@ class CheckCommandTest : public ::testing::Test {
   }
 
   hengdian::testing::StandInSites sites;
-  fs::path folder;
+  hengdian::testing::TempFolder temp{"hengdian-cli-test-"};
+  const fs::path folder = temp.path();
 };
 
 TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
@@ -127,7 +104,7 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
                                      {"itemId", ""},
                                      {"line", "【★未查询到该标准!】"}}));
 
-  const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFile(list));
+  const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFileBytes(list));
   ASSERT_EQ(portalJson.exitCode, 0) << portalJson.err;
   const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out);
   ASSERT_EQ(portalRows.size(), 2u);
@@ -210,8 +187,8 @@ TEST_F(CheckCommandTest, TheProgramPrintsTheSameLines) {
   for (const std::string &argument : arguments({"--input", list.string()}))
     command += " \"" + argument + "\"";
   command += " > \"" + out.string() + "\" 2> \"" + (folder / "err.txt").string() + "\"";
-  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(folder / "err.txt");
-  EXPECT_EQ(readFile(out), run(arguments({"--input", list.string()})).out);
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFileBytes(folder / "err.txt");
+  EXPECT_EQ(readFileBytes(out), run(arguments({"--input", list.string()})).out);
 }
 
 }  // namespace

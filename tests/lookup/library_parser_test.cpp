@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "lookup/result_parser.h"
@@ -10,6 +12,7 @@ namespace {
 
 constexpr std::u16string_view kCode = u"GB/T 5490-2010";
 constexpr std::u16string_view kName = u"粮油检验 一般规则";
+using Text = std::u16string;
 
 // One hit as the library site lists it.
 std::u16string hit(std::u16string_view title, std::u16string_view image, std::u16string_view href) {
@@ -24,20 +27,19 @@ TEST(LibraryParser, WorkedExampleGivesOneRecordAndFillsTheRow) {
   const std::u16string page = u"<ul>\n" + hit(u"GB/T 5490-2010 粮油检验 一般规则", u"xxyx", u"h") + u"</ul>";
   const ResultLine line = parseLibraryPage(page, kCode, kName);
   EXPECT_EQ(line, u"【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2010-12-24■2011-02-01■h】");
-
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
-  fillRow(row, line);
-  EXPECT_EQ(row.name, u"粮油检验 一般规则");
-  EXPECT_EQ(row.link, u"h");
+  EXPECT_EQ(filledRow(kCode, kName, LibrarySite, line),
+            (ResultRow{Text(kCode), u"粮油检验 一般规则", u"h", LibrarySite}));
 }
 
 TEST(LibraryParser, PageWithoutHitMarkerIsNotFound) {
-  EXPECT_EQ(parseLibraryPage(u"", kCode, kName), kNotFoundLine);
-  EXPECT_EQ(parseLibraryPage(u"<html><body>没有找到相关标准</body></html>", kCode, kName), kNotFoundLine);
-  // The marker's upper-case A is part of it.
-  EXPECT_EQ(parseLibraryPage(u"<span class=\"bzmc\"><a title=\"GB/T 5490-2010\" href=\"/standard/1.html\">",
-                             kCode, kName),
-            kNotFoundLine);
+  for (const Text &page : {
+           Text(u""),
+           Text(u"<html><body>没有找到相关标准</body></html>"),
+           // The marker's upper-case A is part of it.
+           Text(u"<span class=\"bzmc\"><a title=\"GB/T 5490-2010\" href=\"/standard/1.html\">"),
+       }) {
+    EXPECT_EQ(parseLibraryPage(page, kCode, kName), kNotFoundLine) << toUtf8(page);
+  }
 }
 
 TEST(LibraryParser, DecodedResultPageWithUnrelatedElementsAroundTheHits) {
@@ -51,11 +53,8 @@ TEST(LibraryParser, DecodedResultPageWithUnrelatedElementsAroundTheHits) {
             u"【异号异名■已经废止■GB/T 5009.3-2016 食品安全国家标准 食品中水分的测定■发布日期： 2016-08-31■"
             u"实施日期：2017-03-01■/standard/111.html】"
             u"【异号异名■未知■GB 5490-85 粮食检验■一般规则■■实施日期：1986-01-01■/standard/333.html】");
-
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
-  fillRow(row, line);
-  EXPECT_EQ(row.name, u"粮油检验 一般规则(英文版)");
-  EXPECT_EQ(row.link, u"/standard/444.html");
+  const ResultRow row = filledRow(kCode, kName, LibrarySite, line);
+  EXPECT_EQ(row, (ResultRow{Text(kCode), u"粮油检验 一般规则(英文版)", u"/standard/444.html", LibrarySite}));
   EXPECT_EQ(itemId(row), u"444");
 }
 
@@ -95,11 +94,8 @@ TEST(LibraryParser, LineBreaksInsideARecordBecomeSpacesButClassificationSeesThem
       line,
       u"【同号异名■现行有效■GB/T 5490-2010  粮油检验 一般规则■2010 -12-24■2011-02-01 ■/standard/ 7.html】");
   EXPECT_EQ(line.find_first_of(u"\r\n"), std::u16string::npos);
-
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", LibrarySite};
-  fillRow(row, line);
-  EXPECT_EQ(row.name, u"粮油检验 一般规则");
-  EXPECT_EQ(row.link, u"/standard/ 7.html");
+  EXPECT_EQ(filledRow(kCode, kName, LibrarySite, line),
+            (ResultRow{Text(kCode), u"粮油检验 一般规则", u"/standard/ 7.html", LibrarySite}));
 }
 
 TEST(LibraryParser, ManyHitsKeepTheirOrder) {
@@ -123,9 +119,8 @@ TEST(ParseResultPage, PortalSiteGoesToThePortalParserEveryOtherNumberToTheLibrar
       u"<a class=\"flexible\" href=\"/d?id=1\">";
   const ResultLine fromLibrary = parseLibraryPage(libraryPage, kCode, kName);
   EXPECT_NE(fromLibrary, kNotFoundLine);
-  EXPECT_EQ(parseResultPage(LibrarySite, libraryPage, kCode, kName, u"https://p"), fromLibrary);
-  EXPECT_EQ(parseResultPage(2, libraryPage, kCode, kName, u"https://p"), fromLibrary);
-  EXPECT_EQ(parseResultPage(-1, libraryPage, kCode, kName, u"https://p"), fromLibrary);
+  for (const std::int32_t site : std::initializer_list<std::int32_t>{LibrarySite, 2, -1})
+    EXPECT_EQ(parseResultPage(site, libraryPage, kCode, kName, u"https://p"), fromLibrary) << site;
   EXPECT_EQ(parseResultPage(LibrarySite, portalPage, kCode, kName, u"https://p"), kNotFoundLine);
   EXPECT_EQ(parseResultPage(PortalSite, portalPage, kCode, kName, u"https://p"),
             u"【同号异名■现行■GB/T 5490-2010■■■https://p/d?id=1】");

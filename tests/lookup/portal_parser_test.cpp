@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "lookup/result_parser.h"
 #include "runtime/text.h"
+#include "support/test_helpers.h"
 #include "test_pages.h"
 
 namespace hengdian {
@@ -25,11 +28,13 @@ std::u16string statusOf(std::u16string_view status) {
 }
 
 TEST(PortalParser, PageWithoutHitMarkerIsNotFound) {
-  EXPECT_EQ(parsePortalPage(u"", kCode, kName, kBase), kNotFoundLine);
-  EXPECT_EQ(parsePortalPage(u"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n", kCode, kName, kBase),
-            kNotFoundLine);
-  EXPECT_EQ(parsePortalPage(u"<div class=\"search-result\"><p>共 0 条</p></div>", kCode, kName, kBase),
-            kNotFoundLine);
+  for (const std::u16string &page : {
+           std::u16string(u""),
+           std::u16string(u"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"),
+           std::u16string(u"<div class=\"search-result\"><p>共 0 条</p></div>"),
+       }) {
+    EXPECT_EQ(parsePortalPage(page, kCode, kName, kBase), kNotFoundLine) << toUtf8(page);
+  }
 }
 
 TEST(PortalParser, HeadersAndResultPageWithNestedStatusesAndMissingLabels) {
@@ -43,21 +48,22 @@ TEST(PortalParser, HeadersAndResultPageWithNestedStatusesAndMissingLabels) {
             u"https://portal.example.invalid/hbDetail?hcno=AAA111】"
             u"【异号异名■被代替 (部分)■GB/T 1354-2018 大米■2018-05-14■■"
             u"https://portal.example.invalidhttps://other.example.invalid/hbDetail?hcno=BBB222】");
-
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"", PortalSite};
-  fillRow(row, line);
-  EXPECT_EQ(row.name, u"粮油检验 一般规则 第1号修改单");
-  EXPECT_EQ(row.link, kBase);
+  const ResultRow row = filledRow(kCode, kName, PortalSite, line);
+  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则 第1号修改单", std::u16string(kBase),
+                            PortalSite}));
   EXPECT_TRUE(hasLink(row));
 }
 
 TEST(PortalParser, StatusIsTheElementTextOrItsFirstNestedTagCleaned) {
-  EXPECT_EQ(statusOf(u"\"color:red\">现行"), u"现行");
-  EXPECT_EQ(statusOf(u"\"color:red\">\r\n\t\t 即将 实施 \t\r\n"), u"即将 实施");
-  EXPECT_EQ(statusOf(u"\"color:red\"><b>\n\t废止\n\t</b>"), u"废止");
-  EXPECT_EQ(statusOf(u"\"color:red\"><i class=\"x\">\t现行 有效</i><em>别的</em>"), u"现行 有效");
-  // Only the outer spaces go: U+3000 stays like any other character.
-  EXPECT_EQ(statusOf(u"\"c\">\u3000现行\u3000"), u"\u3000现行\u3000");
+  const std::vector<std::tuple<std::u16string, std::u16string>> rows{
+      {u"\"color:red\">现行", u"现行"},
+      {u"\"color:red\">\r\n\t\t 即将 实施 \t\r\n", u"即将 实施"},
+      {u"\"color:red\"><b>\n\t废止\n\t</b>", u"废止"},
+      {u"\"color:red\"><i class=\"x\">\t现行 有效</i><em>别的</em>", u"现行 有效"},
+      // Only the outer spaces go: U+3000 stays like any other character.
+      {u"\"c\">\u3000现行\u3000", u"\u3000现行\u3000"},
+  };
+  testing::expectEach(statusOf, rows);
 }
 
 TEST(PortalParser, DatesRunFromBehindTheLabelsTagToTheNextTagAndMissingLabelsGiveEmptyFields) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -11,31 +12,23 @@
 #include "runtime/code_page.h"
 #include "runtime/text.h"
 #include "support/stand_in_sites.h"
+#include "support/test_helpers.h"
 #include "web/http.h"
 
 namespace hengdian {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::pageAnswer;
+using testing::libraryHit;
+using testing::portalHit;
 using testing::RawAnswer;
 
 const std::u16string kLoading = u"查询得到信息：正在加载中";
 const std::u16string kDone = u"查询得到信息：已加载完成。";
 const std::u16string kNotFound = u"【★未查询到该标准!】";
 
-RawAnswer libraryHit(const std::string &title, const std::string &href) {
-  return pageAnswer("text/html; charset=utf-8",
-                    testing::libraryResultPage({{title, "xxyx", "2010-01-01", "2011-01-01", href}}));
-}
-
-RawAnswer portalHit(const std::string &title, const std::string &href) {
-  return pageAnswer("text/html; charset=utf-8",
-                    testing::portalResultPage({{"现行", title, "2010-01-01", "2011-01-01", href}}));
-}
-
 RawAnswer libraryNoHit() {
-  return pageAnswer("text/html; charset=utf-8", testing::libraryResultPage({}));
+  return testing::utf8Page(testing::libraryResultPage({}));
 }
 
 /// Polls `condition` for a while; whether it came true.
@@ -49,10 +42,9 @@ bool eventually(const std::function<bool()> &condition) {
 }
 
 /// A check against the stand-in sites with a recording view on a stand-in user interface thread.
-class QueryJobTest : public ::testing::Test {
+class QueryJobTest : public testing::SitesTest {
  protected:
   QueryJobTest() {
-    setHttpCaFile(sites.caFile());
     ui.runAndWait([this] { uiThread = std::this_thread::get_id(); });
     job.settings.libraryHost = u16(sites.libraryHost());
     job.settings.portalHost = u16(sites.portalHost());
@@ -101,6 +93,20 @@ class QueryJobTest : public ::testing::Test {
     EXPECT_FALSE(offUiThread);
   }
 
+  /// Stops the running check on the user interface thread and waits for it: it ends without
+  /// waiting out a held request or a pause, and writes nothing more to the view.
+  void stopAndExpectNothingMore() {
+    std::size_t mark = 0;
+    const auto stopped = std::chrono::steady_clock::now();
+    ui.runAndWait([&] {
+      stopThread(threads, job.runningThread);
+      mark = log.size();
+    });
+    threads.waitForAll();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
+    EXPECT_EQ(log.size(), mark);
+  }
+
   /// The view log as it stands, read on the user interface thread.
   std::vector<std::u16string> logNow() {
     std::vector<std::u16string> copy;
@@ -118,7 +124,6 @@ class QueryJobTest : public ::testing::Test {
     return false;
   }
 
-  testing::StandInSites sites;
   ResultTable table;
   ThreadRegistry threads;
   EventLoopThread ui;
@@ -269,10 +274,7 @@ TEST_F(QueryJobTest, LineBreaksOfEveryKindEndAsOneLineFeed) {
     texts.clear();
     check();
 
-    std::vector<std::string> bodies;
-    for (const auto &request : sites.requests())
-      bodies.push_back(request.body);
-    EXPECT_EQ(bodies, one.bodies);
+    EXPECT_EQ(testing::requestFields(sites, &testing::RecordedRequest::body), one.bodies);
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(countOf(texts.back(), u"\n"), one.bodies.size());
     EXPECT_EQ(table.size(), one.bodies.size() + 1);
@@ -305,18 +307,14 @@ TEST_F(QueryJobTest, TheSiteIsReadAnewForEveryLine) {
   EXPECT_EQ(table.row(0).site, LibrarySite);
   EXPECT_EQ(table.row(1).site, PortalSite);
   EXPECT_EQ(table.row(2).site, PortalSite);
-  std::vector<std::string> methods;
-  for (const auto &request : sites.requests())
-    methods.push_back(request.method);
-  EXPECT_EQ(methods, (std::vector<std::string>{"GET", "POST", "POST"}));
+  EXPECT_EQ(testing::requestFields(sites, &testing::RecordedRequest::method),
+            (std::vector<std::string>{"GET", "POST", "POST"}));
 }
 
 TEST_F(QueryJobTest, ANewCheckStopsTheRunningOneWhichWritesNothingMore) {
   input = u"GB 1-2000\nGB 2-HOLD\nGB 3-2000";
   sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
-  RawAnswer held = libraryHit("GB 2-HOLD 二", "/s/2.html");
-  held.delay = 10min;
-  sites.setLibrarySearch("GB 2-HOLD", {held});
+  sites.setLibrarySearch("GB 2-HOLD", {testing::delayed(libraryHit("GB 2-HOLD 二", "/s/2.html"), 10min)});
   for (const char *code : {"GB 10-2010", "GB 11-2010", "GB 12-2010"}) {
     sites.setLibrarySearch(code, {libraryHit(std::string(code) + " 新", std::string("/n/") + code)});
   }
@@ -345,30 +343,20 @@ TEST_F(QueryJobTest, ANewCheckStopsTheRunningOneWhichWritesNothingMore) {
 
   EXPECT_EQ(table.size(), 4u);
   EXPECT_EQ(table.row(1), (ResultRow{u"GB 11-2010", u"新", u"/n/GB 11-2010", LibrarySite}));
-  std::size_t heldRequests = 0;
-  for (const auto &request : sites.requests())
-    heldRequests += request.query.find("HOLD") != std::string::npos;
-  EXPECT_EQ(heldRequests, 1u);  // no second attempt after the abort
+  const auto queries = testing::requestFields(sites, &testing::RecordedRequest::query);
+  EXPECT_EQ(std::count_if(queries.begin(), queries.end(),
+                          [](const std::string &query) { return query.find("HOLD") != std::string::npos; }),
+            1);  // no second attempt after the abort
 }
 
 TEST_F(QueryJobTest, AStopEndsAHeldRequestAndTheTenWaitsAtOnce) {
   // A portal request the stand-in holds.
   site = PortalSite;
   input = u"GB 5-HOLD";
-  RawAnswer held = portalHit("GB 5-HOLD 五", "/gb/5");
-  held.delay = 10min;
-  sites.setPortalSearch("GB 5-HOLD", {held});
+  sites.setPortalSearch("GB 5-HOLD", {testing::delayed(portalHit("GB 5-HOLD 五", "/gb/5"), 10min)});
   startOnUi();
   ASSERT_TRUE(eventually([&] { return received("HOLD"); }));
-  std::size_t mark = 0;
-  auto stopped = std::chrono::steady_clock::now();
-  ui.runAndWait([&] {
-    stopThread(threads, job.runningThread);
-    mark = log.size();
-  });
-  threads.waitForAll();
-  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
-  EXPECT_EQ(log.size(), mark);
+  stopAndExpectNothingMore();
   EXPECT_EQ(table.row(0), ResultRow{});
 
   // The waits before the library site's second attempt.
@@ -378,14 +366,7 @@ TEST_F(QueryJobTest, AStopEndsAHeldRequestAndTheTenWaitsAtOnce) {
   sites.clearRequests();
   startOnUi();
   ASSERT_TRUE(eventually([&] { return logNow().back() == u"caption:" + kLoading + u">"; }));
-  stopped = std::chrono::steady_clock::now();
-  ui.runAndWait([&] {
-    stopThread(threads, job.runningThread);
-    mark = log.size();
-  });
-  threads.waitForAll();
-  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
-  EXPECT_EQ(log.size(), mark);
+  stopAndExpectNothingMore();
   EXPECT_EQ(sites.requests().size(), 1u);
 }
 

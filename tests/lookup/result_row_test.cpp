@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
 
 constexpr std::u16string_view kCode = u"GB/T 5490-2010";
 constexpr std::u16string_view kName = u"粮油检验 一般规则";
+using Text = std::u16string;
 
 HitRecord record(MatchMarker marker, std::u16string title, std::u16string link) {
   HitRecord hit;
@@ -22,38 +27,33 @@ HitRecord record(MatchMarker marker, std::u16string title, std::u16string link) 
 }
 
 TEST(StatusVocabulary, ImageCodesMapExactlyAndAnythingElseIsUnknown) {
-  EXPECT_EQ(statusText(statusForImageCode(u"xxyx")), u"现行有效");
-  EXPECT_EQ(statusText(statusForImageCode(u"jjss")), u"即将实施");
-  EXPECT_EQ(statusText(statusForImageCode(u"yjfz")), u"已经废止");
-  EXPECT_EQ(statusText(statusForImageCode(u"bfyx")), u"部分有效");
-  EXPECT_EQ(statusText(statusForImageCode(u"jjfz")), u"即将废止");
-  EXPECT_EQ(statusText(statusForImageCode(u"XXYX")), u"未知");
-  EXPECT_EQ(statusText(statusForImageCode(u"xxyx ")), u"未知");
-  EXPECT_EQ(statusText(statusForImageCode(u"")), u"未知");
+  const std::vector<std::tuple<Text, Text>> rows{
+      {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"}, {u"bfyx", u"部分有效"},
+      {u"jjfz", u"即将废止"}, {u"XXYX", u"未知"},     {u"xxyx ", u"未知"},    {u"", u"未知"},
+  };
+  testing::expectEach([](const Text &code) { return Text(statusText(statusForImageCode(code))); }, rows);
 }
 
-TEST(ClassifyHit, CodeAnywhereInTitleIsSameCode) {
-  EXPECT_EQ(classifyHit(u"GB/T 5490-2010 粮油检验 一般规则", u"GB/T 5490", u""), MatchMarker::SameCode);
-  EXPECT_EQ(classifyHit(u"修改单 GB/T 5490-2010", kCode, u""), MatchMarker::SameCode);
-  EXPECT_EQ(classifyHit(u"gb/t 5490-2010", kCode, u""), MatchMarker::OtherCode);
-  EXPECT_EQ(classifyHit(u"GB 5490-85", kCode, u""), MatchMarker::OtherCode);
-}
-
-TEST(ClassifyHit, NameMustMatchCodeSpaceNameExactly) {
-  EXPECT_EQ(classifyHit(u"GB/T 5490-2010 粮油检验 一般规则", kCode, kName), MatchMarker::SameCodeSameName);
-  // An ideographic space between code and name counts as a plain one.
-  EXPECT_EQ(classifyHit(u"GB/T 5490-2010\u3000粮油检验\u3000一般规则", kCode, kName),
-            MatchMarker::SameCodeSameName);
-  EXPECT_EQ(classifyHit(u"GB/T 5490-2010  粮油检验 一般规则", kCode, kName), MatchMarker::SameCodeOtherName);
-  EXPECT_EQ(classifyHit(u"GB/T 5490-2010 粮油检验 一般规则 ", kCode, kName), MatchMarker::SameCodeOtherName);
-  EXPECT_EQ(classifyHit(u"GB 5490-85 粮油检验 一般规则", kCode, kName), MatchMarker::OtherCodeOtherName);
-}
-
-TEST(ClassifyHit, EmptyCodeIsNeverContained) {
-  EXPECT_EQ(classifyHit(u"GB 5490-85", u"", u""), MatchMarker::OtherCode);
-  // With no code the title can still be the empty code, a space and the name.
-  EXPECT_EQ(classifyHit(u" 粮油检验 一般规则", u"", kName), MatchMarker::OtherCodeSameName);
-  EXPECT_EQ(classifyHit(u"粮油检验 一般规则", u"", kName), MatchMarker::OtherCodeOtherName);
+TEST(ClassifyHit, SameCodeIsTheCodeAnywhereInTheTitleSameNameIsCodeSpaceNameExactly) {
+  const std::vector<std::tuple<Text, Text, Text, MatchMarker>> rows{
+      {u"GB/T 5490-2010 粮油检验 一般规则", u"GB/T 5490", u"", MatchMarker::SameCode},
+      {u"修改单 GB/T 5490-2010", Text(kCode), u"", MatchMarker::SameCode},
+      {u"gb/t 5490-2010", Text(kCode), u"", MatchMarker::OtherCode},
+      {u"GB 5490-85", Text(kCode), u"", MatchMarker::OtherCode},
+      {u"GB/T 5490-2010 粮油检验 一般规则", Text(kCode), Text(kName), MatchMarker::SameCodeSameName},
+      // An ideographic space between code and name counts as a plain one.
+      {u"GB/T 5490-2010\u3000粮油检验\u3000一般规则", Text(kCode), Text(kName),
+       MatchMarker::SameCodeSameName},
+      {u"GB/T 5490-2010  粮油检验 一般规则", Text(kCode), Text(kName), MatchMarker::SameCodeOtherName},
+      {u"GB/T 5490-2010 粮油检验 一般规则 ", Text(kCode), Text(kName), MatchMarker::SameCodeOtherName},
+      {u"GB 5490-85 粮油检验 一般规则", Text(kCode), Text(kName), MatchMarker::OtherCodeOtherName},
+      // An empty code is never contained...
+      {u"GB 5490-85", u"", u"", MatchMarker::OtherCode},
+      // ...but with no code the title can still be the empty code, a space and the name.
+      {u" 粮油检验 一般规则", u"", Text(kName), MatchMarker::OtherCodeSameName},
+      {u"粮油检验 一般规则", u"", Text(kName), MatchMarker::OtherCodeOtherName},
+  };
+  testing::expectEach(classifyHit, rows);
 }
 
 TEST(HitRecordText, SixFieldsJoinedBySquaresAndClosedByBracket) {

@@ -1,10 +1,13 @@
 #pragma once
-// Result pages saved under tests/data, read as the decoding step would hand them over.
+// Helpers the parser tests share: the saved result pages under tests/data, read as the decoding step
+// would hand them over, and the row a parsed line fills.
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
+#include "lookup/result_row.h"
 #include "runtime/code_page.h"
 
 namespace hengdian {
@@ -14,6 +17,14 @@ inline std::u16string readTestPage(const std::string &name) {
   std::ifstream file(std::string(HENGDIAN_TEST_DATA) + "/" + name, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return fromUtf8(bytes);
+}
+
+/// The row entered as `code` and `name` on `site`, filled from `line` as after a lookup.
+inline ResultRow filledRow(std::u16string_view code, std::u16string_view name, std::int32_t site,
+                           const ResultLine &line) {
+  ResultRow row{std::u16string(code), std::u16string(name), u"", site};
+  fillRow(row, line);
+  return row;
 }
 
 }  // namespace hengdian

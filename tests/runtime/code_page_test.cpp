@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
@@ -19,30 +23,39 @@ TEST(Utf8, RoundTripsChineseAndCharactersOutsideTheBasicPlane) {
 }
 
 TEST(Utf8, InvalidBytesBecomeReplacementCharactersWithoutLosingTheRest) {
-  EXPECT_EQ(fromUtf8("a\x80z"), u"a\uFFFDz");                            // stray continuation byte
-  EXPECT_EQ(fromUtf8("a\xE7\xB2"), u"a\uFFFD");                          // sequence cut off at the end
-  EXPECT_EQ(fromUtf8("\xE7\xB2z"), u"\uFFFDz");                          // cut off inside
-  EXPECT_EQ(fromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");                      // overlong "/"
-  EXPECT_EQ(fromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");            // encoded surrogate
-  EXPECT_EQ(fromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
-  EXPECT_EQ(fromUtf8("\xFF\xE7\xB2\xAE"), u"\uFFFD粮");
+  const std::vector<std::tuple<std::string, std::u16string>> rows{
+      {"a\x80z", u"a\uFFFDz"},                            // stray continuation byte
+      {"a\xE7\xB2", u"a\uFFFD"},                          // sequence cut off at the end
+      {"\xE7\xB2z", u"\uFFFDz"},                          // cut off inside
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong "/"
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+      {"\xFF\xE7\xB2\xAE", u"\uFFFD粮"},
+  };
+  testing::expectEach(fromUtf8, rows);
 }
 
 TEST(Utf8, UnpairedSurrogatesBecomeReplacementCharacters) {
-  EXPECT_EQ(toUtf8(u"a\xD800z"), "a\xEF\xBF\xBDz");
-  EXPECT_EQ(toUtf8(u"\xDC00"), "\xEF\xBF\xBD");
-  EXPECT_EQ(toUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");
+  const std::vector<std::tuple<std::u16string, std::string>> rows{
+      {u"a\xD800z", "a\xEF\xBF\xBDz"},
+      {u"\xDC00", "\xEF\xBF\xBD"},
+      {u"a\xD83D", "a\xEF\xBF\xBD"},
+  };
+  testing::expectEach(toUtf8, rows);
 }
 
 TEST(Utf8, ValidityCheck) {
-  EXPECT_TRUE(isValidUtf8(""));
-  EXPECT_TRUE(isValidUtf8("plain ascii"));
-  EXPECT_TRUE(isValidUtf8("\xE7\xB2\xAE \xF0\x9F\x98\x80"));
-  EXPECT_TRUE(isValidUtf8("\xEF\xBF\xBD"));  // a real U+FFFD is well-formed
-  EXPECT_FALSE(isValidUtf8("\xE7\xB2"));
-  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));
-  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));
-  EXPECT_FALSE(isValidUtf8("\xD6\xD0\xCE\xC4"));  // GBK bytes
+  const std::vector<std::tuple<std::string, bool>> rows{
+      {"", true},
+      {"plain ascii", true},
+      {"\xE7\xB2\xAE \xF0\x9F\x98\x80", true},
+      {"\xEF\xBF\xBD", true},  // a real U+FFFD is well-formed
+      {"\xE7\xB2", false},
+      {"\xC0\xAF", false},
+      {"\xED\xA0\x80", false},
+      {"\xD6\xD0\xCE\xC4", false},  // GBK bytes
+  };
+  testing::expectEach(isValidUtf8, rows);
 }
 
 // The legacy code page off Windows is GBK.
@@ -67,9 +80,12 @@ TEST(SystemCodePage, CharactersGbkCannotHoldBecomeQuestionMarks) {
 }
 
 TEST(DecodeText, FollowsTheChosenDecoding) {
-  EXPECT_EQ(decodeText("\xE7\xB2\xAE", TextDecoding::Utf8), u"粮");
-  EXPECT_EQ(decodeText("\xC1\xB8", TextDecoding::SystemCodePage), u"粮");
-  EXPECT_EQ(decodeText("\xC1\xB8", TextDecoding::Utf8), u"\uFFFD\uFFFD");
+  const std::vector<std::tuple<std::string, TextDecoding, std::u16string>> rows{
+      {"\xE7\xB2\xAE", TextDecoding::Utf8, u"粮"},
+      {"\xC1\xB8", TextDecoding::SystemCodePage, u"粮"},
+      {"\xC1\xB8", TextDecoding::Utf8, u"\uFFFD\uFFFD"},
+  };
+  testing::expectEach(decodeText, rows);
 }
 
 }  // namespace

@@ -5,76 +5,67 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
 
-constexpr std::u16string_view kLogMask = u"%yyyy-%mm-%dd %hh:%ii:%ss：";
+const std::u16string kLogMask = u"%yyyy-%mm-%dd %hh:%ii:%ss：";
 constexpr DateValue kNewYear2010 = 1262304000;    // 2010-01-01 00:00:00
 constexpr DateValue kFirstOf1601 = -11644473600;  // 1601-01-01 00:00:00
 constexpr DateValue kMarch2005 = 1109941509;      // 2005-03-04 13:05:09
 
-TEST(FormatDateTest, WritesTheLogTimeStamp) {
-  EXPECT_EQ(formatDate(kLogMask, kNewYear2010), u"2010-01-01 00:00:00：");
-  EXPECT_EQ(formatDate(kLogMask, kMarch2005), u"2005-03-04 13:05:09：");
+TEST(FormatDateTest, WritesTheLogTimeStampOnTheProlepticGregorianCalendar) {
+  const std::vector<std::tuple<DateValue, std::u16string>> rows{
+      {kNewYear2010, u"2010-01-01 00:00:00："},
+      {kMarch2005, u"2005-03-04 13:05:09："},
+      {951868799, u"2000-02-29 23:59:59："},
+      {-2203891200, u"1900-03-01 00:00:00："},  // 1900 had no 29 February
+      {0, u"1970-01-01 00:00:00："},
+      {-2, u"1969-12-31 23:59:58："},
+      {-2209032000, u"1899-12-31 12:00:00："},
+      {kFirstOf1601, u"1601-01-01 00:00:00："},
+      {971890963199, u"32767-12-31 23:59:59："},  // years beyond 9999 in full
+      // Invalid, too early, or beyond what the calendar can hold: no fields to write.
+      {kInvalidDate, u""},
+      {kFirstOf1601 - 1, u""},
+      {INT64_MIN, u""},
+      {971890963199 + 1, u""},
+      {INT64_MAX, u""},
+  };
+  testing::expectEach([](DateValue date) { return formatDate(kLogMask, date); }, rows);
 }
 
-TEST(FormatDateTest, SplitsDatesOnTheProlepticGregorianCalendar) {
-  EXPECT_EQ(formatDate(kLogMask, 951868799), u"2000-02-29 23:59:59：");
-  EXPECT_EQ(formatDate(kLogMask, -2203891200), u"1900-03-01 00:00:00：");  // 1900 had no 29 February
-  EXPECT_EQ(formatDate(kLogMask, 0), u"1970-01-01 00:00:00：");
-  EXPECT_EQ(formatDate(kLogMask, -2), u"1969-12-31 23:59:58：");
-  EXPECT_EQ(formatDate(kLogMask, -2209032000), u"1899-12-31 12:00:00：");
-}
-
-TEST(FormatDateTest, InvalidAndEarlyDatesGiveEmptyText) {
-  EXPECT_EQ(formatDate(kLogMask, kInvalidDate), u"");
-  EXPECT_EQ(formatDate(u"abc", kInvalidDate), u"");
-  EXPECT_EQ(formatDate(kLogMask, kFirstOf1601), u"1601-01-01 00:00:00：");
-  EXPECT_EQ(formatDate(kLogMask, kFirstOf1601 - 1), u"");
-  EXPECT_EQ(formatDate(kLogMask, INT64_MIN), u"");
-  EXPECT_EQ(formatDate(u"", kNewYear2010), u"");
-}
-
-TEST(FormatDateTest, WritesYearsBeyond9999InFull) {
-  EXPECT_EQ(formatDate(u"%yyyy/%yy", 253402300800), u"10000/00");
-  EXPECT_EQ(formatDate(kLogMask, 971890963199), u"32767-12-31 23:59:59：");
-  // Beyond what the calendar can hold there are no fields to write.
-  EXPECT_EQ(formatDate(kLogMask, 971890963199 + 1), u"");
-  EXPECT_EQ(formatDate(kLogMask, INT64_MAX), u"");
-}
-
-TEST(FormatDateTest, TokensIgnoreCase) {
-  EXPECT_EQ(formatDate(u"%YYYY", kNewYear2010), u"2010");
-  EXPECT_EQ(formatDate(u"%yYyY|%Yy|%MM|%Dd|%hH|%II|%sS", kMarch2005), u"2005|05|03|04|13|05|09");
-}
-
-TEST(FormatDateTest, LongYearIsTriedBeforeShortYear) {
-  EXPECT_EQ(formatDate(u"%yyy", kMarch2005), u"05y");
-  EXPECT_EQ(formatDate(u"%yyyyy", kMarch2005), u"2005y");
-  EXPECT_EQ(formatDate(u"%yy", kMarch2005), u"05");
-}
-
-TEST(FormatDateTest, PercentWithoutTokenIsCopied) {
-  EXPECT_EQ(formatDate(u"%y", kNewYear2010), u"%y");
-  EXPECT_EQ(formatDate(u"100%", kNewYear2010), u"100%");
-  EXPECT_EQ(formatDate(u"%", kNewYear2010), u"%");
-  EXPECT_EQ(formatDate(u"%x%m", kNewYear2010), u"%x%m");
-  // The character behind a lone "%" is read afresh, so it may start a token itself.
-  EXPECT_EQ(formatDate(u"%%hh", kMarch2005), u"%13");
-  EXPECT_EQ(formatDate(u"hh %", kMarch2005), u"hh %");
-}
-
-TEST(FormatDateTest, OnlyAsciiLettersFormTokens) {
-  // Full-width letters and U+0130, which lower-cases to "i", are not token letters.
-  EXPECT_EQ(formatDate(u"%ｈｈ", kMarch2005), u"%ｈｈ");
-  EXPECT_EQ(formatDate(u"%\u0130\u0130", kMarch2005), u"%\u0130\u0130");
-}
-
-TEST(FormatDateTest, CopiesALongMaskWhole) {
-  std::u16string mask(10000, u'x');
-  mask += u"%hh";
-  EXPECT_EQ(formatDate(mask, kMarch2005), std::u16string(10000, u'x') + u"13");
+TEST(FormatDateTest, ReadsTokensAndCopiesEverythingElse) {
+  const std::vector<std::tuple<std::u16string, DateValue, std::u16string>> rows{
+      {u"abc", kInvalidDate, u""},
+      {u"", kNewYear2010, u""},
+      {u"%yyyy/%yy", 253402300800, u"10000/00"},
+      // Tokens ignore case.
+      {u"%YYYY", kNewYear2010, u"2010"},
+      {u"%yYyY|%Yy|%MM|%Dd|%hH|%II|%sS", kMarch2005, u"2005|05|03|04|13|05|09"},
+      // The long year is tried before the short one.
+      {u"%yyy", kMarch2005, u"05y"},
+      {u"%yyyyy", kMarch2005, u"2005y"},
+      {u"%yy", kMarch2005, u"05"},
+      // A percent sign without a token is copied.
+      {u"%y", kNewYear2010, u"%y"},
+      {u"100%", kNewYear2010, u"100%"},
+      {u"%", kNewYear2010, u"%"},
+      {u"%x%m", kNewYear2010, u"%x%m"},
+      // The character behind a lone "%" is read afresh, so it may start a token itself.
+      {u"%%hh", kMarch2005, u"%13"},
+      {u"hh %", kMarch2005, u"hh %"},
+      // Full-width letters and U+0130, which lower-cases to "i", are not token letters.
+      {u"%ｈｈ", kMarch2005, u"%ｈｈ"},
+      {u"%\u0130\u0130", kMarch2005, u"%\u0130\u0130"},
+      // A long mask is copied whole.
+      {std::u16string(10000, u'x') + u"%hh", kMarch2005, std::u16string(10000, u'x') + u"13"},
+  };
+  testing::expectEach(formatDate, rows);
 }
 
 std::u16string localMinuteNow() {

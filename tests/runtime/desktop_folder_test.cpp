@@ -18,117 +18,86 @@ TEST(DesktopFolderTest, EndsWithABackslash) {
 
 #else
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/code_page.h"
+#include "support/scoped_environment.h"
+#include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Puts HOME and XDG_CONFIG_HOME on a fresh temporary folder and restores both afterwards.
+// Puts HOME on a fresh temporary folder and unsets XDG_CONFIG_HOME, restoring both afterwards.
 class DesktopFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saveVariable("HOME", savedHome_);
-    saveVariable("XDG_CONFIG_HOME", savedConfigHome_);
-    std::string pattern = (fs::temp_directory_path() / "desktop-folder-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home = pattern;
-    setenv("HOME", home.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-  }
-
-  void TearDown() override {
-    restoreVariable("HOME", savedHome_);
-    restoreVariable("XDG_CONFIG_HOME", savedConfigHome_);
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
+  DesktopFolderTest() {
+    homeVariable.set(home);
+    configHomeVariable.unset();
   }
 
   // Writes `content` as the user-dirs file in `configFolder`.
   void writeUserDirs(const fs::path &configFolder, const std::string &content) {
     fs::create_directories(configFolder);
-    std::ofstream(configFolder / "user-dirs.dirs") << content;
+    testing::writeFileBytes(configFolder / "user-dirs.dirs", content);
   }
 
-  std::u16string expected(const std::string &path) { return fromUtf8(path); }
-
-  std::string home;
-
- private:
-  static void saveVariable(const char *name, std::optional<std::string> &saved) {
-    const char *value = getenv(name);
-    if (value != nullptr) saved = value;
-  }
-  static void restoreVariable(const char *name, const std::optional<std::string> &saved) {
-    if (saved) {
-      setenv(name, saved->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-
-  std::optional<std::string> savedHome_;
-  std::optional<std::string> savedConfigHome_;
+  testing::ScopedVariable homeVariable{"HOME"};
+  testing::ScopedVariable configHomeVariable{"XDG_CONFIG_HOME"};
+  testing::TempFolder temp{"desktop-folder-"};
+  const std::string home = temp.path().string();
 };
 
 TEST_F(DesktopFolderTest, WithoutUserDirsFileIsDesktopInHome) {
-  EXPECT_EQ(desktopFolder(), expected(home + "/Desktop/"));
-  setenv("HOME", (home + "/").c_str(), 1);
-  EXPECT_EQ(desktopFolder(), expected(home + "/Desktop/"));
+  EXPECT_EQ(desktopFolder(), u16(home + "/Desktop/"));
+  homeVariable.set(home + "/");
+  EXPECT_EQ(desktopFolder(), u16(home + "/Desktop/"));
 }
 
-TEST_F(DesktopFolderTest, ReadsTheEntryRelativeToHome) {
-  writeUserDirs(fs::path(home) / ".config",
-                "# written by xdg-user-dirs-update\n"
-                "XDG_DOWNLOAD_DIR=\"$HOME/下载\"\n"
-                "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
-                "XDG_DOCUMENTS_DIR=\"$HOME/文档\"\n");
-  EXPECT_EQ(desktopFolder(), expected(home + "/桌面/"));
-}
-
-TEST_F(DesktopFolderTest, ReadsAnAbsoluteEntryWithoutDoublingItsSeparator) {
-  writeUserDirs(fs::path(home) / ".config", "XDG_DESKTOP_DIR=\"/srv/desk/\"\n");
-  EXPECT_EQ(desktopFolder(), u"/srv/desk/");
+TEST_F(DesktopFolderTest, ReadsTheLastValidDesktopEntryOfTheUserDirsFile) {
+  using Row = std::pair<std::string, std::string>;  // user-dirs file, desktop folder
+  const std::vector<Row> rows{
+      // Relative to home, among other entries.
+      {"# written by xdg-user-dirs-update\n"
+       "XDG_DOWNLOAD_DIR=\"$HOME/下载\"\n"
+       "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
+       "XDG_DOCUMENTS_DIR=\"$HOME/文档\"\n",
+       home + "/桌面/"},
+      // An absolute entry without doubling its separator.
+      {"XDG_DESKTOP_DIR=\"/srv/desk/\"\n", "/srv/desk/"},
+      // Comments and values it cannot read are ignored.
+      {"# XDG_DESKTOP_DIR=\"$HOME/commented\"\n"
+       "XDG_DESKTOP_DIR=\"relative/desk\"\n"
+       "XDG_DESKTOP_DIR=\"$HOMEWORK/desk\"\n"
+       "XDG_DESKTOP_DIR=\"$HOME/unterminated\n"
+       "XDG_DESKTOP_DIR_OLD=\"$HOME/old\"\n",
+       home + "/Desktop/"},
+      // The last entry wins and a backslash escapes.
+      {"XDG_DESKTOP_DIR=\"$HOME/first\"\n"
+       "  XDG_DESKTOP_DIR=\"$HOME/my \\\"desk\\\"\"\n",
+       home + "/my \"desk\"/"},
+      // An entry of home itself is home.
+      {"XDG_DESKTOP_DIR=\"$HOME/\"\n", home + "/"},
+  };
+  for (const auto &[content, expected] : rows) {
+    SCOPED_TRACE(content);
+    writeUserDirs(fs::path(home) / ".config", content);
+    EXPECT_EQ(desktopFolder(), u16(expected));
+  }
 }
 
 TEST_F(DesktopFolderTest, TakesTheUserDirsFileFromXdgConfigHome) {
   writeUserDirs(fs::path(home) / ".config", "XDG_DESKTOP_DIR=\"$HOME/wrong\"\n");
   writeUserDirs(fs::path(home) / "conf", "XDG_DESKTOP_DIR=\"$HOME/right\"\n");
-  setenv("XDG_CONFIG_HOME", (home + "/conf").c_str(), 1);
-  EXPECT_EQ(desktopFolder(), expected(home + "/right/"));
+  configHomeVariable.set(home + "/conf");
+  EXPECT_EQ(desktopFolder(), u16(home + "/right/"));
   // A relative XDG_CONFIG_HOME is invalid and the default place is used.
-  setenv("XDG_CONFIG_HOME", "conf", 1);
-  EXPECT_EQ(desktopFolder(), expected(home + "/wrong/"));
-}
-
-TEST_F(DesktopFolderTest, IgnoresCommentsAndValuesItCannotRead) {
-  writeUserDirs(fs::path(home) / ".config",
-                "# XDG_DESKTOP_DIR=\"$HOME/commented\"\n"
-                "XDG_DESKTOP_DIR=\"relative/desk\"\n"
-                "XDG_DESKTOP_DIR=\"$HOMEWORK/desk\"\n"
-                "XDG_DESKTOP_DIR=\"$HOME/unterminated\n"
-                "XDG_DESKTOP_DIR_OLD=\"$HOME/old\"\n");
-  EXPECT_EQ(desktopFolder(), expected(home + "/Desktop/"));
-}
-
-TEST_F(DesktopFolderTest, LastEntryWinsAndBackslashEscapes) {
-  writeUserDirs(fs::path(home) / ".config",
-                "XDG_DESKTOP_DIR=\"$HOME/first\"\n"
-                "  XDG_DESKTOP_DIR=\"$HOME/my \\\"desk\\\"\"\n");
-  EXPECT_EQ(desktopFolder(), expected(home + "/my \"desk\"/"));
-}
-
-TEST_F(DesktopFolderTest, EntryOfHomeItselfIsHome) {
-  writeUserDirs(fs::path(home) / ".config", "XDG_DESKTOP_DIR=\"$HOME/\"\n");
-  EXPECT_EQ(desktopFolder(), expected(home + "/"));
+  configHomeVariable.set("conf");
+  EXPECT_EQ(desktopFolder(), u16(home + "/wrong/"));
 }
 
 }  // namespace

@@ -3,63 +3,60 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "runtime/text.h"
 #include "support/stand_in_sites.h"
+#include "support/test_helpers.h"
 #include "web/http.h"
-#include "web/web_test_support.h"
 
 namespace hengdian {
 namespace {
 
 using namespace std::string_literals;
 using testing::RawAnswer;
-using testing::StandInSites;
 
 const std::string kGbkText = "\xD6\xD0\xCE\xC4 \xC1\xB8";               // "中文 粮" in GBK
 const std::string kUtf8Text = "\xE4\xB8\xAD\xE6\x96\x87 \xE7\xB2\xAE";  // "中文 粮" in UTF-8
 
-TEST(CharsetFromHeaders, TakesTheLineRestAfterCharsetOfTheLastContentType) {
-  EXPECT_EQ(charsetFromHeaders(u"HTTP/1.1 200 OK\r\nContent-Type: text/html; Charset=UTF-8\r\n\r\n"),
-            u"utf-8");
-  EXPECT_EQ(charsetFromHeaders(u"Content-Type: text/html;charset=GBK\r\nServer: x\r\n\r\n"), u"gbk");
-  EXPECT_EQ(charsetFromHeaders(u"content-type: text/html; charset=\"utf-8\"\r\n"), u"\"utf-8\"");
-  EXPECT_EQ(charsetFromHeaders(u"content-type: text/html; charset=utf-8; q=1\r\n"), u"utf-8; q=1");
-  EXPECT_EQ(charsetFromHeaders(u"content-type: text/html; charset=utf-8 \r\n"), u"utf-8 ");
-  EXPECT_EQ(charsetFromHeaders(u"content-type: text/html; charset=utf-8"), u"utf-8");
-  EXPECT_EQ(charsetFromHeaders(u""), u"");
-}
-
-TEST(CharsetFromHeaders, OnlyTheLastContentTypeOfARedirectChainCounts) {
-  EXPECT_EQ(charsetFromHeaders(u"HTTP/1.1 302 Found\r\nContent-Type: text/html; charset=utf-8\r\n"
-                               u"Location: /b\r\n\r\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"),
-            u"");
-  // A charset behind the last content-type, even in a later header line, still counts.
-  EXPECT_EQ(charsetFromHeaders(u"Content-Type: text/html\r\nX-Note: charset=big5\r\n\r\n"), u"big5");
-}
-
-TEST(CharsetFromHeaders, WithoutContentTypeAnyCharsetLineCounts) {
-  EXPECT_EQ(charsetFromHeaders(u"HTTP/1.1 200 OK\r\nX-Page: charset=GB2312\r\n\r\n"), u"gb2312");
+TEST(CharsetFromHeaders, TakesTheLowerCasedLineRestAfterCharsetBehindTheLastContentType) {
+  const std::vector<std::tuple<std::u16string, std::u16string>> rows{
+      {u"HTTP/1.1 200 OK\r\nContent-Type: text/html; Charset=UTF-8\r\n\r\n", u"utf-8"},
+      {u"Content-Type: text/html;charset=GBK\r\nServer: x\r\n\r\n", u"gbk"},
+      {u"content-type: text/html; charset=\"utf-8\"\r\n", u"\"utf-8\""},
+      {u"content-type: text/html; charset=utf-8; q=1\r\n", u"utf-8; q=1"},
+      {u"content-type: text/html; charset=utf-8 \r\n", u"utf-8 "},
+      {u"content-type: text/html; charset=utf-8", u"utf-8"},
+      {u"", u""},
+      // Only the last content-type of a redirect chain counts.
+      {u"HTTP/1.1 302 Found\r\nContent-Type: text/html; charset=utf-8\r\n"
+       u"Location: /b\r\n\r\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n",
+       u""},
+      // A charset behind the last content-type, even in a later header line, still counts.
+      {u"Content-Type: text/html\r\nX-Note: charset=big5\r\n\r\n", u"big5"},
+      // Without any content-type a charset line anywhere counts.
+      {u"HTTP/1.1 200 OK\r\nX-Page: charset=GB2312\r\n\r\n", u"gb2312"},
+  };
+  testing::expectEach(charsetFromHeaders, rows);
 }
 
 TEST(DecodingForCharset, OnlyTheExactUtf8NamesAndBig5ReadAsUtf8) {
-  EXPECT_EQ(decodingForCharset(u"utf8"), TextDecoding::Utf8);
-  EXPECT_EQ(decodingForCharset(u"big5"), TextDecoding::Utf8);
-  EXPECT_EQ(decodingForCharset(u""), TextDecoding::SystemCodePage);
-  EXPECT_EQ(decodingForCharset(u"utf-8;"), TextDecoding::SystemCodePage);
+  const std::vector<std::tuple<std::u16string, TextDecoding>> rows{
+      {u"utf8", TextDecoding::Utf8},
+      {u"big5", TextDecoding::Utf8},
+      {u"", TextDecoding::SystemCodePage},
+      {u"utf-8;", TextDecoding::SystemCodePage},
+  };
+  testing::expectEach(decodingForCharset, rows);
 }
 
-class FetchTextTest : public ::testing::Test {
+class FetchTextTest : public testing::SitesTest {
  protected:
-  void SetUp() override { setHttpCaFile(sites.caFile()); }
-  void TearDown() override { setHttpCaFile(""); }
-
   std::u16string fetchPage(const std::string &path, RawAnswer answer, int includeHeaders = 0) {
     sites.setLibraryPath(path, std::move(answer));
-    return fetchTextByGet(u16(sites.libraryBase() + path), includeHeaders);
+    return fetchTextByGet(libraryUrl(path), includeHeaders);
   }
-
-  StandInSites sites;
 };
 
 TEST_F(FetchTextTest, BodyIsDecodedByTheAnnouncedCharset) {
@@ -74,11 +71,11 @@ TEST_F(FetchTextTest, BodyIsDecodedByTheAnnouncedCharset) {
   // The page's own meta declaration is never looked at.
   EXPECT_EQ(fetchPage("/meta", testing::pageAnswer("text/html", "<meta charset=\"utf-8\">" + kGbkText)),
             u"<meta charset=\"utf-8\">中文 粮");
-  EXPECT_EQ(fetchPage("/zero", testing::pageAnswer("text/html; charset=utf-8", "before\0after"s)), u"before");
+  EXPECT_EQ(fetchPage("/zero", testing::utf8Page("before\0after"s)), u"before");
 }
 
 TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
-  sites.setLibraryPath("/final", testing::pageAnswer("text/html; charset=utf-8", kUtf8Text));
+  sites.setLibraryPath("/final", testing::utf8Page(kUtf8Text));
   const std::u16string text =
       fetchPage("/start", RawAnswer{302, {{"Location", "/final"}, {"X-Name", kUtf8Text}}, ""}, 1);
   EXPECT_EQ(text.rfind(u"HTTP/1.1 302", 0), 0u);
@@ -90,14 +87,14 @@ TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
 }
 
 TEST_F(FetchTextTest, PostGoesToThePortalOverHttps) {
-  sites.setPortalSearch("GB/T 5490-2010", {testing::pageAnswer("text/html; charset=utf-8", kUtf8Text)});
+  sites.setPortalSearch("GB/T 5490-2010", {testing::utf8Page(kUtf8Text)});
   const std::u16string text =
-      fetchTextByPost(u16(sites.portalBase() + "/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100");
+      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100");
   EXPECT_EQ(text, u"中文 粮");
 }
 
 TEST_F(FetchTextTest, UnreachableHostGivesEmptyText) {
-  const std::string base = "http://127.0.0.1:" + std::to_string(testing::closedLocalPort());
+  const std::string base = testing::unreachableBase();
   EXPECT_EQ(fetchTextByGet(u16(base + "/x"), 1), u"");
   EXPECT_EQ(fetchTextByPost(u16(base + "/x"), 0, u"text=a"), u"");
 }

@@ -5,37 +5,39 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "support/stand_in_sites.h"
-#include "web/web_test_support.h"
+#include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
 
+using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::RawAnswer;
-using testing::StandInSites;
 
-class HttpTest : public ::testing::Test {
+class HttpTest : public testing::SitesTest {
  protected:
-  void SetUp() override { setHttpCaFile(sites.caFile()); }
-  void TearDown() override { setHttpCaFile(""); }
-
-  std::u16string libraryUrl(const std::string &pathAndQuery) const {
-    return u16(sites.libraryBase() + pathAndQuery);
-  }
-  std::u16string portalUrl(const std::string &pathAndQuery) const {
-    return u16(sites.portalBase() + pathAndQuery);
+  /// A GET of `pathAndQuery` on the library site, without extra headers.
+  std::unique_ptr<HttpRequest> getLibrary(const std::string &pathAndQuery, const StopFlag *stop = nullptr) {
+    return sendHttpRequest(HttpMethod::Get, libraryUrl(pathAndQuery), u"", nullptr, stop);
   }
 
-  StandInSites sites;
+  /// The one request the stand-ins received; an empty one (and a failure) when there were more or none.
+  testing::RecordedRequest onlyRequest() const {
+    const auto recorded = sites.requests();
+    EXPECT_EQ(recorded.size(), 1u);
+    return recorded.size() == 1 ? recorded[0] : testing::RecordedRequest{};
+  }
 };
 
 TEST_F(HttpTest, RedirectThenOkKeepsEveryHeaderBlockAndTheFinalBodyOnly) {
   sites.setDownload("1", {RawAnswer{302, {{"Location", "/files/final.txt"}}, "body of the redirect"}});
   sites.setLibraryPath("/files/final.txt", testing::pageAnswer("text/plain", "final body"));
 
-  auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/standard/down.php?auth=1"), u"", nullptr);
+  auto request = getLibrary("/standard/down.php?auth=1");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Finished);
   EXPECT_EQ(httpInfo(*request, HttpInfoKind::StatusCode), u"200");
@@ -57,9 +59,7 @@ TEST_F(HttpTest, RedirectThenOkKeepsEveryHeaderBlockAndTheFinalBodyOnly) {
 }
 
 TEST_F(HttpTest, UnreachableHostGivesAFailedRequestWithAnErrorText) {
-  const int port = testing::closedLocalPort();
-  auto request =
-      sendHttpRequest(HttpMethod::Get, u16("http://127.0.0.1:" + std::to_string(port) + "/x"), u"", nullptr);
+  auto request = sendHttpRequest(HttpMethod::Get, u16(testing::unreachableBase() + "/x"), u"", nullptr);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_EQ(httpInfo(*request, HttpInfoKind::StatusCode), u"0");
@@ -80,21 +80,21 @@ TEST_F(HttpTest, BodiesAreKeptByteForByte) {
     large[i] = static_cast<char>('a' + i % 26);
   sites.setLibraryPath("/large", testing::pageAnswer("application/octet-stream", large));
 
-  auto empty = sendHttpRequest(HttpMethod::Get, libraryUrl("/empty"), u"", nullptr);
+  auto empty = getLibrary("/empty");
   EXPECT_EQ(httpInfo(*empty, HttpInfoKind::BodyText), u"");
   EXPECT_EQ(takeHttpBody(*empty), "");
 
-  auto zero = sendHttpRequest(HttpMethod::Get, libraryUrl("/zero"), u"", nullptr);
+  auto zero = getLibrary("/zero");
   EXPECT_EQ(httpInfo(*zero, HttpInfoKind::BodyText), u"abc");
   EXPECT_EQ(takeHttpBody(*zero), "abc\0def"s);
 
   // An error status is a finished request like any other.
-  auto missing = sendHttpRequest(HttpMethod::Get, libraryUrl("/missing"), u"", nullptr);
+  auto missing = getLibrary("/missing");
   EXPECT_EQ(missing->state, HttpState::Finished);
   EXPECT_EQ(httpInfo(*missing, HttpInfoKind::StatusCode), u"404");
   EXPECT_EQ(takeHttpBody(*missing), "not here");
 
-  auto big = sendHttpRequest(HttpMethod::Get, libraryUrl("/large"), u"", nullptr);
+  auto big = getLibrary("/large");
   const auto bytes = takeHttpBody(*big);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_TRUE(*bytes == large) << "received " << bytes->size() << " of " << large.size() << " bytes";
@@ -107,51 +107,44 @@ TEST_F(HttpTest, PostSendsTheUtf8FormBodyAsAForm) {
   EXPECT_EQ(request->state, HttpState::Finished)
       << std::string(toUtf8(httpInfo(*request, HttpInfoKind::ErrorText)));
 
-  const auto recorded = sites.requests();
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].site, "portal");
-  EXPECT_EQ(recorded[0].method, "POST");
-  EXPECT_EQ(recorded[0].path, "/basicsearch");
-  EXPECT_EQ(recorded[0].body, "text=GB/T%205490-2010&search=a100&note=\xE7\xB2\xAE");
-  EXPECT_EQ(recorded[0].header("Content-Type"), "application/x-www-form-urlencoded");
-  EXPECT_EQ(recorded[0].header("User-Agent"), std::string(kHttpUserAgent));
+  const testing::RecordedRequest sent = onlyRequest();
+  EXPECT_EQ(sent.site, "portal");
+  EXPECT_EQ(sent.method, "POST");
+  EXPECT_EQ(sent.path, "/basicsearch");
+  EXPECT_EQ(sent.body, "text=GB/T%205490-2010&search=a100&note=\xE7\xB2\xAE");
+  EXPECT_EQ(sent.header("Content-Type"), "application/x-www-form-urlencoded");
+  EXPECT_EQ(sent.header("User-Agent"), std::string(kHttpUserAgent));
 }
 
 TEST_F(HttpTest, PostWithAnEmptyBodySendsAnEmptyBody) {
   auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"", nullptr);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Finished);
-  const auto recorded = sites.requests();
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].method, "POST");
-  EXPECT_EQ(recorded[0].body, "");
-  EXPECT_EQ(recorded[0].header("Content-Length"), "0");
-  EXPECT_FALSE(recorded[0].hasHeader("Transfer-Encoding"));
+  const testing::RecordedRequest sent = onlyRequest();
+  EXPECT_EQ(sent.method, "POST");
+  EXPECT_EQ(sent.body, "");
+  EXPECT_EQ(sent.header("Content-Length"), "0");
+  EXPECT_FALSE(sent.hasHeader("Transfer-Encoding"));
 }
 
 TEST_F(HttpTest, GetSendsNoBodyAndNoContentType) {
-  auto request = sendHttpRequest(
-      HttpMethod::Get, libraryUrl("/standard/search.php?corpstandard=2&fields=0&kw=GB/T%205490-2010"), u"",
-      nullptr);
+  auto request = getLibrary("/standard/search.php?corpstandard=2&fields=0&kw=GB/T%205490-2010");
   ASSERT_NE(request, nullptr);
 
-  const auto recorded = sites.requests();
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].method, "GET");
-  EXPECT_EQ(recorded[0].path, "/standard/search.php");
-  EXPECT_EQ(recorded[0].query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
-  EXPECT_EQ(recorded[0].body, "");
-  EXPECT_FALSE(recorded[0].hasHeader("Content-Type"));
-  EXPECT_EQ(recorded[0].header("User-Agent"), std::string(kHttpUserAgent));
+  const testing::RecordedRequest sent = onlyRequest();
+  EXPECT_EQ(sent.method, "GET");
+  EXPECT_EQ(sent.path, "/standard/search.php");
+  EXPECT_EQ(sent.query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
+  EXPECT_EQ(sent.body, "");
+  EXPECT_FALSE(sent.hasHeader("Content-Type"));
+  EXPECT_EQ(sent.header("User-Agent"), std::string(kHttpUserAgent));
 }
 
 TEST_F(HttpTest, UrlGoesOutInTheLegacyCodePage) {
-  auto request =
-      sendHttpRequest(HttpMethod::Get, libraryUrl("/standard/search.php?kw=\xE7\xB2\xAE"), u"", nullptr);
+  auto request = getLibrary("/standard/search.php?kw=\xE7\xB2\xAE");
   ASSERT_NE(request, nullptr);
-  const auto recorded = sites.requests();
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].query, "kw=\xC1\xB8");  // 粮 in GBK
+  const testing::RecordedRequest sent = onlyRequest();
+  EXPECT_EQ(sent.query, "kw=\xC1\xB8");  // 粮 in GBK
 }
 
 TEST_F(HttpTest, RequestsOnTwoThreadsAreIndependent) {
@@ -160,10 +153,10 @@ TEST_F(HttpTest, RequestsOnTwoThreadsAreIndependent) {
   std::u16string first;
   std::u16string second;
   std::thread other([&] {
-    auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/two"), u"", nullptr);
+    auto request = getLibrary("/two");
     second = httpInfo(*request, HttpInfoKind::BodyText);
   });
-  auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/one"), u"", nullptr);
+  auto request = getLibrary("/one");
   first = httpInfo(*request, HttpInfoKind::BodyText);
   other.join();
   EXPECT_EQ(first, u"first");
@@ -175,12 +168,11 @@ TEST_F(HttpTest, ExtraHeadersGoOutAndAnEmptyValueStaysAHeader) {
   auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/standard/index.html"), u"", &headers);
   ASSERT_NE(request, nullptr);
 
-  const auto recorded = sites.requests();
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].header("User-Agent"), "Test Browser \xE7\xB2\xAE");
-  EXPECT_TRUE(recorded[0].hasHeader("Referer"));
-  EXPECT_EQ(recorded[0].header("Referer"), "");
-  EXPECT_EQ(recorded[0].header("X-Note"), "a b");
+  const testing::RecordedRequest sent = onlyRequest();
+  EXPECT_EQ(sent.header("User-Agent"), "Test Browser \xE7\xB2\xAE");
+  EXPECT_TRUE(sent.hasHeader("Referer"));
+  EXPECT_EQ(sent.header("Referer"), "");
+  EXPECT_EQ(sent.header("X-Note"), "a b");
 }
 
 TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
@@ -194,7 +186,7 @@ TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
 
 TEST_F(HttpTest, RedirectLoopEndsAsAFailure) {
   sites.setLibraryPath("/loop", testing::redirectAnswer("/loop"));
-  auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/loop"), u"", nullptr);
+  auto request = getLibrary("/loop");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
@@ -202,15 +194,13 @@ TEST_F(HttpTest, RedirectLoopEndsAsAFailure) {
 }
 
 TEST_F(HttpTest, RaisedStopFlagEndsAHeldRequest) {
-  RawAnswer held = testing::pageAnswer("text/plain", "too late");
-  held.delay = std::chrono::seconds(30);
-  sites.setLibraryPath("/held", held);
+  sites.setLibraryPath("/held", testing::delayed(testing::pageAnswer("text/plain", "too late"), 30s));
   StopFlag stop;
   std::thread stopper([&stop] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(200ms);
     stop.requestStop();
   });
-  auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/held"), u"", nullptr, &stop);
+  auto request = getLibrary("/held", &stop);
   stopper.join();
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
@@ -219,10 +209,8 @@ TEST_F(HttpTest, RaisedStopFlagEndsAHeldRequest) {
 
 TEST_F(HttpTest, StalledTransferFails) {
   setHttpStallSeconds(1);
-  RawAnswer held = testing::pageAnswer("text/plain", "too late");
-  held.delay = std::chrono::seconds(30);
-  sites.setLibraryPath("/stalled", held);
-  auto request = sendHttpRequest(HttpMethod::Get, libraryUrl("/stalled"), u"", nullptr);
+  sites.setLibraryPath("/stalled", testing::delayed(testing::pageAnswer("text/plain", "too late"), 30s));
+  auto request = getLibrary("/stalled");
   setHttpStallSeconds(60);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
@@ -230,12 +218,15 @@ TEST_F(HttpTest, StalledTransferFails) {
 }
 
 TEST(UrlEncode, KeepsTheUrlCharactersAndEncodesTheRest) {
-  EXPECT_EQ(urlEncode(u"GB/T 5490-2010"), u"GB/T%205490-2010");
-  EXPECT_EQ(urlEncode(u"+"), u"%2B");
-  EXPECT_EQ(urlEncode(u"%"), u"%25");
-  EXPECT_EQ(urlEncode(u"粮"), u"%E7%B2%AE");
-  EXPECT_EQ(urlEncode(u""), u"");
-  EXPECT_EQ(urlEncode(u"a=1&b=(x);c:~'*!@#$,?"), u"a=1&b=(x);c:~'*!@#$,?");
+  const std::vector<std::tuple<std::u16string, std::u16string>> rows{
+      {u"GB/T 5490-2010", u"GB/T%205490-2010"},
+      {u"+", u"%2B"},
+      {u"%", u"%25"},
+      {u"粮", u"%E7%B2%AE"},
+      {u"", u""},
+      {u"a=1&b=(x);c:~'*!@#$,?", u"a=1&b=(x);c:~'*!@#$,?"},
+  };
+  testing::expectEach(urlEncode, rows);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "lookup/result_parser.h"
 #include "runtime/code_page.h"
+#include "support/test_helpers.h"
 
 namespace hengdian::testing {
 namespace {
@@ -36,6 +37,18 @@ std::string exchangeRaw(const StandInSites &sites, const std::string &request) {
     answer.append(buffer, count);
   httplib::detail::close_socket(sock);
   return answer;
+}
+
+/// Posts `body` as a form to the portal site's /basicsearch on `host`, trusting the test CA or not.
+httplib::Result postToPortal(const StandInSites &sites, const std::string &host, const std::string &body,
+                             bool trustTestCa = true) {
+  httplib::SSLClient client(host, portOf(sites.portalHost()));
+  // A minimal system may have no /etc/hosts; the name is still what the certificate is checked
+  // against, only the address is given.
+  client.set_hostname_addr_map({{"localhost", "127.0.0.1"}});
+  if (trustTestCa) client.set_ca_cert_path(sites.caFile());
+  client.enable_server_certificate_verification(true);
+  return client.Post("/basicsearch", body, "application/x-www-form-urlencoded");
 }
 
 TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
@@ -83,11 +96,7 @@ TEST(StandInSitesTest, RecordsRequestsAsSent) {
               "GET /standard/search.php?corpstandard=2&fields=0&kw=a%20b HTTP/1.1\r\nHost: x\r\n"
               "Referer:\r\nX-Note:  50%25 off \r\n\r\n");
   sites.setPortalSearch("GB/T 5490-2010", {pageAnswer("text/html", "hit")});
-  httplib::SSLClient portal("localhost", portOf(sites.portalHost()));
-  portal.set_ca_cert_path(sites.caFile());
-  portal.enable_server_certificate_verification(true);
-  auto answer =
-      portal.Post("/basicsearch", "text=GB%2FT+5490-2010&search=a100", "application/x-www-form-urlencoded");
+  auto answer = postToPortal(sites, "localhost", "text=GB%2FT+5490-2010&search=a100");
   ASSERT_TRUE(answer) << httplib::to_string(answer.error());
   EXPECT_EQ(answer->body, "hit");
 
@@ -112,26 +121,18 @@ TEST(StandInSitesTest, RecordsRequestsAsSent) {
 TEST(StandInSitesTest, PortalCertificateIsTrustedOnlyThroughTheTestCa) {
   StandInSites sites;
   for (const std::string host : {"localhost", "127.0.0.1"}) {
-    httplib::SSLClient trusting(host, portOf(sites.portalHost()));
-    trusting.set_ca_cert_path(sites.caFile());
-    trusting.enable_server_certificate_verification(true);
-    auto answer =
-        trusting.Post("/basicsearch", "text=nothing&search=a100", "application/x-www-form-urlencoded");
+    auto answer = postToPortal(sites, host, "text=nothing&search=a100");
     ASSERT_TRUE(answer) << host << ": " << httplib::to_string(answer.error());
     EXPECT_EQ(answer->body.find("<div class=\"search-list\">"), std::string::npos);
   }
-  httplib::SSLClient doubting("localhost", portOf(sites.portalHost()));
-  doubting.enable_server_certificate_verification(true);
-  EXPECT_FALSE(doubting.Post("/basicsearch", "text=x", "application/x-www-form-urlencoded"));
+  EXPECT_FALSE(postToPortal(sites, "localhost", "text=x", false));
 }
 
 TEST(StandInSitesTest, HeldAnswerEndsWhenTheSitesShutDown) {
   std::thread client;
   {
     StandInSites sites;
-    RawAnswer slow = pageAnswer("text/plain", "late");
-    slow.delay = std::chrono::hours(1);
-    sites.setLibraryPath("/slow", slow);
+    sites.setLibraryPath("/slow", delayed(pageAnswer("text/plain", "late"), std::chrono::hours(1)));
     client = std::thread(
         [port = portOf(sites.libraryHost())] { httplib::Client("127.0.0.1", port).Get("/slow"); });
     while (sites.requests().empty())
