@@ -12,7 +12,7 @@ namespace hengdian {
 
 /// Entry i belongs to line i of the results text; the last entry is always empty.
 class ResultTable {
-public:
+ public:
   /// Two empty entries, as before the first check.
   ResultTable();
 
@@ -31,7 +31,7 @@ public:
   /// Replaces entry `index`; returns false (and changes nothing) outside the table. Any thread.
   bool setRow(std::size_t index, const ResultRow &row);
 
-private:
+ private:
   mutable std::mutex mutex_;
   std::vector<ResultRow> rows_;
 };

@@ -30,6 +30,8 @@ std::u16string decodeText(std::string_view bytes, TextDecoding decoding);
 bool isValidUtf8(std::string_view bytes);
 
 /// Convenience for literals and command-line text in UTF-8.
-inline std::u16string u16(std::string_view utf8) { return fromUtf8(utf8); }
+inline std::u16string u16(std::string_view utf8) {
+  return fromUtf8(utf8);
+}
 
 }  // namespace hengdian

@@ -12,12 +12,11 @@ namespace hengdian {
 
 /// POSTs `formData` to `url` and returns the decoded body; with `includeHeaders` non-zero the
 /// header text of the whole chain (decoded the same way) stands in front of it. Worker thread.
-std::u16string fetchTextByPost(std::u16string_view url, int includeHeaders,
-                               std::u16string_view formData, const StopFlag *stop = nullptr);
+std::u16string fetchTextByPost(std::u16string_view url, int includeHeaders, std::u16string_view formData,
+                               const StopFlag *stop = nullptr);
 
 /// GETs `url`; otherwise as `fetchTextByPost`. Worker thread.
-std::u16string fetchTextByGet(std::u16string_view url, int includeHeaders,
-                              const StopFlag *stop = nullptr);
+std::u16string fetchTextByGet(std::u16string_view url, int includeHeaders, const StopFlag *stop = nullptr);
 
 /// The lower-cased text behind the first "charset=" after the last "content-type:", up to the
 /// line end; neither trimmed nor unquoted.

@@ -13,8 +13,7 @@ namespace hengdian {
 
 inline constexpr std::u16string_view kServerConnectFailed = u"服务器连接失败。";
 inline constexpr std::u16string_view kFileDownloadFailed = u"文件下载失败。";
-inline constexpr std::u16string_view kFileCreateFailed =
-    u"创建文件失败，文件可能正在使用或文件路径不规范。";
+inline constexpr std::u16string_view kFileCreateFailed = u"创建文件失败，文件可能正在使用或文件路径不规范。";
 
 /// The browser user agent the download presents to the library site.
 inline constexpr std::u16string_view kDownloadUserAgent =
@@ -36,9 +35,9 @@ bool isDownloadFailure(std::u16string_view result);
 /// caller keeps for the whole run), learns the extension from the last "location:" and saves the
 /// body at `targetPath` (the desktop and the target's own name when empty). Returns the saved path
 /// or one of the three messages. A failed download never changes an existing file. UI thread.
-std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url,
-                            std::u16string_view targetPath, std::u16string_view referer,
-                            std::u16string_view formData, const DownloadOptions &options = {});
+std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
+                            std::u16string_view referer, std::u16string_view formData,
+                            const DownloadOptions &options = {});
 
 /// The extension of a redirect target as the download computes it, lower-cased; "" when none.
 std::u16string extensionOfTarget(std::u16string_view target);

@@ -34,11 +34,11 @@ struct HttpRequest {
   HttpState state = HttpState::InProgress;
   std::u16string url;
   HttpMethod method = HttpMethod::Get;
-  std::string requestBody;   // UTF-8 bytes of the body text; empty means no body
-  std::string body;          // body of the final response
-  std::string headers;       // header lines of every response of the redirect chain
+  std::string requestBody;                  // UTF-8 bytes of the body text; empty means no body
+  std::string body;                         // body of the final response
+  std::string headers;                      // header lines of every response of the redirect chain
   std::optional<std::u16string> errorText;  // set only when the transfer failed
-  std::int32_t statusCode = 0;  // last response's status; 0 when none came
+  std::int32_t statusCode = 0;              // last response's status; 0 when none came
   bool bodyTaken = false;
 };
 

@@ -31,12 +31,12 @@ RawAnswer redirectAnswer(const std::string &location);
 
 /// One request as the stand-in received it.
 struct RecordedRequest {
-  std::string site;    // "library" or "portal"
-  std::string method;  // "GET", "POST"
-  std::string path;    // without the query
-  std::string query;   // raw query text after "?", as sent
+  std::string site;                                 // "library" or "portal"
+  std::string method;                               // "GET", "POST"
+  std::string path;                                 // without the query
+  std::string query;                                // raw query text after "?", as sent
   std::multimap<std::string, std::string> headers;  // names as sent
-  std::string body;    // raw body bytes
+  std::string body;                                 // raw body bytes
 
   /// The first value of a header, compared without regard to case of the name; "" when absent.
   std::string header(const std::string &name) const;
@@ -48,7 +48,7 @@ struct StandInState;
 
 /// Both stand-in sites, serving from construction to destruction.
 class StandInSites {
-public:
+ public:
   StandInSites();
   ~StandInSites();
   StandInSites(const StandInSites &) = delete;
@@ -79,7 +79,7 @@ public:
   std::vector<RecordedRequest> requests() const;
   void clearRequests();
 
-private:
+ private:
   std::unique_ptr<StandInState> state_;
 };
 
