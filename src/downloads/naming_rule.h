@@ -5,10 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "web/download.h"
+
 namespace hengdian {
 
 inline constexpr std::u16string_view kDefaultNamingRule = u"[标准代号2] [标准名称].[扩展名]";
-inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
 
 /// Spelling 1 to 4 of a code: "/" removed (1, 3) or replaced by U+2044 (2, 4); 3 and 4 cut
 /// before the first "-". Any other form number gives the code unchanged.

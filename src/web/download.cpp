@@ -19,7 +19,6 @@ namespace hengdian {
 
 namespace {
 
-constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
 constexpr std::chrono::milliseconds kEventServeInterval{5};
 
 /// The value of the last "location:" in the header text of the whole redirect chain, lower-cased.

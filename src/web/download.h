@@ -11,6 +11,9 @@
 
 namespace hengdian {
 
+/// Where a naming rule puts the file's extension; the download fills it in once the type is known.
+inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
+
 inline constexpr std::u16string_view kServerConnectFailed = u"服务器连接失败。";
 inline constexpr std::u16string_view kFileDownloadFailed = u"文件下载失败。";
 inline constexpr std::u16string_view kFileCreateFailed = u"创建文件失败，文件可能正在使用或文件路径不规范。";
