@@ -1,0 +1,90 @@
+#include "ui/download_tab.h"
+
+#include <algorithm>
+
+#include "downloads/naming_rule.h"
+#include "runtime/desktop_folder.h"
+#include "ui/wx_text.h"
+
+namespace hengdian {
+
+namespace {
+
+/// A right-aligned label whose text is shown as it is ("&" included).
+wxStaticText *createLabel(wxWindow *parent, std::u16string_view text, const wxPoint &position,
+                          const wxSize &size) {
+  auto *label =
+      new wxStaticText(parent, wxID_ANY, wxString(), position, size, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+  label->SetLabelText(toWx(text));
+  return label;
+}
+
+}  // namespace
+
+wxTextCtrl *createTextArea(wxWindow *parent, const wxPoint &position, const wxSize &size) {
+  auto *area =
+      new wxTextCtrl(parent, wxID_ANY, wxString(), position, size,
+                     wxTE_MULTILINE | wxTE_RICH2 | wxTE_DONTWRAP | wxHSCROLL | wxVSCROLL | wxTE_NOHIDESEL);
+  return area;
+}
+
+DownloadTab createDownloadTab(wxNotebook *mainPanel) {
+  DownloadTab tab;
+  tab.page = new wxPanel(mainPanel);
+  mainPanel->AddPage(tab.page, toWx(kDownloadTabTitle));
+  wxPanel *page = tab.page;
+
+  tab.folderLabel = createLabel(page, u"标准下载文件夹：", {10, 9}, {110, 25});
+  tab.folderField = new wxTextCtrl(page, wxID_ANY, toWx(desktopFolder()), {120, 5}, {200, 25});
+  tab.folderField->Disable();
+  tab.folderButton = new wxButton(page, wxID_ANY, toWx(u"选择下载目录"), {325, 5}, {100, 25});
+  tab.ruleLabel = createLabel(page, u"标准命名规则：", {10, 39}, {110, 25});
+  tab.ruleField = new wxTextCtrl(page, wxID_ANY, toWx(kDefaultNamingRule), {120, 35}, {305, 25});
+  tab.namingHelp = createTextArea(page, {10, 68}, {800, 400});
+  std::u16string help;
+  for (std::u16string_view line : kNamingHelp) {
+    if (!help.empty()) help += u'\n';
+    help += line;
+  }
+  tab.namingHelp->ChangeValue(toWx(help));
+  tab.noticeBox = new wxCheckBox(page, wxID_ANY, toWx(u"下载完成时弹窗提示"), {10, 475}, {100, 25});
+  tab.noticeBox->SetValue(true);
+  tab.confirmButton = new wxButton(page, wxID_ANY, toWx(u"确认并开始下载"), {120, 475}, {100, 25});
+  tab.confirmButton->Hide();
+  tab.downloadLog = createTextArea(page, {10, 510}, {800, 150});
+  return tab;
+}
+
+void layoutDownloadTab(const DownloadTab &tab, int pageWidth, int pageHeight) {
+  constexpr int kHelpTop = 68;
+  const auto fit = [](wxWindow *control, int x, int y, int width, int height) {
+    const wxRect rect(x, y, std::max(0, width), std::max(0, height));
+    if (control->GetRect() != rect) control->SetSize(rect);
+  };
+  // Left edges stay where they are; so do the sizes the rules do not name.
+  const wxRect box = tab.noticeBox->GetRect();
+  const wxRect confirm = tab.confirmButton->GetRect();
+  const wxRect log = tab.downloadLog->GetRect();
+  fit(tab.namingHelp, tab.namingHelp->GetPosition().x, kHelpTop, pageWidth - 20, pageHeight - kHelpTop - 190);
+  fit(tab.noticeBox, box.x, pageHeight - 185, box.width, box.height);
+  fit(tab.confirmButton, confirm.x, pageHeight - 185, confirm.width, confirm.height);
+  fit(tab.downloadLog, log.x, pageHeight - 155, pageWidth - 20, log.height);
+}
+
+void insertLogLine(wxTextCtrl *log, std::u16string_view line) {
+  if (log->IsEmpty()) {
+    log->AppendText(toWx(line));
+    return;
+  }
+  long from = 0;
+  long to = 0;
+  log->GetSelection(&from, &to);
+  const wxString inserted = toWx(line) + wxS("\n");
+  log->SetInsertionPoint(0);
+  log->WriteText(inserted);
+  // What the user had selected moves down with the text after it.
+  const long shift = static_cast<long>(inserted.length());
+  log->SetSelection(from + shift, to + shift);
+}
+
+}  // namespace hengdian

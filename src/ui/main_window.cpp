@@ -1,0 +1,307 @@
+#include "ui/main_window.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/dirdlg.h>
+#include <wx/display.h>
+#include <wx/filename.h>
+#include <wx/fontenum.h>
+#include <wx/msgdlg.h>
+#include <wx/settings.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+#include "runtime/desktop_folder.h"
+#include "ui/row_menu.h"
+#include "ui/wx_text.h"
+
+namespace hengdian {
+
+namespace {
+
+constexpr int kClientWidth = 1280;
+constexpr int kClientHeight = 700;
+constexpr int kTopRowHeight = 35;  // the site chooser's row above the pane splitter
+
+/// The popup menu's items, by id.
+constexpr std::pair<MenuItem, std::u16string_view> kMenuItems[] = {
+    {kMenuOpenPage, u"查看标准网页"},    {kMenuPreview, u"预览标准"}, {kMenuDownloadOne, u"下载当前标准"},
+    {kMenuDownloadAll, u"批量下载标准"}, {kMenuCancel, u"取消操作"},
+};
+
+/// A system metric, 0 where the platform does not report it.
+int systemMetric(wxSystemMetric metric, wxWindow *window) {
+  return std::max(0, wxSystemSettings::GetMetric(metric, window));
+}
+
+/// Sets `control` to `rect` unless it is there already, so a layout run twice changes nothing.
+void fit(wxWindow *control, const wxRect &rect) {
+  const wxRect sized(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
+  if (control->GetRect() != sized) control->SetSize(sized);
+}
+
+/// A group box whose caption is shown as it is ("&" included).
+wxStaticBox *createFrame(wxWindow *parent, std::u16string_view caption) {
+  auto *frame = new wxStaticBox(parent, wxID_ANY, wxString(), {5, 5}, {620, 630});
+  frame->SetLabelText(toWx(caption));
+  return frame;
+}
+
+}  // namespace
+
+WindowSeams programSeams() {
+  WindowSeams seams;
+  seams.openInBrowser = [](const std::u16string &address) { wxLaunchDefaultBrowser(toWx(address)); };
+  seams.chooseFolder = [](wxWindow *owner) -> std::u16string {
+    wxDirDialog chooser(owner, toWx(u"请选择标准下载保存的目录："), toWx(desktopFolder()),
+                        wxDD_DEFAULT_STYLE | wxDD_NEW_DIR_BUTTON);
+    if (chooser.ShowModal() != wxID_OK || chooser.GetPath().empty()) return u"";
+    wxString path = chooser.GetPath();
+    if (!wxFileName::IsPathSeparator(path.Last())) path += wxFileName::GetPathSeparator();
+    return fromWx(path);
+  };
+  seams.showMessage = [](wxWindow *owner, const std::u16string &title, const std::u16string &text,
+                         BoxKind kind) {
+    wxMessageBox(toWx(text), toWx(title), wxOK | (kind == BoxKind::Error ? wxICON_ERROR : wxICON_NONE),
+                 owner);
+  };
+  return seams;
+}
+
+MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
+    : wxFrame(nullptr, wxID_ANY, toWx(kWindowTitle), wxPoint(0, 0), wxDefaultSize),
+      settings_(settings),
+      seams_(seams),
+      postTarget_(std::make_shared<PostTarget>()) {
+  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  SetClientSize(kClientWidth, kClientHeight);
+
+  popupMenu = std::make_unique<wxMenu>();
+  for (const auto &[id, text] : kMenuItems)
+    popupMenu->Append(id, toWx(text));
+
+  mainPanel = new wxNotebook(this, wxID_ANY, {0, 0}, {kClientWidth, kClientHeight}, wxNB_TOP);
+  createSearchTab();
+  downloads = createDownloadTab(mainPanel);
+  mainPanel->SetSelection(0);
+
+  queryJob_ =
+      std::make_unique<QueryJob>(QueryJob{threads, table, lookupView(), wxUiPost(postTarget_), settings_});
+  commands_.showRowMenu = [this] { showRowMenu(); };
+  commands_.startCheck = [this] { startCheck(*queryJob_); };
+  commands_.chooseDownloadFolder = [this] { chooseDownloadFolder(); };
+  commands_.openRowPage = [this] { openRowPage(); };
+  commands_.openRowPreview = [this] { openRowPreview(); };
+  commands_.currentRowSite = [this] { return table.row(currentRow()).site; };
+
+  // The user cannot drag the window smaller than 800 × 600 plus the sizing borders.
+  SetMinSize(wxSize(800 + 2 * systemMetric(wxSYS_FRAMESIZE_X, this),
+                    600 + 2 * systemMetric(wxSYS_FRAMESIZE_Y, this)));
+}
+
+MainWindow::~MainWindow() {
+  // The check's worker is abandoned, not waited for: once its flag is up it writes nothing, and
+  // nothing it posted runs any more.
+  if (queryJob_ && isThreadRunning(threads, queryJob_->runningThread))
+    stopThread(threads, queryJob_->runningThread);
+  closePostTarget(*postTarget_);
+}
+
+void MainWindow::createSearchTab() {
+  search.page = new wxPanel(mainPanel);
+  mainPanel->AddPage(search.page, toWx(u"衡典"));
+  wxPanel *page = search.page;
+
+  search.siteLabel =
+      new wxStaticText(page, wxID_ANY, wxString(), {10, 9}, {120, 25}, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+  search.siteLabel->SetLabelText(toWx(u"选择标准检索网站："));
+  const wxString sites[] = {toWx(u"食品伙伴网"), toWx(u"中国标网")};
+  search.siteChooser = new wxChoice(page, wxID_ANY, {130, 5}, {90, 25}, 2, sites);
+  search.siteChooser->SetSelection(LibrarySite);
+  search.checkButton = new wxButton(page, wxID_ANY, toWx(u"检查标准信息"), {225, 5}, {120, 25});
+
+  search.inputPane = new wxPanel(page, wxID_ANY, {0, 0}, {600, 700}, wxBORDER_NONE);
+  search.inputFrame = createFrame(search.inputPane, u"输入需检查的标准信息");
+  search.inputEditor = createTextArea(search.inputPane, {10, 25}, {600, 600});
+  search.resultsPane = new wxPanel(page, wxID_ANY, {0, 0}, {680, 700}, wxBORDER_NONE);
+  search.resultsFrame = createFrame(search.resultsPane, kResultsCaption);
+  search.resultsEditor = createTextArea(search.resultsPane, {10, 25}, {600, 600});
+
+  // The two editors get "宋体" 9 pt where that face exists; otherwise both keep the default font.
+  if (wxFontEnumerator::IsValidFacename(toWx(u"宋体"))) {
+    const wxFont songti(9, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
+                        toWx(u"宋体"));
+    if (songti.IsOk()) {
+      search.inputEditor->SetFont(songti);
+      search.resultsEditor->SetFont(songti);
+    }
+  }
+
+  const wxSize pageSize = page->GetClientSize();
+  search.paneSplitter = new PaneSplitter(page, {0, kTopRowHeight}, {pageSize.x, pageSize.y - kTopRowHeight});
+  search.paneSplitter->setPanes(search.inputPane, search.resultsPane);
+}
+
+void MainWindow::layoutMainWindow() {
+  const wxSize client = GetClientSize();
+  fit(mainPanel, wxRect(0, 0, client.x, client.y));
+  const wxSize page = search.page->GetClientSize();  // PW × PH
+
+  fit(search.paneSplitter, wxRect(0, kTopRowHeight, page.x, page.y - kTopRowHeight));
+  search.paneSplitter->placePanes();
+
+  const int leftWidth = search.inputPane->GetSize().x;
+  fit(search.inputFrame, wxRect(search.inputFrame->GetPosition(), wxSize(leftWidth - 10, page.y - 45)));
+  fit(search.inputEditor, wxRect(search.inputEditor->GetPosition(), wxSize(leftWidth - 20, page.y - 70)));
+  const int rightWidth = search.resultsPane->GetSize().x;
+  fit(search.resultsFrame, wxRect(search.resultsFrame->GetPosition(), wxSize(rightWidth - 10, page.y - 45)));
+  fit(search.resultsEditor,
+      wxRect(search.resultsEditor->GetPosition(), wxSize(rightWidth - 20, page.y - 70)));
+
+  layoutDownloadTab(downloads, page.x, page.y);
+}
+
+void MainWindow::installHooks() {
+  // Every size change of the window, a tab page or a pane lays the window out again; the
+  // default processing follows in each case.
+  for (wxWindow *window : {static_cast<wxWindow *>(this), static_cast<wxWindow *>(search.page),
+                           static_cast<wxWindow *>(downloads.page), static_cast<wxWindow *>(search.inputPane),
+                           static_cast<wxWindow *>(search.resultsPane)}) {
+    window->Bind(wxEVT_SIZE, [this](wxSizeEvent &event) {
+      layoutMainWindow();
+      event.Skip();
+    });
+  }
+
+  Bind(wxEVT_CLOSE_WINDOW, &MainWindow::onClose, this);
+  const auto command = [this](wxWindow *control, EventSource source) {
+    control->Bind(wxEVT_BUTTON, [this, source](wxCommandEvent &) {
+      dispatch({EventKind::Command, source, 0});
+    });
+  };
+  command(search.checkButton, EventSource::CheckButton);
+  command(downloads.folderButton, EventSource::FolderButton);
+  command(downloads.confirmButton, EventSource::ConfirmButton);
+  Bind(wxEVT_MENU, [this](wxCommandEvent &event) {
+    dispatch({EventKind::MenuChoice, EventSource::None, event.GetId()});
+  });
+
+  // The results editor's menu is ours: the toolkit's own context menu never shows there.
+  search.resultsEditor->Bind(wxEVT_CONTEXT_MENU, [](wxContextMenuEvent &) {});
+  search.resultsEditor->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent &event) {
+    dispatch({EventKind::RightButtonReleased, EventSource::None, 0});
+    event.Skip();
+  });
+}
+
+bool MainWindow::dispatch(const AppEvent &event) {
+  return dispatchEvent(event, commands_);
+}
+
+void MainWindow::onClose(wxCloseEvent &event) {
+  if (dispatch({EventKind::CloseRequest, EventSource::MainWindow, 0})) {
+    event.Veto();
+    return;
+  }
+  Destroy();
+}
+
+std::size_t MainWindow::currentRow() const {
+  long from = 0;
+  long to = 0;
+  search.resultsEditor->GetSelection(&from, &to);
+  long column = 0;
+  long line = 0;
+  if (search.resultsEditor->PositionToXY(from, &column, &line) && line >= 0)
+    return static_cast<std::size_t>(line);
+  return lineOfPosition(fromWx(search.resultsEditor->GetValue()),
+                        static_cast<std::size_t>(std::max(0L, from)));
+}
+
+bool MainWindow::rowMenuWanted() const {
+  if (wxWindow::FindFocus() != search.resultsEditor) return false;
+  const wxPoint pointer = ScreenToClient(wxGetMousePosition());
+  if (!wxRect(GetClientSize()).Contains(pointer)) return false;
+  wxRect editor = search.resultsEditor->GetScreenRect();
+  editor.SetPosition(ScreenToClient(editor.GetPosition()));
+  return editor.Contains(pointer);
+}
+
+void MainWindow::prepareRowMenu() {
+  // A line without a table entry reads as an empty row: a row without a link.
+  const RowMenuState state = rowMenuState(table.row(currentRow()));
+  popupMenu->Enable(kMenuOpenPage, state.openPage);
+  popupMenu->Enable(kMenuPreview, state.preview);
+  popupMenu->Enable(kMenuDownloadOne, state.downloadOne);
+}
+
+void MainWindow::showRowMenu() {
+  if (!rowMenuWanted()) return;
+  prepareRowMenu();
+  PopupMenu(popupMenu.get(), ScreenToClient(wxGetMousePosition()) - wxPoint(1, 1));
+}
+
+void MainWindow::openRowPage() {
+  const std::optional<std::u16string> address =
+      pageAddress(table.row(currentRow()).link, settings_.libraryHost);
+  if (address && seams_.openInBrowser) seams_.openInBrowser(*address);
+}
+
+void MainWindow::openRowPreview() {
+  const ResultRow row = table.row(currentRow());
+  if (seams_.openInBrowser)
+    seams_.openInBrowser(u"http://" + settings_.libraryHost + u"/standard/yulan.php?itemid=" + itemId(row));
+}
+
+void MainWindow::chooseDownloadFolder() {
+  if (!seams_.chooseFolder) return;
+  const std::u16string folder = seams_.chooseFolder(this);
+  if (folder.size() >= 2) downloads.folderField->ChangeValue(toWx(folder));
+}
+
+LookupView MainWindow::lookupView() {
+  LookupView view;
+  view.inputText = [this] { return fromWx(search.inputEditor->GetValue()); };
+  view.selectedSite = [this] { return static_cast<std::int32_t>(search.siteChooser->GetSelection()); };
+  view.setResultsText = [this](const std::u16string &text) { setResultsText(text); };
+  view.setResultsCaption = [this](const std::u16string &caption) {
+    search.resultsFrame->SetLabelText(toWx(caption));
+  };
+  return view;
+}
+
+void MainWindow::keepSelection(const std::function<void()> &change) {
+  long from = 0;
+  long to = 0;
+  search.resultsEditor->GetSelection(&from, &to);
+  change();
+  const long last = search.resultsEditor->GetLastPosition();
+  search.resultsEditor->SetSelection(std::min(from, last), std::min(to, last));
+}
+
+void MainWindow::setResultsText(const std::u16string &text) {
+  keepSelection([&] { search.resultsEditor->ChangeValue(toWx(text)); });
+}
+
+void MainWindow::appendResultsText(const std::u16string &tail) {
+  keepSelection([&] { search.resultsEditor->AppendText(toWx(tail)); });
+}
+
+MainWindow *createMainWindow(const QuerySettings &settings, const WindowSeams &seams) {
+  auto *window = new MainWindow(settings, seams);
+  window->layoutMainWindow();
+  // Installed after the first layout, so the sizes set while the controls were built do not
+  // run it.
+  window->installHooks();
+
+  // Centred on the screen; a window larger than the screen starts at its left or top edge.
+  const wxSize screen = wxDisplay(0u).GetGeometry().GetSize();
+  const wxSize outer = window->GetSize();
+  window->Move((screen.x - std::min(screen.x, outer.x)) / 2, (screen.y - std::min(screen.y, outer.y)) / 2);
+  window->Show();
+  window->Raise();
+  return window;
+}
+
+}  // namespace hengdian

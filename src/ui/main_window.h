@@ -1,0 +1,137 @@
+#pragma once
+// The main window: the main panel with the search tab and the download settings tab, the popup
+// menu of the results editor, and the state the commands share (the result table, the worker
+// threads, the check and the armed download).
+
+#include <wx/choice.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/event_routing.h"
+#include "lookup/query_job.h"
+#include "lookup/result_table.h"
+#include "runtime/date.h"
+#include "runtime/thread_registry.h"
+#include "ui/download_tab.h"
+#include "ui/pane_splitter.h"
+#include "ui/ui_post.h"
+
+namespace hengdian {
+
+inline constexpr std::u16string_view kWindowTitle = u"衡典 v3.6";
+inline constexpr std::u16string_view kResultsCaption = u"查询得到信息";
+
+/// Whether a message box shows the error icon.
+enum class BoxKind { Plain, Error };
+
+/// What the window asks of the world outside it. The program fills these with the system's
+/// browser, folder chooser and message boxes; tests answer them without opening anything.
+struct WindowSeams {
+  /// Opens a web address in the user's browser.
+  std::function<void(const std::u16string &address)> openInBrowser;
+  /// The folder chooser, owned by `owner`: the chosen folder with a trailing separator, or "".
+  std::function<std::u16string(wxWindow *owner)> chooseFolder;
+  /// A message box titled `title`, owned by `owner`.
+  std::function<void(wxWindow *owner, const std::u16string &title, const std::u16string &text, BoxKind kind)>
+      showMessage;
+  /// The clock of the download log's time stamps.
+  std::function<DateValue()> clock = currentDate;
+  /// The download's pause before its one retry.
+  std::chrono::milliseconds downloadPause{10100};
+};
+
+/// The seams of the real program.
+WindowSeams programSeams();
+
+/// The controls of the search tab; they belong to the user interface thread.
+struct SearchTab {
+  wxPanel *page = nullptr;
+  wxStaticText *siteLabel = nullptr;
+  wxChoice *siteChooser = nullptr;
+  wxButton *checkButton = nullptr;
+  wxPanel *inputPane = nullptr;
+  wxStaticBox *inputFrame = nullptr;
+  wxTextCtrl *inputEditor = nullptr;
+  wxPanel *resultsPane = nullptr;
+  wxStaticBox *resultsFrame = nullptr;
+  wxTextCtrl *resultsEditor = nullptr;
+  PaneSplitter *paneSplitter = nullptr;
+};
+
+/// The program's only top-level window. Everything in it runs on the user interface thread.
+class MainWindow : public wxFrame {
+ public:
+  MainWindow(const QuerySettings &settings, const WindowSeams &seams);
+  ~MainWindow() override;
+
+  /// Fits the controls to the current sizes; running it again changes nothing.
+  void layoutMainWindow();
+
+  /// Hands `event` to the routing; false when the window is to close.
+  bool dispatch(const AppEvent &event);
+
+  /// The index of the row whose line holds the start of the results editor's selection.
+  std::size_t currentRow() const;
+
+  /// Whether a right-button release is to show the popup menu: the results editor has the
+  /// keyboard focus and the pointer lies within it.
+  bool rowMenuWanted() const;
+
+  /// Sets the menu's items for the current row.
+  void prepareRowMenu();
+
+  /// The popup menu for the current row, when it is wanted.
+  void showRowMenu();
+
+  void openRowPage();
+  void openRowPreview();
+  void chooseDownloadFolder();
+
+  /// The check's view of this window.
+  LookupView lookupView();
+
+  /// The results text shown anew, the user's caret and selection kept.
+  void setResultsText(const std::u16string &text);
+  /// The results text extended by `tail`, the user's caret and selection kept.
+  void appendResultsText(const std::u16string &tail);
+
+  /// Binds the layout to size changes and the controls' events to the routing.
+  void installHooks();
+
+  wxNotebook *mainPanel = nullptr;
+  SearchTab search;
+  DownloadTab downloads;
+  std::unique_ptr<wxMenu> popupMenu;
+
+  ResultTable table;
+  ThreadRegistry threads;
+
+ private:
+  void createSearchTab();
+  void onClose(wxCloseEvent &event);
+  void keepSelection(const std::function<void()> &change);
+
+  QuerySettings settings_;
+  WindowSeams seams_;
+  std::shared_ptr<PostTarget> postTarget_;
+  std::unique_ptr<QueryJob> queryJob_;
+  AppCommands commands_;
+};
+
+/// Creates the main window with its controls, lays it out, installs the layout hooks and shows
+/// it, centred and activated. UI thread.
+MainWindow *createMainWindow(const QuerySettings &settings, const WindowSeams &seams);
+
+}  // namespace hengdian

@@ -1,0 +1,13 @@
+#pragma once
+// Sample standards for trying the tool by hand: GB/T 5490-2010 and GB/T 5491-1985 are found on
+// both sites, GB/T 99999-2099 finds nothing, and the library's GB/T 5490-2010 downloads as a
+// small PDF.
+
+#include "support/stand_in_sites.h"
+
+namespace hengdian::testing {
+
+/// Sets the sample answers on both sites.
+void serveSamples(StandInSites &sites);
+
+}  // namespace hengdian::testing
