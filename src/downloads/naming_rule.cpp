@@ -20,16 +20,19 @@ std::u16string codeForm(std::u16string_view code, int form) {
   }
 }
 
-std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code,
-                                std::u16string_view name) {
-  // Each step searches the text as the previous step left it, so a code or name that itself holds
-  // a placeholder is expanded by the steps after it.
+std::u16string expandCodeForms(std::u16string_view rule, std::u16string_view code) {
+  // Each step searches the text as the previous step left it, so a code that itself holds a
+  // placeholder is expanded by the steps after it.
   std::u16string expanded(rule);
   expanded = replaceAll(expanded, u"[标准代号1]", codeForm(code, 1));
   expanded = replaceAll(expanded, u"[标准代号2]", codeForm(code, 2));
   expanded = replaceAll(expanded, u"[标准代号3]", codeForm(code, 3));
-  expanded = replaceAll(expanded, u"[标准代号4]", codeForm(code, 4));
-  return replaceAll(expanded, u"[标准名称]", name);
+  return replaceAll(expanded, u"[标准代号4]", codeForm(code, 4));
+}
+
+std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code,
+                                std::u16string_view name) {
+  return replaceAll(expandCodeForms(rule, code), kNamePlaceholder, name);
 }
 
 std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,

@@ -15,6 +15,13 @@ inline constexpr std::u16string_view kDefaultNamingRule = u"[标准代号2] [标
 /// before the first "-". Any other form number gives the code unchanged.
 std::u16string codeForm(std::u16string_view code, int form);
 
+/// Where a naming rule puts the standard's name.
+inline constexpr std::u16string_view kNamePlaceholder = u"[标准名称]";
+
+/// The rule with the four code placeholders replaced, in the order 1, 2, 3, 4; the name and
+/// extension placeholders are still in it.
+std::u16string expandCodeForms(std::u16string_view rule, std::u16string_view code);
+
 /// The rule with every placeholder but "[扩展名]" replaced, in the order 1, 2, 3, 4, name.
 std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code, std::u16string_view name);
 

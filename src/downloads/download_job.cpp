@@ -1,0 +1,130 @@
+#include "downloads/download_job.h"
+
+#include "downloads/naming_rule.h"
+#include "lookup/library_site.h"
+#include "runtime/text.h"
+#include "web/download.h"
+#include "web/http.h"
+
+namespace hengdian {
+
+namespace {
+
+/// The request headers of every download, refilled by each one and kept for the whole program,
+/// like the window and its controls. UI thread only.
+HttpHeaders &downloadHeaderMap() {
+  static HttpHeaders headerMap;
+  return headerMap;
+}
+
+/// Whether the name goes into the file name and would bring a path separator with it: the title
+/// comes from a web page, and "../" in it would write outside the chosen folder. The user's own
+/// rule text and the code forms are not the name and may hold separators on purpose.
+bool nameBreaksOutOfFolder(const DownloadSettings &settings, const ResultRow &row) {
+  if (row.name.find_first_of(u"/\\") == std::u16string::npos) return false;
+  return positionOf(expandCodeForms(settings.rule, row.code), kNamePlaceholder) > 0;
+}
+
+/// Puts `text` on top of the log behind the time stamp of now.
+void logLine(const DownloadView &view, const DownloadContext &context, std::u16string_view text) {
+  const DateValue now = context.clock ? context.clock() : currentDate();
+  view.insertLogLine(formatDate(kLogTimeMask, now) + std::u16string(text));
+}
+
+/// Downloads `row`, logs it, counts it; returns the log text after the time stamp.
+std::u16string runRow(const ResultRow &row, const DownloadSettings &settings, const DownloadView &view,
+                      const DownloadContext &context, DownloadOutcome &outcome) {
+  const std::u16string result = downloadRow(row, settings, context);
+  ++(isDownloadFailure(result) ? outcome.failed : outcome.saved);
+  const std::u16string text = downloadResultText(row, result);
+  logLine(view, context, text);
+  return text;
+}
+
+void runSingle(const DownloadJob &job, const ResultTable &table, const DownloadSettings &settings,
+               const DownloadView &view, const DownloadContext &context, DownloadOutcome &outcome) {
+  if (context.stopRequested && context.stopRequested()) {
+    outcome.stopped = true;
+    return;
+  }
+  // An index beyond a table that a later check made shorter reads as an empty row, which fails
+  // with a line the user can see.
+  const ResultRow row = table.row(job.rowIndex);
+  if (context.rowStarting) context.rowStarting(0, 1, row);
+  const std::u16string text = runRow(row, settings, view, context, outcome);
+  if (settings.notify) view.showMessage(text, outcome.failed > 0 ? MessageKind::Error : MessageKind::Plain);
+}
+
+void runBatch(const ResultTable &table, const DownloadSettings &settings, const DownloadView &view,
+              const DownloadContext &context, DownloadOutcome &outcome) {
+  // The last entry is the empty one behind the rows of a check.
+  const std::size_t entries = table.size();
+  if (entries < 2) return;
+  view.enableConfirmButton(false);
+  logLine(view, context, kBatchStartText);
+  const std::size_t count = entries - 1;
+  for (std::size_t index = 0; index < count; ++index) {
+    if (context.stopRequested && context.stopRequested()) {
+      outcome.stopped = true;
+      return;
+    }
+    // A check may rewrite the table meanwhile; each row is a copy taken under its lock.
+    const ResultRow row = table.row(index);
+    if (context.rowStarting) context.rowStarting(index, count, row);
+    runRow(row, settings, view, context, outcome);
+  }
+  logLine(view, context, kBatchEndText);
+  if (settings.notify) view.showMessage(std::u16string(kBatchEndText), MessageKind::Plain);
+  view.enableConfirmButton(true);
+}
+
+}  // namespace
+
+bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, const ResultTable &table,
+                 const DownloadView &view) {
+  if (table.row(currentRow).site == PortalSite) return false;
+  job.mode = mode;
+  job.rowIndex = currentRow;
+  view.selectTab(1);
+  view.showConfirmButton(true);
+  return true;
+}
+
+DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table, const DownloadView &view,
+                                const DownloadContext &context) {
+  const DownloadSettings settings = view.readSettings();
+  DownloadOutcome outcome;
+  if (job.mode == DownloadMode::Single) {
+    runSingle(job, table, settings, view, context, outcome);
+  } else {
+    runBatch(table, settings, view, context, outcome);
+  }
+  // A stop means the window is closing; there is nothing left to tidy.
+  if (outcome.stopped) return outcome;
+  view.selectTab(0);
+  view.showConfirmButton(false);
+  return outcome;
+}
+
+std::u16string downloadRow(const ResultRow &row, const DownloadSettings &settings,
+                           const DownloadContext &context) {
+  if (nameBreaksOutOfFolder(settings, row)) return std::u16string(kFileCreateFailed);
+  const std::u16string path = targetPath(settings.folder, settings.rule, row.code, row.name);
+  if (path.size() > kLongestTargetPath) return std::u16string(kFileCreateFailed);
+
+  DownloadOptions options;
+  options.retryPause = context.retryPause;
+  options.serveEvents = context.serveEvents;
+  const std::u16string id = itemId(row);
+  return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), path,
+                      libraryRefererUrl(context.libraryHost), u"", options);
+}
+
+std::u16string downloadResultText(const ResultRow &row, std::u16string_view result) {
+  std::u16string text = u"下载" + row.code + u" " + row.name;
+  text += isDownloadFailure(result) ? u"失败：" : u"成功，保存路径：";
+  text += result;
+  return text;
+}
+
+}  // namespace hengdian
