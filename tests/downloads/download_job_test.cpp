@@ -1,0 +1,219 @@
+#include "downloads/download_job.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/test_helpers.h"
+#include "web/download.h"
+
+namespace hengdian {
+namespace {
+
+namespace fs = std::filesystem;
+using Text = std::u16string;
+using testing::readFileBytes;
+
+const Text kStamp = u"2024-05-01 13:45:07：";
+const Text kFailed(kFileDownloadFailed);
+const Text kRefused(kFileCreateFailed);
+
+/// The download settings tab as a list of what was done to it; log lines go on top.
+struct FakeView {
+  DownloadSettings settings;
+  std::vector<Text> log;
+  std::vector<std::pair<Text, MessageKind>> boxes;
+  std::vector<std::string> controls;
+
+  DownloadView view() {
+    return {[this] { return settings; },
+            [this](const Text &line) { log.insert(log.begin(), line); },
+            [this](const Text &text, MessageKind kind) { boxes.emplace_back(text, kind); },
+            [this](bool shown) { controls.push_back(shown ? "shown" : "hidden"); },
+            [this](bool enabled) { controls.push_back(enabled ? "enabled" : "disabled"); },
+            [this](int tab) { controls.push_back("tab " + std::to_string(tab)); }};
+  }
+};
+
+class DownloadJobTest : public testing::SitesTest {
+ protected:
+  DownloadJobTest() {
+    fs::create_directories(folder);
+    fake.settings.folder = folder.u16string() + u"/";
+    fake.settings.rule = u"[标准代号1] [标准名称].[扩展名]";
+    context.libraryHost = u16(sites.libraryHost());
+    context.retryPause = std::chrono::milliseconds(1);
+    context.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
+    serveFile("show-1", "/files/a.pdf", "first");
+    serveFile("show-2", "/files/b.PDF", "second");
+  }
+
+  void serveFile(const std::string &auth, const std::string &path, const std::string &body) {
+    sites.setLibraryPath(path, testing::pageAnswer("application/pdf", body));
+    sites.setDownload(auth, {testing::redirectAnswer(path)});
+  }
+
+  void fillTable(const std::vector<ResultRow> &rows) {
+    table.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      table.setRow(i, rows[i]);
+  }
+
+  DownloadOutcome confirm(DownloadMode mode, std::size_t rowIndex = 0) {
+    return confirmDownload(DownloadJob{mode, rowIndex}, table, fake.view(), context);
+  }
+
+  std::vector<std::string> downloadQueries() const {
+    std::vector<std::string> queries;
+    for (const testing::RecordedRequest &request : sites.requests())
+      if (request.path == "/standard/down.php") queries.push_back(request.query);
+    return queries;
+  }
+
+  Text saved(const Text &codeAndName, const Text &file) const {
+    return kStamp + u"下载" + codeAndName + u"成功，保存路径：" + fake.settings.folder + file;
+  }
+
+  testing::TempFolder temp{"hengdian-download-job-test-"};
+  const fs::path folder = temp.path() / "inner";
+  FakeView fake;
+  DownloadContext context;
+  ResultTable table;
+};
+
+const ResultRow kFound{u"GB/T 1-2010", u"食品", u"/standard/show-1.html", LibrarySite};
+
+TEST_F(DownloadJobTest, SingleRunLogsTheRowAndShowsItsBoxOnlyWhenTicked) {
+  // {link of row 0, remembered index, notice ticked, log text after the stamp, box kind}
+  using Row = std::tuple<Text, std::size_t, bool, Text, std::optional<MessageKind>>;
+  const Text success =
+      u"下载GB/T 1-2010 食品成功，保存路径：" + fake.settings.folder + u"GBT 1-2010 食品.pdf";
+  const std::vector<Row> rows{
+      {u"/standard/show-1.html", 0, true, success, MessageKind::Plain},
+      {u"/standard/show-1.html", 0, false, success, std::nullopt},
+      {u"/standard/show-9.html", 0, true, u"下载GB/T 1-2010 食品失败：" + kFailed, MessageKind::Error},
+      // A remembered index beyond the table reads as an empty row.
+      {u"/standard/show-1.html", 5, true, u"下载 失败：" + kFailed, MessageKind::Error},
+  };
+  for (const auto &[link, index, notify, text, box] : rows) {
+    SCOPED_TRACE(toUtf8(text));
+    fake = FakeView{{fake.settings.folder, fake.settings.rule, notify}, {}, {}, {}};
+    fillTable({{kFound.code, kFound.name, link, LibrarySite}});
+    confirm(DownloadMode::Single, index);
+    EXPECT_EQ(fake.log, std::vector<Text>{kStamp + text});
+    ASSERT_EQ(fake.boxes.size(), box ? 1u : 0u);
+    if (box) {
+      EXPECT_EQ(fake.boxes[0], std::make_pair(text, *box));
+    }
+    EXPECT_EQ(fake.controls, (std::vector<std::string>{"tab 0", "hidden"}));
+  }
+}
+
+TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
+  fake.settings.rule = u"[标准代号3].[扩展名]";
+  fillTable({kFound,
+             {u"GB 2-2011", u"没有", u"", LibrarySite},
+             {u"GB 3-2012", u"网站", u"/gb/2", PortalSite},
+             {u"GB/T 1-2015", u"同名", u"/standard/show-2.html", LibrarySite}});
+
+  const DownloadOutcome outcome = confirm(DownloadMode::Batch);
+
+  EXPECT_EQ(fake.log, (std::vector<Text>{
+                          kStamp + u"批量下载标准完成。",
+                          saved(u"GB/T 1-2015 同名", u"GBT 1.pdf"),
+                          kStamp + u"下载GB 3-2012 网站失败：" + kFailed,
+                          kStamp + u"下载GB 2-2011 没有失败：" + kFailed,
+                          saved(u"GB/T 1-2010 食品", u"GBT 1.pdf"),
+                          kStamp + u"批量下载标准开始：",
+                      }));
+  EXPECT_EQ(readFileBytes(folder / "GBT 1.pdf"), "second");  // the later row replaced the file
+  EXPECT_EQ(downloadQueries(),
+            (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=2", "auth=2", "auth=show-2"}));
+  EXPECT_EQ(outcome.saved, 2u);
+  EXPECT_EQ(outcome.failed, 2u);
+  EXPECT_EQ(fake.boxes,
+            (std::vector<std::pair<Text, MessageKind>>{{u"批量下载标准完成。", MessageKind::Plain}}));
+  EXPECT_EQ(fake.controls, (std::vector<std::string>{"disabled", "enabled", "tab 0", "hidden"}));
+}
+
+TEST_F(DownloadJobTest, BatchBeforeAnyCheckTriesTheOneEmptyEntry) {
+  confirm(DownloadMode::Batch);
+  EXPECT_EQ(fake.log, (std::vector<Text>{kStamp + u"批量下载标准完成。", kStamp + u"下载 失败：" + kFailed,
+                                         kStamp + u"批量下载标准开始："}));
+  EXPECT_EQ(downloadQueries(), (std::vector<std::string>{"auth=", "auth="}));
+
+  // A table without rows to download: nothing but the return to the search tab.
+  table.resize(0);
+  fake = FakeView{fake.settings, {}, {}, {}};
+  confirm(DownloadMode::Batch);
+  EXPECT_TRUE(fake.log.empty());
+  EXPECT_EQ(fake.controls, (std::vector<std::string>{"tab 0", "hidden"}));
+}
+
+TEST_F(DownloadJobTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeAnyRequest) {
+  // {rule, code, name, folder suffix, file it is saved as ("" when refused)}
+  using Row = std::tuple<Text, Text, Text, Text, Text>;
+  const Text overlong(kLongestTargetPath, u'a');
+  const std::vector<Row> rows{
+      {u"[标准名称].[扩展名]", u"GB 1", u"../up", u"", u""},
+      {u"[标准名称].[扩展名]", u"GB 1", u"..\\up", u"", u""},
+      {u"[标准代号1]/[标准名称].[扩展名]", u"GB 1", u"a/b", u"", u""},
+      {u"[标准代号2].[扩展名]", u"[标准名称]", u"../up", u"", u""},    // the name arrives through the code
+      {u"[标准代号1].[扩展名]", u"GB 1", u"../up", u"", u"GB 1.pdf"},  // the name is not used
+      {u"sub/[标准代号1].[扩展名]", u"GB/T 1", u"x", u"", u"sub/GBT 1.pdf"},  // the user's own rule
+      {u"[标准代号1].[扩展名]", u"GB 1", u"x", overlong, u""},
+  };
+  fs::create_directories(folder / "sub");
+  for (const auto &[rule, code, name, suffix, file] : rows) {
+    SCOPED_TRACE(toUtf8(rule + u" " + name));
+    sites.clearRequests();
+    fake.settings.rule = rule;
+    const ResultRow row{code, name, u"/standard/show-1.html", LibrarySite};
+    const Text result = downloadRow(row, {fake.settings.folder + suffix, rule, false}, context);
+    if (file.empty()) {
+      EXPECT_EQ(result, kRefused);
+      EXPECT_TRUE(downloadQueries().empty());
+    } else {
+      EXPECT_EQ(result, fake.settings.folder + file);
+    }
+  }
+  EXPECT_FALSE(fs::exists(temp.path() / "up.pdf"));
+  EXPECT_FALSE(fs::exists(folder / "a"));
+}
+
+TEST_F(DownloadJobTest, ArmingSelectsTheSettingsTabUnlessTheRowIsAPortalRow) {
+  fillTable({kFound, {u"GB 3", u"网站", u"/gb/2", PortalSite}});
+  // {current row, mode, armed}; row 7 lies beyond the table and reads as an empty library row.
+  const std::vector<std::tuple<std::size_t, DownloadMode, bool>> rows{
+      {0, DownloadMode::Batch, true}, {1, DownloadMode::Single, false}, {7, DownloadMode::Single, true}};
+  for (const auto &[current, mode, armed] : rows) {
+    SCOPED_TRACE(current);
+    fake = FakeView{};
+    DownloadJob job{DownloadMode::Single, 99};
+    EXPECT_EQ(armDownload(job, mode, current, table, fake.view()), armed);
+    EXPECT_EQ(job.rowIndex, armed ? current : 99u);
+    EXPECT_EQ(job.mode, armed ? mode : DownloadMode::Single);
+    const std::vector<std::string> shown{"tab 1", "shown"};
+    EXPECT_EQ(fake.controls, armed ? shown : std::vector<std::string>());
+  }
+}
+
+TEST_F(DownloadJobTest, AStopRequestEndsTheBatchBeforeTheNextRow) {
+  fillTable({kFound, kFound, kFound});
+  int asked = 0;
+  context.stopRequested = [&asked] { return ++asked > 1; };
+  const DownloadOutcome outcome = confirm(DownloadMode::Batch);
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_EQ(fake.log, (std::vector<Text>{saved(u"GB/T 1-2010 食品", u"GBT 1-2010 食品.pdf"),
+                                         kStamp + u"批量下载标准开始："}));
+  EXPECT_TRUE(fake.boxes.empty());
+  EXPECT_EQ(fake.controls, std::vector<std::string>{"disabled"});
+}
+
+}  // namespace
+}  // namespace hengdian
