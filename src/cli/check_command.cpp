@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/check_output.h"
+#include "cli/download_command.h"
 #include "cli/headless_check.h"
 #include "cli/input_file.h"
 #include "lookup/query_job.h"
@@ -79,22 +80,28 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
                  "Print every change of the progress caption to standard error, one per line");
 }
 
-/// Runs the check as `options` say; the exit code.
-int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
-                    bool errIsTerminal) {
-  const std::optional<std::string> bytes = readInputBytes(options.input, in);
-  if (!bytes) {
-    err << "hengdian-cli: cannot read the input "
-        << (options.input == "-" ? "from standard input" : options.input) << "\n";
-    return 1;
-  }
-  const std::u16string input = decodeInputBytes(*bytes);
-
-  if (!options.caFile.empty()) setHttpCaFile(options.caFile);
+/// The hosts and the wait of the check.
+QuerySettings querySettings(const CheckOptions &options) {
   QuerySettings settings;
   settings.libraryHost = u16(options.libraryHost);
   settings.portalHost = u16(options.portalHost);
   settings.retryWait = std::chrono::milliseconds(options.retryPauseMs);
+  return settings;
+}
+
+/// Reads the input and runs the check as `options` say, with the captions or the progress line on
+/// `err`; nothing (after saying why on `err`) when the input cannot be read or the check not start.
+std::optional<HeadlessCheckResult> runCheckPart(const CheckOptions &options, std::istream &in,
+                                                std::ostream &err, bool errIsTerminal) {
+  const std::optional<std::string> bytes = readInputBytes(options.input, in);
+  if (!bytes) {
+    err << "hengdian-cli: cannot read the input "
+        << (options.input == "-" ? "from standard input" : options.input) << "\n";
+    return std::nullopt;
+  }
+  const std::u16string input = decodeInputBytes(*bytes);
+
+  if (!options.caFile.empty()) setHttpCaFile(options.caFile);
 
   std::optional<ProgressLine> progress;
   if (errIsTerminal && !options.captions) progress.emplace(input, err);
@@ -108,16 +115,24 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
   };
 
   const std::int32_t site = options.site == "portal" ? PortalSite : LibrarySite;
-  const HeadlessCheckResult result = runHeadlessCheck(input, site, settings, hooks);
+  HeadlessCheckResult result = runHeadlessCheck(input, site, querySettings(options), hooks);
   if (progress) progress->finish();
   if (!result.started) {
     err << "hengdian-cli: could not start the check\n";
-    return 1;
+    return std::nullopt;
   }
+  return result;
+}
+
+/// Runs the check as `options` say; the exit code.
+int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
+                    bool errIsTerminal) {
+  const std::optional<HeadlessCheckResult> result = runCheckPart(options, in, err, errIsTerminal);
+  if (!result) return 1;
   if (options.format == "json") {
-    out << resultsJson(result.rows, result.resultsText);
+    out << resultsJson(result->rows, result->resultsText);
   } else {
-    out << toUtf8(result.resultsText);
+    out << toUtf8(result->resultsText);
   }
   out.flush();
   return 0;
@@ -141,6 +156,13 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   check->footer(
       "Exit status: 0 when the check ran, whatever it found; 1 when the input cannot be read; 2 for a usage "
       "error.");
+  CheckOptions downloadCheck = options;
+  DownloadCommandOptions downloadOptions;
+  CLI::App *download = app.add_subcommand(
+      "download",
+      "Check every entered line, then download every row's file from the library site into a folder");
+  describeCheck(*download, downloadCheck);
+  describeDownload(*download, downloadOptions);
 
   // CLI11 takes the arguments last one first.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -150,8 +172,16 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
     out << app.help();
     return 0;
   } catch (const CLI::ParseError &error) {
-    err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli check --help\" for the options.\n";
+    const char *command = download->parsed() ? "download" : "check";
+    err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
+        << " --help\" for the options.\n";
     return 2;
+  }
+  if (download->parsed()) {
+    const std::optional<HeadlessCheckResult> checked = runCheckPart(downloadCheck, in, err, errIsTerminal);
+    if (!checked) return 1;
+    return runBatchDownload(checked->rows, u16(downloadCheck.libraryHost), downloadOptions, out, err,
+                            errIsTerminal && !downloadCheck.captions);
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);
 }

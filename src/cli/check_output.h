@@ -29,10 +29,10 @@ class ProgressLine {
   void captionChanged(const std::u16string &caption);
   /// Clears the line, leaving the terminal as it was.
   void finish();
-
- private:
+  /// Replaces the line by `text`.
   void show(const std::u16string &text);
 
+ private:
   std::vector<std::u16string> codes_;
   std::size_t done_ = 0;
   std::u16string retryNote_;

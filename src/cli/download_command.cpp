@@ -1,0 +1,86 @@
+#include "cli/download_command.h"
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/check_output.h"
+#include "downloads/download_job.h"
+#include "downloads/naming_rule.h"
+#include "runtime/code_page.h"
+
+namespace hengdian::cli {
+
+void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
+  download
+      .add_option("--folder", options.folder,
+                  "Folder the files are saved in. Each file name is put directly behind this text, so end it "
+                  "with a path separator (\"downloads/\", not \"downloads\")")
+      ->type_name("DIR")
+      ->required();
+  options.rule = toUtf8(kDefaultNamingRule);
+  download
+      .add_option(
+          "--rule", options.rule,
+          "Naming rule: [标准代号1] to [标准代号4] stand for the code, [标准名称] for the name, [扩展名] "
+          "for the file's extension")
+      ->type_name("RULE")
+      ->capture_default_str();
+  download
+      .add_option("--download-pause-ms", options.downloadPauseMs,
+                  "The wait before a download is tried a second time when the site named no file, in "
+                  "milliseconds")
+      ->type_name("N")
+      ->check(CLI::Range(0, 3600000))
+      ->capture_default_str();
+  // The check's --format chooses how results are printed; this command prints its log instead.
+  if (CLI::Option *format = download.get_option_no_throw("--format"))
+    format->description("Accepted as for check; this command prints the download log whatever it says");
+  download.footer(
+      "The check runs first, as check runs it; then every row it found is downloaded from the library site, "
+      "one after another, whatever the row's site or link, and each download's log line is printed, oldest "
+      "first. Exit status: 0 when every row was saved; 3 when at least one download failed; 1 when the input "
+      "cannot be read; 2 for a usage error.");
+}
+
+int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
+                     const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
+                     bool progressLine) {
+  std::optional<ProgressLine> progress;
+  if (progressLine) progress.emplace(u"", err);
+
+  // The table as the window holds it after the check: one entry per entered line and the empty
+  // one behind them.
+  ResultTable table;
+  table.resize(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    table.setRow(i, rows[i]);
+
+  DownloadView view;
+  view.readSettings = [&options] { return DownloadSettings{u16(options.folder), u16(options.rule), false}; };
+  view.insertLogLine = [&](const std::u16string &line) {
+    if (progress) progress->finish();
+    out << toUtf8(line) << "\n" << std::flush;
+  };
+  view.showMessage = [](const std::u16string &, MessageKind) {};
+  view.showConfirmButton = [](bool) {};
+  view.enableConfirmButton = [](bool) {};
+  view.selectTab = [](int) {};
+
+  DownloadContext context;
+  context.libraryHost = libraryHost;
+  context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
+  context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
+    if (progress)
+      progress->show(u"[" + u16(std::to_string(index + 1)) + u"/" + u16(std::to_string(count)) + u"] " +
+                     row.code);
+  };
+
+  const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
+  if (progress) progress->finish();
+  return outcome.failed == 0 ? 0 : 3;
+}
+
+}  // namespace hengdian::cli

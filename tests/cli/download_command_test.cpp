@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cli/check_command.h"
+#include "support/stand_in_sites.h"
+#include "support/test_helpers.h"
+
+namespace hengdian::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using hengdian::testing::readFileBytes;
+
+/// `hengdian-cli download` against the stand-in sites, saving into a fresh folder.
+class DownloadCommandTest : public ::testing::Test {
+ protected:
+  DownloadCommandTest() {
+    sites.setLibrarySearch(
+        "GB/T 5490-2010",
+        {hengdian::testing::libraryHit("GB/T 5490-2010 粮油检验 一般规则", "/standard/show-5490.html")});
+    sites.setLibraryPath("/files/5490.PDF", hengdian::testing::pageAnswer("application/pdf", "%PDF-5490"));
+    sites.setDownload("show-5490", {hengdian::testing::redirectAnswer("/files/5490.PDF")});
+    fs::create_directories(folder);
+  }
+
+  /// Exit code, standard output and standard error of a download of `list`.
+  std::tuple<int, std::string, std::string> run(const std::string &list, std::vector<std::string> extra = {},
+                                                bool terminal = false) {
+    std::vector<std::string> args{
+        "download", "--library-host", sites.libraryHost(),  "--retry-pause-ms", "1", "--download-pause-ms",
+        "1",        "--folder",       folder.string() + "/"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::istringstream in(list);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = runCli(args, in, out, err, terminal);
+    return {code, out.str(), err.str()};
+  }
+
+  hengdian::testing::StandInSites sites;
+  hengdian::testing::TempFolder temp{"hengdian-cli-download-test-"};
+  const fs::path folder = temp.path() / "saved";
+};
+
+/// The lines of `out` with their time stamps checked and cut off.
+std::vector<std::string> logTexts(const std::string &out) {
+  const std::regex stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：");
+  std::vector<std::string> texts;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(std::regex_search(line, stamp)) << line;
+    texts.push_back(std::regex_replace(line, stamp, ""));
+  }
+  return texts;
+}
+
+TEST_F(DownloadCommandTest, SavesEveryRowPrintsTheLogOldestFirstAndExitsThreeOnAFailure) {
+  const std::string saved = "下载GB/T 5490-2010 粮油检验 一般规则成功，保存路径：" + folder.string() +
+                            "/GB⁄T 5490-2010 粮油检验 一般规则.pdf";
+  // {entered list, exit code, log texts after the stamps}
+  const std::vector<std::tuple<std::string, int, std::vector<std::string>>> rows{
+      {"GB/T 5490-2010\n", 0, {"批量下载标准开始：", saved, "批量下载标准完成。"}},
+      {"GB/T 5490-2010\nGB 1-2099\t没有\n",
+       3,
+       {"批量下载标准开始：", saved, "下载GB 1-2099 没有失败：文件下载失败。", "批量下载标准完成。"}},
+  };
+  for (const auto &[list, exitCode, texts] : rows) {
+    SCOPED_TRACE(list);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const auto [code, out, err] = run(list);
+    EXPECT_EQ(code, exitCode) << err;
+    EXPECT_EQ(logTexts(out), texts);
+    EXPECT_EQ(readFileBytes(folder / "GB⁄T 5490-2010 粮油检验 一般规则.pdf"), "%PDF-5490");
+  }
+}
+
+TEST_F(DownloadCommandTest, ShowsTheRowBeingDownloadedOnATerminalAndRefusesBadUsage) {
+  const auto [code, out, err] = run("GB/T 5490-2010\n", {"--rule", "[标准代号3].[扩展名]"}, true);
+  EXPECT_EQ(code, 0);
+  EXPECT_NE(err.find("\r[1/1] GB/T 5490-2010"), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), std::string::npos);
+  EXPECT_EQ(readFileBytes(folder / "GBT 5490.pdf"), "%PDF-5490");
+
+  for (const std::vector<std::string> &wrong :
+       {std::vector<std::string>{"download"}, {"download", "--folder", "x/", "--download-pause-ms", "-1"}}) {
+    std::istringstream in;
+    std::ostringstream ignored;
+    EXPECT_EQ(runCli(wrong, in, ignored, ignored), 2);
+  }
+  EXPECT_EQ(std::get<0>(run("", {"--input", (folder / "missing.txt").string()})), 1);
+}
+
+}  // namespace
+}  // namespace hengdian::cli
