@@ -4,6 +4,7 @@
 #include <wx/button.h>
 #include <wx/dirdlg.h>
 #include <wx/display.h>
+#include <wx/evtloop.h>
 #include <wx/filename.h>
 #include <wx/fontenum.h>
 #include <wx/msgdlg.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 
+#include "lookup/library_site.h"
 #include "runtime/desktop_folder.h"
 #include "ui/row_menu.h"
 #include "ui/wx_text.h"
@@ -62,9 +64,15 @@ WindowSeams programSeams() {
     return fromWx(path);
   };
   seams.showMessage = [](wxWindow *owner, const std::u16string &title, const std::u16string &text,
-                         BoxKind kind) {
-    wxMessageBox(toWx(text), toWx(title), wxOK | (kind == BoxKind::Error ? wxICON_ERROR : wxICON_NONE),
+                         MessageKind kind) {
+    wxMessageBox(toWx(text), toWx(title), wxOK | (kind == MessageKind::Error ? wxICON_ERROR : wxICON_NONE),
                  owner);
+  };
+  // While a file is fetched the window keeps painting and resizing; the user's clicks and keys
+  // wait in the queue until the run is over, so no command starts inside it.
+  seams.serveWindowEvents = [] {
+    wxEventLoopBase *loop = wxEventLoopBase::GetActive();
+    if (loop && !loop->IsYielding()) loop->YieldFor(wxEVT_CATEGORY_UI);
   };
   return seams;
 }
@@ -93,6 +101,9 @@ MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
   commands_.chooseDownloadFolder = [this] { chooseDownloadFolder(); };
   commands_.openRowPage = [this] { openRowPage(); };
   commands_.openRowPreview = [this] { openRowPreview(); };
+  commands_.armSingleDownload = [this] { armDownload(DownloadMode::Single); };
+  commands_.armBatchDownload = [this] { armDownload(DownloadMode::Batch); };
+  commands_.confirmDownload = [this] { runDownload(); };
   commands_.currentRowSite = [this] { return table.row(currentRow()).site; };
 
   // The user cannot drag the window smaller than 800 × 600 plus the sizing borders.
@@ -200,6 +211,13 @@ bool MainWindow::dispatch(const AppEvent &event) {
 }
 
 void MainWindow::onClose(wxCloseEvent &event) {
+  // A download in progress is not cut off: the window closes as soon as it returns, and no
+  // further row of a batch is attempted.
+  if (downloadRunning_) {
+    closePending_ = true;
+    event.Veto();
+    return;
+  }
   if (dispatch({EventKind::CloseRequest, EventSource::MainWindow, 0})) {
     event.Veto();
     return;
@@ -250,14 +268,47 @@ void MainWindow::openRowPage() {
 
 void MainWindow::openRowPreview() {
   const ResultRow row = table.row(currentRow());
-  if (seams_.openInBrowser)
-    seams_.openInBrowser(u"http://" + settings_.libraryHost + u"/standard/yulan.php?itemid=" + itemId(row));
+  if (seams_.openInBrowser) seams_.openInBrowser(libraryPreviewUrl(settings_.libraryHost, itemId(row)));
 }
 
 void MainWindow::chooseDownloadFolder() {
   if (!seams_.chooseFolder) return;
   const std::u16string folder = seams_.chooseFolder(this);
   if (folder.size() >= 2) downloads.folderField->ChangeValue(toWx(folder));
+}
+
+void MainWindow::armDownload(DownloadMode mode) {
+  hengdian::armDownload(downloadJob_, mode, currentRow(), table, downloadView());
+}
+
+void MainWindow::runDownload() {
+  if (downloadRunning_) return;
+  DownloadContext context;
+  context.libraryHost = settings_.libraryHost;
+  context.retryPause = seams_.downloadPause;
+  context.clock = seams_.clock;
+  context.stopRequested = [this] { return closePending_; };
+  context.serveEvents = seams_.serveWindowEvents;
+  downloadRunning_ = true;
+  confirmDownload(downloadJob_, table, downloadView(), context);
+  downloadRunning_ = false;
+  if (closePending_) Close();
+}
+
+DownloadView MainWindow::downloadView() {
+  DownloadView view;
+  view.readSettings = [this] {
+    return DownloadSettings{fromWx(downloads.folderField->GetValue()),
+                            fromWx(downloads.ruleField->GetValue()), downloads.noticeBox->GetValue()};
+  };
+  view.insertLogLine = [this](const std::u16string &line) { insertLogLine(downloads.downloadLog, line); };
+  view.showMessage = [this](const std::u16string &text, MessageKind kind) {
+    if (seams_.showMessage) seams_.showMessage(this, std::u16string(kDownloadMessageTitle), text, kind);
+  };
+  view.showConfirmButton = [this](bool shown) { downloads.confirmButton->Show(shown); };
+  view.enableConfirmButton = [this](bool enabled) { downloads.confirmButton->Enable(enabled); };
+  view.selectTab = [this](int tab) { mainPanel->SetSelection(static_cast<std::size_t>(tab)); };
+  return view;
 }
 
 LookupView MainWindow::lookupView() {

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/event_routing.h"
+#include "downloads/download_job.h"
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
@@ -33,9 +34,6 @@ namespace hengdian {
 inline constexpr std::u16string_view kWindowTitle = u"衡典 v3.6";
 inline constexpr std::u16string_view kResultsCaption = u"查询得到信息";
 
-/// Whether a message box shows the error icon.
-enum class BoxKind { Plain, Error };
-
 /// What the window asks of the world outside it. The program fills these with the system's
 /// browser, folder chooser and message boxes; tests answer them without opening anything.
 struct WindowSeams {
@@ -43,13 +41,17 @@ struct WindowSeams {
   std::function<void(const std::u16string &address)> openInBrowser;
   /// The folder chooser, owned by `owner`: the chosen folder with a trailing separator, or "".
   std::function<std::u16string(wxWindow *owner)> chooseFolder;
-  /// A message box titled `title`, owned by `owner`.
-  std::function<void(wxWindow *owner, const std::u16string &title, const std::u16string &text, BoxKind kind)>
+  /// A message box titled `title`, owned by `owner`, with the error icon or none.
+  std::function<void(wxWindow *owner, const std::u16string &title, const std::u16string &text,
+                     MessageKind kind)>
       showMessage;
   /// The clock of the download log's time stamps.
   std::function<DateValue()> clock = currentDate;
   /// The download's pause before its one retry.
   std::chrono::milliseconds downloadPause{10100};
+  /// Serves the window's own events while a download runs: painting and sizing, and the close
+  /// request; the user's clicks and keys wait until the run is over.
+  std::function<void()> serveWindowEvents;
 };
 
 /// The seams of the real program.
@@ -99,6 +101,14 @@ class MainWindow : public wxFrame {
   void openRowPreview();
   void chooseDownloadFolder();
 
+  /// Menu items 3 and 4: arms a download of the current row or of all rows.
+  void armDownload(DownloadMode mode);
+  /// The confirm button: runs the armed download on this thread, one file after another.
+  void runDownload();
+
+  /// The download settings tab as a download run sees it.
+  DownloadView downloadView();
+
   /// The check's view of this window.
   LookupView lookupView();
 
@@ -127,6 +137,9 @@ class MainWindow : public wxFrame {
   WindowSeams seams_;
   std::shared_ptr<PostTarget> postTarget_;
   std::unique_ptr<QueryJob> queryJob_;
+  DownloadJob downloadJob_;
+  bool downloadRunning_ = false;
+  bool closePending_ = false;  // a close request that came while a download ran
   AppCommands commands_;
 };
 

@@ -43,7 +43,7 @@ class DemoApp : public wxApp {
       std::fflush(stdout);
     };
     seams.showMessage = [](wxWindow *, const std::u16string &, const std::u16string &text,
-                           hengdian::BoxKind) {
+                           hengdian::MessageKind) {
       std::printf("message %s\n", hengdian::toUtf8(text).c_str());
       std::fflush(stdout);
     };

@@ -52,11 +52,15 @@ class WindowTest : public SitesTest {
     WindowSeams seams;
     seams.openInBrowser = [this](const std::u16string &address) { opened.push_back(address); };
     seams.chooseFolder = [this](wxWindow *) { return chosenFolder; };
-    seams.showMessage = [this](wxWindow *, const std::u16string &, const std::u16string &text, BoxKind kind) {
-      boxes.push_back((kind == BoxKind::Error ? u"error:" : u"plain:") + text);
+    seams.showMessage = [this](wxWindow *, const std::u16string &, const std::u16string &text,
+                               MessageKind kind) {
+      boxes.push_back((kind == MessageKind::Error ? u"error:" : u"plain:") + text);
     };
     seams.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
     seams.downloadPause = std::chrono::milliseconds(1);
+    seams.serveWindowEvents = [this] {
+      if (duringDownload) duringDownload();
+    };
     window = createMainWindow(settings, seams);
     pumpFor(std::chrono::milliseconds(300));
   }
@@ -92,6 +96,7 @@ class WindowTest : public SitesTest {
   std::vector<std::u16string> opened;
   std::vector<std::u16string> boxes;
   std::u16string chosenFolder;
+  std::function<void()> duringDownload;  // what the user does while a download runs
 };
 
 }  // namespace hengdian::testing
