@@ -109,14 +109,15 @@ DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table
 std::u16string downloadRow(const ResultRow &row, const DownloadSettings &settings,
                            const DownloadContext &context) {
   if (nameBreaksOutOfFolder(settings, row)) return std::u16string(kFileCreateFailed);
-  const std::u16string path = targetPath(settings.folder, settings.rule, row.code, row.name);
-  if (path.size() > kLongestTargetPath) return std::u16string(kFileCreateFailed);
+  const std::optional<std::u16string> path =
+      targetPathWithin(settings.folder, settings.rule, row.code, row.name, kLongestTargetPath);
+  if (!path) return std::u16string(kFileCreateFailed);
 
   DownloadOptions options;
   options.retryPause = context.retryPause;
   options.serveEvents = context.serveEvents;
   const std::u16string id = itemId(row);
-  return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), path,
+  return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), *path,
                       libraryRefererUrl(context.libraryHost), u"", options);
 }
 

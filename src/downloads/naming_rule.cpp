@@ -1,5 +1,7 @@
 #include "downloads/naming_rule.h"
 
+#include <optional>
+
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -20,14 +22,40 @@ std::u16string codeForm(std::u16string_view code, int form) {
   }
 }
 
+namespace {
+
+constexpr std::u16string_view kCodePlaceholders[] = {u"[标准代号1]", u"[标准代号2]", u"[标准代号3]",
+                                                     u"[标准代号4]"};
+
+/// `text` with every `find` replaced, unless the result would be longer than `limit`: then
+/// nothing, found out before the result is built.
+std::optional<std::u16string> replaceWithin(const std::u16string &text, std::u16string_view find,
+                                            std::u16string_view replacement, std::size_t limit) {
+  const std::size_t count = countOf(text, find);
+  const std::size_t removed = count * find.size();
+  if (replacement.size() > 0 && count > (limit - (text.size() - removed)) / replacement.size())
+    return std::nullopt;
+  return count == 0 ? text : replaceAll(text, find, replacement);
+}
+
+/// The code placeholders of `rule` replaced, each step searching the text as the previous step
+/// left it (so a code that itself holds a placeholder is expanded by the steps after it); nothing
+/// when a step would make the text longer than `limit`.
+std::optional<std::u16string> expandCodeFormsWithin(std::u16string_view rule, std::u16string_view code,
+                                                    std::size_t limit) {
+  std::optional<std::u16string> expanded = std::u16string(rule);
+  if (expanded->size() > limit) return std::nullopt;
+  for (int form = 1; form <= 4 && expanded; ++form)
+    expanded = replaceWithin(*expanded, kCodePlaceholders[form - 1], codeForm(code, form), limit);
+  return expanded;
+}
+
+constexpr std::size_t kNoLimit = std::u16string().max_size();
+
+}  // namespace
+
 std::u16string expandCodeForms(std::u16string_view rule, std::u16string_view code) {
-  // Each step searches the text as the previous step left it, so a code that itself holds a
-  // placeholder is expanded by the steps after it.
-  std::u16string expanded(rule);
-  expanded = replaceAll(expanded, u"[标准代号1]", codeForm(code, 1));
-  expanded = replaceAll(expanded, u"[标准代号2]", codeForm(code, 2));
-  expanded = replaceAll(expanded, u"[标准代号3]", codeForm(code, 3));
-  return replaceAll(expanded, u"[标准代号4]", codeForm(code, 4));
+  return expandCodeFormsWithin(rule, code, kNoLimit).value_or(u"");
 }
 
 std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code,
@@ -38,6 +66,17 @@ std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view co
 std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,
                           std::u16string_view name) {
   return std::u16string(folder) + expandNamingRule(rule, code, name);
+}
+
+std::optional<std::u16string> targetPathWithin(std::u16string_view folder, std::u16string_view rule,
+                                               std::u16string_view code, std::u16string_view name,
+                                               std::size_t limit) {
+  if (folder.size() > limit) return std::nullopt;
+  const std::size_t nameLimit = limit - folder.size();
+  std::optional<std::u16string> expanded = expandCodeFormsWithin(rule, code, nameLimit);
+  if (expanded) expanded = replaceWithin(*expanded, kNamePlaceholder, name, nameLimit);
+  if (!expanded) return std::nullopt;
+  return std::u16string(folder) + *expanded;
 }
 
 }  // namespace hengdian

@@ -2,6 +2,8 @@
 // File names for downloaded standards, built from a naming rule with placeholders for the code,
 // in four spellings, and the name.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +30,12 @@ std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view co
 /// The download's target path: the folder text followed by the expanded name, nothing added.
 std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,
                           std::u16string_view name);
+
+/// The target path as `targetPath` builds it, or nothing when it would be longer than `limit`
+/// UTF-16 units. Each step's length is known before its text is built, so a rule and a code full
+/// of placeholders never grow a huge text.
+std::optional<std::u16string> targetPathWithin(std::u16string_view folder, std::u16string_view rule,
+                                               std::u16string_view code, std::u16string_view name,
+                                               std::size_t limit);
 
 }  // namespace hengdian

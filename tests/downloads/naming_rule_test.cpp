@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -77,6 +78,20 @@ TEST(TargetPathTest, JoinsFolderAndNameWithoutAddingASeparator) {
   };
   expectEach([](const Text &folder, const Text &rule) { return targetPath(folder, rule, kCode, kName); },
              rows);
+}
+
+TEST(TargetPathTest, ALimitStopsTheExpansionBeforeItGrows) {
+  // Placeholders in the rule and in the code multiply one another: 2,800 of each would make
+  // hundreds of millions of characters.
+  Text rule;
+  for (int i = 0; i < 700; ++i)
+    rule += u"[标准代号1][标准代号2]";
+  const Text code = rule.substr(0, 2800);
+  EXPECT_EQ(targetPathWithin(u"/f/", rule, code, kName, 32767), std::nullopt);
+  EXPECT_EQ(targetPathWithin(u"/f/", u"[标准名称]", kCode, Text(40000, u'x'), 32767), std::nullopt);
+  const Text exact = targetPath(u"/f/", Text(kDefaultNamingRule), kCode, kName);
+  EXPECT_EQ(targetPathWithin(u"/f/", Text(kDefaultNamingRule), kCode, kName, exact.size()), exact);
+  EXPECT_EQ(targetPathWithin(u"/f/", Text(kDefaultNamingRule), kCode, kName, exact.size() - 1), std::nullopt);
 }
 
 }  // namespace
