@@ -30,19 +30,99 @@ std::string caFile;  // guarded by caFileMutex
 
 std::atomic<long> stallSeconds{60};
 
-void initialiseCurlOnce() {
-  std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 std::string currentCaFile() {
   std::lock_guard lock(caFileMutex);
   return caFile;
 }
 
-struct EasyHandleDeleter {
-  void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+// The share every request's handle joins: the DNS cache and the TLS sessions, so a new thread
+// (a new check) resumes the sessions of the previous one instead of a full handshake. Connections
+// stay with each thread's own handle; libcurl does not support sharing them between threads that
+// run at the same time. Made once and never freed, so a thread ending late still finds it.
+std::array<std::mutex, CURL_LOCK_DATA_LAST> *shareLocks = nullptr;
+CURLSH *share = nullptr;
+
+void lockShare(CURL *, curl_lock_data data, curl_lock_access, void *) {
+  (*shareLocks)[static_cast<std::size_t>(data)].lock();
+}
+
+void unlockShare(CURL *, curl_lock_data data, void *) {
+  (*shareLocks)[static_cast<std::size_t>(data)].unlock();
+}
+
+void initialiseCurlOnce() {
+  std::call_once(curlInitialised, [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    CURLSH *made = curl_share_init();
+    if (made == nullptr) return;
+    shareLocks = new std::array<std::mutex, CURL_LOCK_DATA_LAST>();
+    if (curl_share_setopt(made, CURLSHOPT_LOCKFUNC, lockShare) != CURLSHE_OK ||
+        curl_share_setopt(made, CURLSHOPT_UNLOCKFUNC, unlockShare) != CURLSHE_OK ||
+        curl_share_setopt(made, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK ||
+        curl_share_setopt(made, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) != CURLSHE_OK) {
+      curl_share_cleanup(made);
+      return;
+    }
+    share = made;
+  });
+}
+
+/// The easy handle a thread keeps for its requests. curl_easy_reset between requests clears the
+/// options but keeps the open connections and the loaded CA store (libcurl caches it for a day
+/// and loads it again when the CA file changes), so a run of requests to one site costs one
+/// connection and one TLS handshake.
+struct ThreadHandle {
+  CURL *curl = nullptr;
+  bool busy = false;
+  ~ThreadHandle() {
+    if (curl != nullptr) curl_easy_cleanup(curl);
+  }
 };
-using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
+
+thread_local ThreadHandle threadHandle;
+
+CURL *newEasyHandle() {
+  CURL *curl = curl_easy_init();
+  if (curl != nullptr && share != nullptr && curl_easy_setopt(curl, CURLOPT_SHARE, share) != CURLE_OK) {
+    curl_easy_cleanup(curl);
+    return nullptr;
+  }
+  return curl;
+}
+
+/// The handle one request uses: the thread's own, reset, or a fresh one of its own when the
+/// thread's is already busy (a request made from inside another request's progress callback).
+class HandleLease {
+ public:
+  HandleLease() {
+    if (threadHandle.busy) {
+      curl_ = newEasyHandle();
+      owned_ = true;
+      return;
+    }
+    if (threadHandle.curl == nullptr) threadHandle.curl = newEasyHandle();
+    curl_ = threadHandle.curl;
+    threadHandle.busy = curl_ != nullptr;
+  }
+  ~HandleLease() {
+    if (curl_ == nullptr) return;
+    if (owned_) {
+      curl_easy_cleanup(curl_);
+    } else {
+      // Back to the defaults for the next request, and no pointers left into this call's buffers.
+      curl_easy_reset(curl_);
+      threadHandle.busy = false;
+    }
+  }
+  HandleLease(const HandleLease &) = delete;
+  HandleLease &operator=(const HandleLease &) = delete;
+
+  CURL *get() const { return curl_; }
+
+ private:
+  CURL *curl_ = nullptr;
+  bool owned_ = false;
+};
 
 struct HeaderListDeleter {
   void operator()(curl_slist *list) const { curl_slist_free_all(list); }
@@ -53,6 +133,9 @@ using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
 struct Transfer {
   HttpRequest *request;
   const StopFlag *stop;
+  const HttpTransferHooks *hooks;
+  CURL *curl;
+  std::optional<std::string> error;  // why a callback ended the transfer, when it did
 };
 
 /// Appends a received chunk, growing the buffer by the missing size plus one step when it is
@@ -62,9 +145,16 @@ bool appendChunk(std::string &buffer, const char *data, std::size_t size) {
     if (buffer.size() + size > buffer.capacity()) buffer.reserve(buffer.capacity() + size + kBufferStep);
     buffer.append(data, size);
     return true;
-  } catch (const std::exception &) {
+  } catch (...) {
     return false;
   }
+}
+
+/// Refuses a chunk that would take `buffer` past the page limit, naming the reason.
+bool withinLimit(Transfer &transfer, const std::string &buffer, std::size_t size, const char *what) {
+  if (buffer.size() + size <= kMaxPageBytes) return true;
+  transfer.error = std::string(what) + " larger than " + std::to_string(kMaxPageBytes) + " bytes";
+  return false;
 }
 
 // Transfer thread (the caller's). Returning anything but the chunk size ends the transfer with a
@@ -72,7 +162,19 @@ bool appendChunk(std::string &buffer, const char *data, std::size_t size) {
 size_t collectBody(char *data, size_t size, size_t count, void *userData) {
   auto *transfer = static_cast<Transfer *>(userData);
   const std::size_t bytes = size * count;
-  return appendChunk(transfer->request->body, data, bytes) ? bytes : 0;
+  HttpRequest &request = *transfer->request;
+  if (transfer->hooks != nullptr && transfer->hooks->takeBody) {
+    long status = 0;
+    curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
+    request.statusCode = static_cast<std::int32_t>(status);
+    try {
+      return transfer->hooks->takeBody(request, std::string_view(data, bytes)) ? bytes : 0;
+    } catch (...) {
+      return 0;
+    }
+  }
+  if (!withinLimit(*transfer, request.body, bytes, "response body")) return 0;
+  return appendChunk(request.body, data, bytes) ? bytes : 0;
 }
 
 size_t collectHeader(char *data, size_t size, size_t count, void *userData) {
@@ -82,14 +184,24 @@ size_t collectHeader(char *data, size_t size, size_t count, void *userData) {
   // it belonged to an earlier response. libcurl skips the bodies of redirects it follows; this
   // keeps the body the final response's even if a redirect's body slips through.
   if (bytes >= 5 && std::string_view(data, 5) == "HTTP/") transfer->request->body.clear();
+  if (!withinLimit(*transfer, transfer->request->headers, bytes, "response headers")) return 0;
   return appendChunk(transfer->request->headers, data, bytes) ? bytes : 0;
 }
 
 // libcurl calls this often during a transfer and about once a second while nothing arrives, so a
 // raised stop flag ends a waiting request within a second.
-int checkStop(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  const auto *transfer = static_cast<const Transfer *>(userData);
-  return transfer->stop != nullptr && transfer->stop->stopRequested() ? 1 : 0;
+int onProgress(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto *transfer = static_cast<Transfer *>(userData);
+  if (transfer->stop != nullptr && transfer->stop->stopRequested()) return 1;
+  if (transfer->hooks != nullptr && transfer->hooks->onProgress) {
+    try {
+      transfer->hooks->onProgress();
+    } catch (...) {
+      transfer->error = "the progress handler failed";
+      return 1;
+    }
+  }
+  return 0;
 }
 
 HeaderList buildHeaderList(const HttpHeaders &headers, bool &ok) {
@@ -109,31 +221,55 @@ HeaderList buildHeaderList(const HttpHeaders &headers, bool &ok) {
   return list;
 }
 
+/// A transfer that did not finish keeps no body: only a finished one is ever handed out.
 void fail(HttpRequest &request, std::optional<std::u16string> errorText) {
   request.state = HttpState::Failed;
   request.statusCode = 0;
   request.errorText = std::move(errorText);
+  std::string().swap(request.body);
 }
 
-void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *stop) {
+/// Sets options one after the other and remembers the first that libcurl refused (a URL over
+/// its length limit, say), so the request fails instead of going out half set up.
+class OptionSetter {
+ public:
+  explicit OptionSetter(CURL *curl) : curl_(curl) {}
+
+  template <typename Value>
+  void operator()(CURLoption option, Value value) {
+    if (refused_ != CURLE_OK) return;
+    refused_ = curl_easy_setopt(curl_, option, value);
+  }
+
+  CURLcode refused() const { return refused_; }
+
+ private:
+  CURL *curl_;
+  CURLcode refused_ = CURLE_OK;
+};
+
+void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *stop,
+             const HttpTransferHooks *hooks) {
   const std::string url = toSystemCodePage(request.url);
   const std::string userAgent = toSystemCodePage(fromUtf8(kHttpUserAgent));
 
-  // Everything libcurl keeps a pointer to is declared before the handle, so it outlives it.
-  Transfer transfer{&request, stop};
+  // Everything libcurl keeps a pointer to is declared before the lease, so it outlives the
+  // handle's use; the lease resets the handle when it goes.
+  Transfer transfer{&request, stop, hooks, nullptr, std::nullopt};
   std::array<char, CURL_ERROR_SIZE> errorBuffer{};
   const std::string caPath = currentCaFile();
   HeaderList headerList;
 
   initialiseCurlOnce();
-  EasyHandle handle(curl_easy_init());
-  if (!handle) return fail(request, std::nullopt);
-  CURL *curl = handle.get();
+  HandleLease lease;
+  CURL *curl = lease.get();
+  if (curl == nullptr) return fail(request, std::nullopt);
+  transfer.curl = curl;
 
   try {
     request.body.reserve(kBufferStep);
     request.headers.reserve(kBufferStep);
-  } catch (const std::exception &) {
+  } catch (...) {
     return fail(request, std::nullopt);
   }
 
@@ -143,38 +279,46 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
     if (!ok) return fail(request, std::nullopt);
   }
 
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  if (request.method == HttpMethod::Post) curl_easy_setopt(curl, CURLOPT_POST, 1L);
+  OptionSetter set(curl);
+  set(CURLOPT_FOLLOWLOCATION, 1L);
+  // A POST goes out by CURLOPT_POST alone, without a custom method, so that a 301, 302 or 303
+  // answer is followed with a GET, as browsers do; 307 and 308 repeat the POST with its body.
+  if (request.method == HttpMethod::Post) set(CURLOPT_POST, 1L);
   // A POST without body data would make libcurl read the body from standard input; an empty
   // POST therefore sends an explicit empty body.
   if (!request.requestBody.empty() || request.method == HttpMethod::Post) {
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.requestBody.size()));
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.requestBody.data());
+    set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.requestBody.size()));
+    set(CURLOPT_POSTFIELDS, request.requestBody.data());
   }
-  if (headers != nullptr) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList.get());
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method == HttpMethod::Post ? "POST" : "GET");
-  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, collectHeader);
-  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer.data());
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+  // Body data alone would turn a GET into a POST.
+  if (request.method == HttpMethod::Get && !request.requestBody.empty()) set(CURLOPT_CUSTOMREQUEST, "GET");
+  if (headers != nullptr) set(CURLOPT_HTTPHEADER, headerList.get());
+  set(CURLOPT_URL, url.c_str());
+  set(CURLOPT_USERAGENT, userAgent.c_str());
+  set(CURLOPT_WRITEFUNCTION, collectBody);
+  set(CURLOPT_WRITEDATA, &transfer);
+  set(CURLOPT_HEADERFUNCTION, collectHeader);
+  set(CURLOPT_HEADERDATA, &transfer);
+  set(CURLOPT_ERRORBUFFER, errorBuffer.data());
+  set(CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  set(CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
+  set(CURLOPT_NOSIGNAL, 1L);
+  set(CURLOPT_MAXREDIRS, kMaxRedirects);
   // A connection that delivers nothing for the stall time fails instead of blocking for ever.
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallSeconds.load());
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkStop);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-  if (!caPath.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caPath.c_str());
+  set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+  set(CURLOPT_LOW_SPEED_TIME, stallSeconds.load());
+  set(CURLOPT_NOPROGRESS, 0L);
+  set(CURLOPT_XFERINFOFUNCTION, onProgress);
+  set(CURLOPT_XFERINFODATA, &transfer);
+  if (!caPath.empty()) set(CURLOPT_CAINFO, caPath.c_str());
+  if (set.refused() != CURLE_OK) {
+    return fail(request, fromUtf8(std::string("the request could not be set up: ") +
+                                  curl_easy_strerror(set.refused())));
+  }
 
   const CURLcode result = curl_easy_perform(curl);
   if (result != CURLE_OK) {
-    std::string message(errorBuffer.data());
+    std::string message = transfer.error.value_or(std::string(errorBuffer.data()));
     // libcurl leaves the buffer empty for a few errors; its generic text still says what failed.
     if (message.empty()) message = curl_easy_strerror(result);
     return fail(request, fromSystemCodePage(message));
@@ -204,7 +348,7 @@ struct KeptBytes {
 
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
-                                             const StopFlag *stop) {
+                                             const StopFlag *stop, const HttpTransferHooks *hooks) {
   if (url.empty()) return nullptr;
   std::unique_ptr<HttpRequest> request;
   try {
@@ -212,12 +356,12 @@ std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_v
     request->url = std::u16string(url);
     request->method = method;
     request->requestBody = toUtf8(body);
-  } catch (const std::exception &) {
+  } catch (...) {
     return nullptr;
   }
   try {
-    perform(*request, headers, stop);
-  } catch (const std::exception &) {
+    perform(*request, headers, stop, hooks);
+  } catch (...) {
     fail(*request, std::nullopt);
   }
   return request;
@@ -234,6 +378,7 @@ std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind, TextDecod
       return std::u16string(digits.begin(), digits.end());
     }
     case HttpInfoKind::BodyText:
+      if (request.state == HttpState::Failed) return {};
       return decodeText(upToZero(request.body), decoding);
     case HttpInfoKind::HeaderText:
       return decodeText(upToZero(request.headers), decoding);

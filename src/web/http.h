@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,6 +30,22 @@ enum class HttpState { InProgress, Finished, Failed };
 /// The user agent of every request that does not bring its own.
 inline constexpr std::string_view kHttpUserAgent = "Mozilla/5.0 Gecko/41.0 Firefox/41.0";
 
+/// The largest body a request keeps in memory (a search page); a larger one fails the transfer.
+inline constexpr std::size_t kMaxPageBytes = std::size_t{32} << 20;
+
+struct HttpRequest;
+
+/// What a caller may add to a request beyond the whole body in memory.
+struct HttpTransferHooks {
+  /// When set, the final response's body goes here chunk by chunk instead of into the request,
+  /// with no size limit; `request` holds the header text and the status code received so far.
+  /// Returning false ends the transfer as failed.
+  std::function<bool(const HttpRequest &request, std::string_view chunk)> takeBody;
+  /// Called from the transfer's progress callback: often while data flows, about once a second
+  /// while the transfer waits. Runs on the requesting thread, inside `sendHttpRequest`.
+  std::function<void()> onProgress;
+};
+
 /// The outcome of one request; created by `sendHttpRequest`, released by `finishHttpRequest`.
 struct HttpRequest {
   HttpState state = HttpState::InProgress;
@@ -45,13 +62,17 @@ struct HttpRequest {
 /// Performs one request and returns only when it has ended. Returns nullptr only when `url` is
 /// empty or no request object can be made; a failed transfer comes back in the Failed state.
 /// An empty `body` sends none. When `stop` is given and raised, a transfer under way ends at once
-/// (as a failed request). Any thread; the request belongs to that thread.
+/// (as a failed request). A body larger than `kMaxPageBytes` fails the transfer unless `hooks`
+/// take it. Only a transfer that finished hands out a body; anything cut short is Failed.
+/// Each thread keeps its connections open between requests. Never throws. Any thread; the
+/// request belongs to that thread.
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
-                                             const StopFlag *stop = nullptr);
+                                             const StopFlag *stop = nullptr,
+                                             const HttpTransferHooks *hooks = nullptr);
 
 /// Status code digits, body or header text decoded by `decoding` (up to the first zero byte),
-/// or the error text of a failed transfer.
+/// or the error text of a failed transfer. A failed transfer has no body text.
 std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind,
                         TextDecoding decoding = TextDecoding::Utf8);
 

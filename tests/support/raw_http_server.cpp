@@ -20,6 +20,10 @@ constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr time_t kSocketTimeoutSeconds = 2;
 constexpr auto kDelayStep = std::chrono::milliseconds(5);
 constexpr auto kStartWaitStep = std::chrono::milliseconds(1);
+/// How long a kept-alive connection waits for its next request.
+constexpr auto kIdleLimit = std::chrono::seconds(5);
+constexpr auto kIdleStep = std::chrono::milliseconds(10);
+constexpr char kFiller = 'x';
 
 char asciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -117,6 +121,23 @@ class Connection {
     return true;
   }
 
+  /// Waits until the next request starts to arrive; false when the peer closed, the connection
+  /// stayed idle too long or the sites are shutting down.
+  bool waitForData(const std::atomic<bool> &stopping) {
+    const auto until = std::chrono::steady_clock::now() + kIdleLimit;
+    while (!stopping.load() && std::chrono::steady_clock::now() < until) {
+      if (tls_ && SSL_pending(ssl_) > 0) return true;
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(socket_, &readable);
+      timeval step{0, static_cast<long>(std::chrono::microseconds(kIdleStep).count())};
+      const int ready = select(static_cast<int>(socket_ + 1), &readable, nullptr, nullptr, &step);
+      if (ready < 0) return false;
+      if (ready > 0) return true;
+    }
+    return false;
+  }
+
   bool write(std::string_view data) {
     while (!data.empty()) {
       std::size_t size = std::min(data.size(), kWriteChunk);
@@ -199,8 +220,19 @@ std::optional<RecordedRequest> readRequest(Connection &connection) {
   return request;
 }
 
+/// Whether the test gave the answer's framing or connection handling itself; such an answer, and
+/// any misbehaving one, is the last on its connection.
+bool endsConnection(const RawAnswer &answer) {
+  if (answer.closeAtOnce || answer.trickle.count() > 0) return true;
+  return std::any_of(answer.headers.begin(), answer.headers.end(), [](const auto &header) {
+    return sameName(header.first, "Content-Length") || sameName(header.first, "Transfer-Encoding") ||
+           sameName(header.first, "Connection");
+  });
+}
+
 /// The status line and header lines as given, then the framing lines the answer leaves out.
-std::string answerHead(const RawAnswer &answer) {
+/// "Connection: close" goes out when the answer ends the connection or the client asked for it.
+std::string answerHead(const RawAnswer &answer, bool close) {
   bool hasLength = false;
   bool hasConnection = false;
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + reasonPhrase(answer.status) + "\r\n";
@@ -210,8 +242,10 @@ std::string answerHead(const RawAnswer &answer) {
     hasConnection = hasConnection || sameName(name, "Connection");
   }
   bool mayHaveBody = answer.status >= 200 && answer.status != 204 && answer.status != 304;
-  if (!hasLength && mayHaveBody) head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
-  if (!hasConnection) head += "Connection: close\r\n";
+  if (!hasLength && mayHaveBody) {
+    head += "Content-Length: " + std::to_string(answer.body.size() + answer.fillerBytes) + "\r\n";
+  }
+  if (!hasConnection && close) head += "Connection: close\r\n";
   return head + "\r\n";
 }
 
@@ -221,6 +255,27 @@ void holdAnswer(std::chrono::milliseconds delay, const std::atomic<bool> &stoppi
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(kDelayStep, until - std::chrono::steady_clock::now()));
   }
+}
+
+/// Writes `data` one byte at a time, `pause` apart; false when the peer went or the sites stop.
+bool trickle(Connection &connection, std::string_view data, std::chrono::milliseconds pause,
+             const std::atomic<bool> &stopping) {
+  for (char byte : data) {
+    if (stopping.load() || !connection.write(std::string_view(&byte, 1))) return false;
+    holdAnswer(pause, stopping);
+  }
+  return true;
+}
+
+/// Writes the answer's filler bytes in large pieces, so a huge body costs no memory here.
+bool writeFiller(Connection &connection, std::size_t count) {
+  const std::string piece(std::min(count, kWriteChunk), kFiller);
+  while (count > 0) {
+    const std::size_t size = std::min(count, piece.size());
+    if (!connection.write(std::string_view(piece).substr(0, size))) return false;
+    count -= size;
+  }
+  return true;
 }
 
 }  // namespace
@@ -233,17 +288,37 @@ class RawHttpServer::Listener : public httplib::Server {
 
  private:
   bool process_and_close_socket(socket_t sock) override {
+    accepted_.fetch_add(1);
     Connection connection(sock, tls_);
     if (!connection.open()) return false;
-    std::optional<RecordedRequest> request = readRequest(connection);
-    if (!request) return false;
-    request->site = site_;
-    bool headOnly = request->method == "HEAD";
-    RawAnswer answer = responder_(std::move(*request));
-    holdAnswer(answer.delay, stopping_);
-    return connection.write(answerHead(answer)) && (headOnly || connection.write(answer.body));
+    // Requests on one connection follow each other until an answer or the client ends it.
+    bool first = true;
+    while (first || connection.waitForData(stopping_)) {
+      first = false;
+      std::optional<RecordedRequest> request = readRequest(connection);
+      if (!request) return false;
+      request->site = site_;
+      const bool headOnly = request->method == "HEAD";
+      const bool clientCloses = sameName(request->header("Connection"), "close");
+      RawAnswer answer = responder_(std::move(*request));
+      holdAnswer(answer.delay, stopping_);
+      if (answer.closeAtOnce) return false;
+      const bool close = clientCloses || endsConnection(answer);
+      const std::string head = answerHead(answer, close);
+      const std::string_view body = headOnly ? std::string_view() : std::string_view(answer.body);
+      const bool written = answer.trickle.count() > 0
+                               ? trickle(connection, head + std::string(body), answer.trickle, stopping_)
+                               : connection.write(head) && connection.write(body) &&
+                                     (headOnly || writeFiller(connection, answer.fillerBytes));
+      if (!written || close) return written;
+    }
+    return true;
   }
 
+ public:
+  std::atomic<int> accepted_{0};
+
+ private:
   std::string site_;
   SSL_CTX *tls_;
   Responder responder_;
@@ -277,6 +352,10 @@ int RawHttpServer::start() {
     return 0;
   }
   return port;
+}
+
+int RawHttpServer::acceptedConnections() const {
+  return listener_->accepted_.load();
 }
 
 void RawHttpServer::stop() {

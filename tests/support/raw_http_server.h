@@ -18,8 +18,8 @@
 
 namespace hengdian::testing {
 
-/// One site: plain HTTP when `tls` is null, else HTTPS with that context; one request per
-/// connection, answered and then closed.
+/// One site: plain HTTP when `tls` is null, else HTTPS with that context. A connection serves
+/// request after request (HTTP/1.1 keep-alive) until the client closes it or an answer ends it.
 class RawHttpServer {
  public:
   /// Called on a worker thread for each complete request; returns the answer to send.
@@ -36,6 +36,8 @@ class RawHttpServer {
   int start();
   /// Stops accepting, finishes the requests in progress and joins the threads. Idempotent.
   void stop();
+  /// How many connections the server has accepted so far.
+  int acceptedConnections() const;
 
   class Listener;
 

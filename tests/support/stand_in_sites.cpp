@@ -123,8 +123,11 @@ struct StandInState {
   std::filesystem::path folder;
   std::string caFile;
   SSL_CTX *tls = nullptr;
+  SSL_CTX *wrongHostTls = nullptr;
   int libraryPort = 0;
   int portalPort = 0;
+  std::once_flag wrongHostStarted;
+  int wrongHostPort = 0;
 
   mutable std::mutex mutex;  // guards everything below
   std::map<std::string, AnswerList> librarySearch;
@@ -135,6 +138,7 @@ struct StandInState {
 
   std::unique_ptr<RawHttpServer> library;
   std::unique_ptr<RawHttpServer> portal;
+  std::unique_ptr<RawHttpServer> wrongHost;
 
   /// Writes the certificates into `folder` and prepares the TLS context; false on any failure.
   bool prepareTls();
@@ -151,8 +155,16 @@ bool StandInState::prepareTls() {
   std::filesystem::path ca = folder / "ca.pem";
   std::filesystem::path server = folder / "server.pem";
   std::filesystem::path key = folder / "server-key.pem";
+  std::filesystem::path otherHost = folder / "other-host.pem";
   if (!writeFile(ca, certificates->caCertificate) || !writeFile(server, certificates->serverCertificate) ||
-      !writeFile(key, certificates->serverKey)) {
+      !writeFile(key, certificates->serverKey) || !writeFile(otherHost, certificates->otherHostCertificate)) {
+    return false;
+  }
+  wrongHostTls = SSL_CTX_new(TLS_server_method());
+  if (wrongHostTls == nullptr ||
+      SSL_CTX_use_certificate_chain_file(wrongHostTls, otherHost.string().c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(wrongHostTls, key.string().c_str(), SSL_FILETYPE_PEM) != 1) {
+    ERR_clear_error();
     return false;
   }
   caFile = ca.string();
@@ -218,14 +230,24 @@ bool RecordedRequest::hasHeader(const std::string &name) const {
                      [&name](const auto &entry) { return sameHeaderName(entry.first, name); });
 }
 
+namespace {
+
+/// A responder that records the request and answers it with `answer`.
+RawHttpServer::Responder responderOf(StandInState &state,
+                                     RawAnswer (StandInState::*answer)(const RecordedRequest &)) {
+  return [&state, answer](RecordedRequest request) {
+    std::lock_guard lock(state.mutex);
+    state.requests.push_back(std::move(request));
+    return (state.*answer)(state.requests.back());
+  };
+}
+
+}  // namespace
+
 StandInSites::StandInSites() : state_(std::make_unique<StandInState>()) {
   StandInState &state = *state_;
   auto responder = [&state](RawAnswer (StandInState::*answer)(const RecordedRequest &)) {
-    return [&state, answer](RecordedRequest request) {
-      std::lock_guard lock(state.mutex);
-      state.requests.push_back(std::move(request));
-      return (state.*answer)(state.requests.back());
-    };
+    return responderOf(state, answer);
   };
   state.library = std::make_unique<RawHttpServer>("library", nullptr, responder(&StandInState::answerLibrary),
                                                   state.stopping);
@@ -246,7 +268,9 @@ StandInSites::~StandInSites() {
   state_->stopping.store(true);
   if (state_->library) state_->library->stop();
   if (state_->portal) state_->portal->stop();
+  if (state_->wrongHost) state_->wrongHost->stop();
   SSL_CTX_free(state_->tls);
+  SSL_CTX_free(state_->wrongHostTls);
   if (!state_->folder.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(state_->folder, ignored);
@@ -291,6 +315,25 @@ void StandInSites::setDownload(const std::string &auth, std::vector<RawAnswer> a
 void StandInSites::setLibraryPath(const std::string &path, RawAnswer answer) {
   std::lock_guard lock(state_->mutex);
   state_->libraryPaths[path] = std::move(answer);
+}
+
+int StandInSites::connectionsAccepted(const std::string &site) const {
+  const auto &server = site == "library"  ? state_->library
+                       : site == "portal" ? state_->portal
+                                          : state_->wrongHost;
+  return server ? server->acceptedConnections() : 0;
+}
+
+std::string StandInSites::wrongHostBase() const {
+  StandInState &state = *state_;
+  // Started on first use only: most tests never need it.
+  std::call_once(state.wrongHostStarted, [&state] {
+    if (state.wrongHostTls == nullptr) return;
+    state.wrongHost = std::make_unique<RawHttpServer>(
+        "wrong host", state.wrongHostTls, responderOf(state, &StandInState::answerPortal), state.stopping);
+    state.wrongHostPort = state.wrongHost->start();
+  });
+  return "https://localhost:" + std::to_string(state.wrongHostPort);
 }
 
 std::vector<RecordedRequest> StandInSites::requests() const {

@@ -5,6 +5,7 @@
 // recorded so a test can assert what went out.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -21,6 +22,12 @@ struct RawAnswer {
   std::string body;
   /// Held this long before answering (ends early when the sites shut down).
   std::chrono::milliseconds delay{0};
+  /// Misbehaving sites. Head and body go out one byte at a time, this far apart, when not zero.
+  std::chrono::milliseconds trickle{0};
+  /// This many filler bytes follow the body, written as they go, and count in its length.
+  std::size_t fillerBytes = 0;
+  /// The connection closes as soon as the request has been read, without an answer.
+  bool closeAtOnce = false;
 };
 
 /// A 200 answer with "Content-Type: <contentType>" (none when empty) and `body`.
@@ -74,6 +81,13 @@ class StandInSites {
   void setDownload(const std::string &auth, std::vector<RawAnswer> answers);
   /// The answer to a GET of any other path on the library site (a redirect target, say).
   void setLibraryPath(const std::string &path, RawAnswer answer);
+
+  /// How many connections the site ("library", "portal" or "wrong host") has accepted so far.
+  int connectionsAccepted(const std::string &site) const;
+
+  /// "https://localhost:PORT" of a third site that answers as the portal site does but shows a
+  /// certificate, from the same test CA, for another host name.
+  std::string wrongHostBase() const;
 
   /// Every request received so far, in order of arrival.
   std::vector<RecordedRequest> requests() const;

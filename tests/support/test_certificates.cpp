@@ -107,23 +107,30 @@ std::optional<TestCertificates> makeTestCertificates() {
     return std::nullopt;
   }
 
-  Certificate server = startCertificate(serverKey.get(), "localhost");
-  if (!server || X509_set_issuer_name(server.get(), X509_get_subject_name(ca.get())) != 1 ||
-      !addExtension(server.get(), ca.get(), NID_basic_constraints, "critical,CA:FALSE") ||
-      !addExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature") ||
-      !addExtension(server.get(), ca.get(), NID_ext_key_usage, "serverAuth") ||
-      !addExtension(server.get(), ca.get(), NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1") ||
-      !addExtension(server.get(), ca.get(), NID_subject_key_identifier, "hash") ||
-      !addExtension(server.get(), ca.get(), NID_authority_key_identifier, "keyid:always") ||
-      X509_sign(server.get(), caKey.get(), EVP_sha256()) == 0) {
-    return std::nullopt;
-  }
+  const auto serverCertificate = [&](const char *name, const char *alternativeNames) {
+    Certificate server = startCertificate(serverKey.get(), name);
+    if (!server || X509_set_issuer_name(server.get(), X509_get_subject_name(ca.get())) != 1 ||
+        !addExtension(server.get(), ca.get(), NID_basic_constraints, "critical,CA:FALSE") ||
+        !addExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature") ||
+        !addExtension(server.get(), ca.get(), NID_ext_key_usage, "serverAuth") ||
+        !addExtension(server.get(), ca.get(), NID_subject_alt_name, alternativeNames) ||
+        !addExtension(server.get(), ca.get(), NID_subject_key_identifier, "hash") ||
+        !addExtension(server.get(), ca.get(), NID_authority_key_identifier, "keyid:always") ||
+        X509_sign(server.get(), caKey.get(), EVP_sha256()) == 0) {
+      return Certificate();
+    }
+    return server;
+  };
+  Certificate server = serverCertificate("localhost", "DNS:localhost,IP:127.0.0.1");
+  Certificate otherHost = serverCertificate("elsewhere.invalid", "DNS:elsewhere.invalid");
+  if (!server || !otherHost) return std::nullopt;
 
   auto caPem = pemOf(ca.get(), nullptr);
   auto serverPem = pemOf(server.get(), nullptr);
   auto keyPem = pemOf(nullptr, serverKey.get());
-  if (!caPem || !serverPem || !keyPem) return std::nullopt;
-  return TestCertificates{*caPem, *serverPem, *keyPem};
+  auto otherHostPem = pemOf(otherHost.get(), nullptr);
+  if (!caPem || !serverPem || !keyPem || !otherHostPem) return std::nullopt;
+  return TestCertificates{*caPem, *serverPem, *keyPem, *otherHostPem};
 }
 
 }  // namespace hengdian::testing

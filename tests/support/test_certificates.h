@@ -7,11 +7,13 @@
 
 namespace hengdian::testing {
 
-/// PEM texts of a fresh test CA and of a server certificate for localhost and 127.0.0.1.
+/// PEM texts of a fresh test CA and of a server certificate for localhost and 127.0.0.1; the
+/// second certificate (same key, same CA) is for another host name only.
 struct TestCertificates {
   std::string caCertificate;
   std::string serverCertificate;
   std::string serverKey;
+  std::string otherHostCertificate;
 };
 
 /// Makes new keys and certificates (EC P-256, SHA-256, valid from an hour ago for ten years);

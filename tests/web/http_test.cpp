@@ -175,6 +175,22 @@ TEST_F(HttpTest, ExtraHeadersGoOutAndAnEmptyValueStaysAHeader) {
   EXPECT_EQ(sent.header("X-Note"), "a b");
 }
 
+// Keep-alive: a run of requests to one site costs one connection (one TLS handshake on the
+// portal), and a changed CA file still decides about the next request.
+TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(getLibrary("/standard/index.html")->state, HttpState::Finished);
+    EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
+              HttpState::Finished);
+  }
+  EXPECT_EQ(sites.connectionsAccepted("library"), 1);
+  EXPECT_EQ(sites.connectionsAccepted("portal"), 1);
+
+  setHttpCaFile("");
+  EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
+            HttpState::Failed);
+}
+
 TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
   setHttpCaFile("");
   auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
@@ -215,6 +231,81 @@ TEST_F(HttpTest, StalledTransferFails) {
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+}
+
+// Misbehaving sites: only a transfer that finished hands out a body; everything else fails within
+// the stall limit, with an error text and no body.
+TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
+  setHttpStallSeconds(1);
+  RawAnswer shortBody{200, {{"Content-Length", "100"}}, "cut off"};
+  RawAnswer unfinishedChunks{200, {{"Transfer-Encoding", "chunked"}}, "7\r\ncut off\r\n"};
+  RawAnswer trickled = testing::pageAnswer("text/html", "slow");
+  trickled.trickle = 2s;
+  RawAnswer closing;
+  closing.closeAtOnce = true;
+  RawAnswer tooLarge = testing::utf8Page("<html>");
+  tooLarge.fillerBytes = kMaxPageBytes;
+  RawAnswer atTheLimit = testing::utf8Page("");
+  atTheLimit.fillerBytes = kMaxPageBytes;
+  const std::vector<std::tuple<std::string, RawAnswer, HttpState, std::size_t>> rows{
+      {"short Content-Length", shortBody, HttpState::Failed, 0},
+      {"chunks without the last one", unfinishedChunks, HttpState::Failed, 0},
+      {"a byte every two seconds", trickled, HttpState::Failed, 0},
+      {"never answers", testing::delayed(testing::utf8Page("late"), 30s), HttpState::Failed, 0},
+      {"closes at once", closing, HttpState::Failed, 0},
+      {"a page over the limit", tooLarge, HttpState::Failed, 0},
+      {"a page at the limit", atTheLimit, HttpState::Finished, kMaxPageBytes},
+      {"an error page", RawAnswer{500, {}, "server error page"}, HttpState::Finished, 17},
+  };
+  for (const auto &[name, answer, state, bodySize] : rows) {
+    SCOPED_TRACE(name);
+    sites.setLibraryPath("/page", answer);
+    auto request = getLibrary("/page");
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(request->state, state);
+    EXPECT_EQ(httpInfo(*request, HttpInfoKind::ErrorText).empty(), state == HttpState::Finished);
+    if (state == HttpState::Failed) {
+      EXPECT_EQ(httpInfo(*request, HttpInfoKind::BodyText), u"");
+    }
+    const auto body = takeHttpBody(*request);
+    EXPECT_EQ(body ? body->size() : 0, bodySize);
+  }
+  setHttpStallSeconds(60);
+}
+
+TEST_F(HttpTest, ACertificateForAnotherHostFails) {
+  auto request =
+      sendHttpRequest(HttpMethod::Post, u16(sites.wrongHostBase() + "/basicsearch"), u"text=x", nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(request->state, HttpState::Failed);
+  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  EXPECT_EQ(sites.connectionsAccepted("wrong host"), 1);  // it connected, and refused the certificate
+  EXPECT_TRUE(sites.requests().empty());
+}
+
+// Browsers follow 301, 302 and 303 after a POST with a GET; 307 repeats the POST.
+TEST_F(HttpTest, RedirectedPostContinuesAsBrowsersDo) {
+  const std::vector<std::tuple<int, std::string, std::string>> rows{
+      {301, "GET", ""}, {302, "GET", ""}, {303, "GET", ""}, {307, "POST", "text=x"}};
+  for (const auto &[status, method, body] : rows) {
+    SCOPED_TRACE(status);
+    sites.clearRequests();
+    sites.setPortalSearch("x",
+                          {RawAnswer{status, {{"Location", "/basicsearch"}}, ""}, testing::utf8Page("hit")});
+    sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
+    const auto recorded = sites.requests();
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[1].method, method);
+    EXPECT_EQ(recorded[1].body, body);
+  }
+}
+
+TEST_F(HttpTest, AUrlLibcurlRefusesFailsWithoutGoingOut) {
+  auto request = getLibrary("/" + std::string(9'000'000, 'a'));
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(request->state, HttpState::Failed);
+  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  EXPECT_TRUE(sites.requests().empty());
 }
 
 TEST(UrlEncode, KeepsTheUrlCharactersAndEncodesTheRest) {

@@ -23,7 +23,8 @@ int portOf(const std::string &host) {
   return std::stoi(host.substr(host.rfind(':') + 1));
 }
 
-/// Sends `request` as it is to the library site and returns every byte of the answer.
+/// Sends `request` as it is to the library site and returns every byte until the site closes
+/// (the request asks it to with "Connection: close").
 std::string exchangeRaw(const StandInSites &sites, const std::string &request) {
   httplib::Error error = httplib::Error::Success;
   socket_t sock = httplib::detail::create_client_socket("127.0.0.1", "", portOf(sites.libraryHost()), AF_INET,
@@ -55,12 +56,13 @@ TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
   StandInSites sites;
   RawAnswer trap{302, {{"Location", "files/a.PDF"}, {"Content-Location", "/x/page.html"}}, "a\0b"s};
   sites.setLibraryPath("/trap", trap);
-  EXPECT_EQ(exchangeRaw(sites, "GET /trap HTTP/1.1\r\nHost: x\r\n\r\n"),
+  EXPECT_EQ(exchangeRaw(sites, "GET /trap HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
             "HTTP/1.1 302 Found\r\nLocation: files/a.PDF\r\nContent-Location: /x/page.html\r\n"
             "Content-Length: 3\r\nConnection: close\r\n\r\na\0b"s);
 
   sites.setLibraryPath("/bare", pageAnswer("", "no type"));
-  EXPECT_EQ(exchangeRaw(sites, "GET /bare HTTP/1.1\r\nHost: x\r\nAccept-Encoding: gzip\r\n\r\n"),
+  EXPECT_EQ(exchangeRaw(
+                sites, "GET /bare HTTP/1.1\r\nHost: x\r\nAccept-Encoding: gzip\r\nConnection: close\r\n\r\n"),
             "HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nno type");
 }
 
@@ -94,7 +96,7 @@ TEST(StandInSitesTest, RecordsRequestsAsSent) {
   StandInSites sites;
   exchangeRaw(sites,
               "GET /standard/search.php?corpstandard=2&fields=0&kw=a%20b HTTP/1.1\r\nHost: x\r\n"
-              "Referer:\r\nX-Note:  50%25 off \r\n\r\n");
+              "Referer:\r\nX-Note:  50%25 off \r\nConnection: close\r\n\r\n");
   sites.setPortalSearch("GB/T 5490-2010", {pageAnswer("text/html", "hit")});
   auto answer = postToPortal(sites, "localhost", "text=GB%2FT+5490-2010&search=a100");
   ASSERT_TRUE(answer) << httplib::to_string(answer.error());
