@@ -27,7 +27,8 @@ struct DownloadOptions {
   /// The pause before the one retry when the redirect named no file type; the pause lasts more
   /// than this.
   std::chrono::milliseconds retryPause{10100};
-  /// Called repeatedly during the pause so the caller can serve its pending window events.
+  /// Called repeatedly during the pause, and every few tens of milliseconds while a transfer
+  /// runs, so the caller can serve its pending window events; never while it is running already.
   std::function<void()> serveEvents;
 };
 
@@ -36,8 +37,10 @@ bool isDownloadFailure(std::u16string_view result);
 
 /// Requests `url` with the download's User-Agent and `referer` (refilling `headerMap`, which the
 /// caller keeps for the whole run), learns the extension from the last "location:" and saves the
-/// body at `targetPath` (the desktop and the target's own name when empty). Returns the saved path
-/// or one of the three messages. A failed download never changes an existing file. UI thread.
+/// body at `targetPath` (the desktop and the target's own name when empty), streaming it to the
+/// disk as it arrives. Returns the saved path or one of the three messages; a final status
+/// outside 200..299 is "文件下载失败。". A failed download never changes an existing file.
+/// Never throws. UI thread.
 std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
                             std::u16string_view referer, std::u16string_view formData,
                             const DownloadOptions &options = {});

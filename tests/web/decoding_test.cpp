@@ -74,6 +74,17 @@ TEST_F(FetchTextTest, BodyIsDecodedByTheAnnouncedCharset) {
   EXPECT_EQ(fetchPage("/zero", testing::utf8Page("before\0after"s)), u"before");
 }
 
+// A page cut off is no page; bad bytes become U+FFFD one by one, never a lone surrogate.
+TEST_F(FetchTextTest, BrokenPagesGiveNoTextAndBadBytesBecomeReplacements) {
+  EXPECT_EQ(fetchPage("/short", RawAnswer{200, {{"Content-Length", "100"}}, kUtf8Text}), u"");
+  EXPECT_EQ(fetchPage("/chunks", RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "3\r\nabc\r\n"}), u"");
+  EXPECT_EQ(fetchPage("/gbk", testing::pageAnswer("text/html; charset=gbk", "\xD6\xD0\xFF\x81\0tail"s)),
+            u"中\uFFFD\uFFFD");
+  EXPECT_EQ(fetchPage("/utf8", testing::utf8Page("a\xC3(b\xED\xA0\x80"
+                                                 "c\xF0\x9F\x98")),
+            u"a\uFFFD(b\uFFFD\uFFFD\uFFFDc\uFFFD");
+}
+
 TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
   sites.setLibraryPath("/final", testing::utf8Page(kUtf8Text));
   const std::u16string text =

@@ -21,6 +21,7 @@ namespace hengdian {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::RawAnswer;
 using testing::readFileBytes;
@@ -100,7 +101,6 @@ TEST_F(DownloadTest, SavesTheBodyUnderTheRedirectsExtensionWithBrowserHeaders) {
   EXPECT_EQ(recorded[0].header("Referer"), sites.libraryBase() + "/standard/index.html");
   EXPECT_FALSE(recorded[0].hasHeader("X-Left-Over"));
   EXPECT_EQ(headerMap.size(), 2u);
-  EXPECT_EQ(servedEvents, 0);
 }
 
 TEST_F(DownloadTest, PlaceholderIsReplacedInTheWholePathAndAPathWithoutItIsKept) {
@@ -113,13 +113,80 @@ TEST_F(DownloadTest, PlaceholderIsReplacedInTheWholePathAndAPathWithoutItIsKept)
   EXPECT_EQ(readFileBytes(folder / "plain name"), "document");
 }
 
-// The type comes from the header text alone, the saved body is the final answer whatever its status.
+// The type comes from the header text alone.
 TEST_F(DownloadTest, ContentLocationAfterTheLocationNamesTheType) {
-  sites.setLibraryPath("/files/a.pdf", RawAnswer{404, {}, "not found page"});
+  sites.setLibraryPath("/files/a.pdf", testing::pageAnswer("text/html", "the file"));
   sites.setDownload(
       "1", {RawAnswer{302, {{"Location", "/files/a.pdf"}, {"Content-Location", "/files/a.doc"}}, ""}});
   EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), pathIn(u"x.doc"));
-  EXPECT_EQ(readFileBytes(folder / "x.doc"), "not found page");
+  EXPECT_EQ(readFileBytes(folder / "x.doc"), "the file");
+}
+
+// Only a complete body under a success status is saved: an error page or a broken transfer fails
+// at once, without a retry, and the older file stays as it was.
+TEST_F(DownloadTest, ErrorPagesAndBrokenTransfersLeaveTheOlderFile) {
+  setHttpStallSeconds(1);
+  RawAnswer trickled = testing::pageAnswer("application/pdf", "slow");
+  trickled.trickle = 2s;
+  RawAnswer closing;
+  closing.closeAtOnce = true;
+  const std::vector<std::tuple<std::string, RawAnswer>> rows{
+      {"not found", RawAnswer{404, {}, "not found page"}},
+      {"server error", RawAnswer{500, {}, "server error page"}},
+      {"empty error page", RawAnswer{503, {}, ""}},
+      {"short Content-Length", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF cut"}},
+      {"chunks without the last one", RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "4\r\n%PDF\r\n"}},
+      {"a byte every two seconds", trickled},
+      {"closes at once", closing},
+  };
+  writeFileBytes(folder / "x.pdf", "old");
+  for (const auto &[name, answer] : rows) {
+    SCOPED_TRACE(name);
+    sites.clearRequests();
+    sites.setLibraryPath("/files/a.pdf", answer);
+    sites.setDownload("1", {testing::redirectAnswer("/files/a.pdf")});
+    EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), kFileDownloadFailed);
+    EXPECT_EQ(readFileBytes(folder / "x.pdf"), "old");
+    EXPECT_EQ(entriesInFolder(), 1u);
+    EXPECT_EQ(downloadRequests(), 1u);
+  }
+  setHttpStallSeconds(60);
+}
+
+TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {
+  RawAnswer large = testing::pageAnswer("application/pdf", "%PDF");
+  large.fillerBytes = kMaxPageBytes;
+  sites.setLibraryPath("/files/large.pdf", large);
+  sites.setDownload("1", {testing::redirectAnswer("/files/large.pdf")});
+  EXPECT_EQ(download("1", pathIn(u"large.[扩展名]")), pathIn(u"large.pdf"));
+  EXPECT_EQ(fs::file_size(folder / "large.pdf"), kMaxPageBytes + 4);
+}
+
+// The window keeps painting while a transfer runs, and serving is never entered twice: a download
+// started from the served events runs without serving events itself.
+TEST_F(DownloadTest, EventsAreServedDuringTheTransferButNeverReentrantly) {
+  RawAnswer slow = testing::pageAnswer("", "slow body");
+  slow.trickle = 5ms;
+  sites.setLibraryPath("/files/slow.pdf", slow);
+  sites.setDownload("1", {testing::redirectAnswer("/files/slow.pdf")});
+  int depth = 0;
+  int deepest = 0;
+  std::u16string inner;
+  options.serveEvents = [&] {
+    ++servedEvents;
+    deepest = std::max(deepest, ++depth);
+    HttpHeaders innerHeaders;
+    if (inner.empty())
+      inner = downloadFile(innerHeaders, libraryUrl("/standard/down.php?auth=1"), pathIn(u"inner.[扩展名]"),
+                           referer(), u"", options);
+    --depth;
+  };
+  EXPECT_EQ(download("1", pathIn(u"outer.[扩展名]")), pathIn(u"outer.pdf"));
+  EXPECT_EQ(inner, pathIn(u"inner.pdf"));
+  EXPECT_EQ(readFileBytes(folder / "outer.pdf"), "slow body");
+  EXPECT_EQ(readFileBytes(folder / "inner.pdf"), "slow body");
+  EXPECT_GE(servedEvents, 2);
+  EXPECT_EQ(deepest, 1);
 }
 
 TEST_F(DownloadTest, WithoutAFileTypeItRetriesOnceAfterThePause) {

@@ -1,0 +1,30 @@
+#pragma once
+// Writing a downloaded file: a new file written piece by piece and flushed to the disk itself
+// before it takes the target's place, so a power cut never leaves an empty file where a good one
+// was.
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+namespace hengdian {
+
+/// An open file being written; `handle` is the platform's descriptor or handle, -1 when closed.
+struct OutputFile {
+  std::intptr_t handle = -1;
+};
+
+/// Creates `path` as a new file for writing; false when it exists already or cannot be made.
+bool createNewFile(const std::filesystem::path &path, OutputFile &file);
+
+/// Appends `bytes` to the file; false when not all of them could be written.
+bool writeToFile(OutputFile &file, std::string_view bytes);
+
+/// Flushes the file's data to the disk itself (not only to the system's cache) and closes it;
+/// false when either fails. The file is closed afterwards in any case.
+bool flushAndCloseFile(OutputFile &file);
+
+/// Closes the file without flushing it; nothing to do when it is closed already.
+void closeFile(OutputFile &file);
+
+}  // namespace hengdian
