@@ -150,10 +150,14 @@ bool appendChunk(std::string &buffer, const char *data, std::size_t size) {
   }
 }
 
+std::string overLimitText(const char *what) {
+  return std::string(what) + " larger than " + std::to_string(kMaxPageBytes) + " bytes";
+}
+
 /// Refuses a chunk that would take `buffer` past the page limit, naming the reason.
 bool withinLimit(Transfer &transfer, const std::string &buffer, std::size_t size, const char *what) {
   if (buffer.size() + size <= kMaxPageBytes) return true;
-  transfer.error = std::string(what) + " larger than " + std::to_string(kMaxPageBytes) + " bytes";
+  transfer.error = overLimitText(what);
   return false;
 }
 
@@ -311,6 +315,9 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   set(CURLOPT_XFERINFOFUNCTION, onProgress);
   set(CURLOPT_XFERINFODATA, &transfer);
   if (!caPath.empty()) set(CURLOPT_CAINFO, caPath.c_str());
+  // A page that announces its size over the limit fails before its body is read.
+  const bool bodyInMemory = hooks == nullptr || !hooks->takeBody;
+  if (bodyInMemory) set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPageBytes));
   if (set.refused() != CURLE_OK) {
     return fail(request, fromUtf8(std::string("the request could not be set up: ") +
                                   curl_easy_strerror(set.refused())));
@@ -318,6 +325,7 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
 
   const CURLcode result = curl_easy_perform(curl);
   if (result != CURLE_OK) {
+    if (result == CURLE_FILESIZE_EXCEEDED) transfer.error = overLimitText("response body");
     std::string message = transfer.error.value_or(std::string(errorBuffer.data()));
     // libcurl leaves the buffer empty for a few errors; its generic text still says what failed.
     if (message.empty()) message = curl_easy_strerror(result);
