@@ -90,7 +90,7 @@ CURL *newEasyHandle() {
   return curl;
 }
 
-/// The handle one request uses: the thread's own, reset, or a fresh one of its own when the
+/// The handle one request uses: the thread's own (reset after each use), or a fresh one when the
 /// thread's is already busy (a request made from inside another request's progress callback).
 class HandleLease {
  public:
