@@ -110,8 +110,8 @@ std::optional<HeadlessCheckResult> runCheckPart(const CheckOptions &options, std
     if (options.captions) err << toUtf8(caption) << "\n" << std::flush;
     if (progress) progress->captionChanged(caption);
   };
-  hooks.onResultsText = [&](const std::u16string &text) {
-    if (progress) progress->resultsChanged(text);
+  hooks.onResultsLines = [&](std::size_t linesShown) {
+    if (progress) progress->resultsChanged(linesShown);
   };
 
   const std::int32_t site = options.site == "portal" ? PortalSite : LibrarySite;

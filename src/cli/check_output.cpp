@@ -51,8 +51,8 @@ ProgressLine::ProgressLine(const std::u16string &input, std::ostream &terminal) 
   }
 }
 
-void ProgressLine::resultsChanged(const std::u16string &resultsText) {
-  done_ = countOf(resultsText, u"\n");
+void ProgressLine::resultsChanged(std::size_t linesShown) {
+  done_ = linesShown;
   retryNote_.clear();
 }
 

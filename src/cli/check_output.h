@@ -23,8 +23,8 @@ class ProgressLine {
   /// For the entered text `input`, writing to `terminal`.
   ProgressLine(const std::u16string &input, std::ostream &terminal);
 
-  /// Shows the state after a results text change.
-  void resultsChanged(const std::u16string &resultsText);
+  /// Shows the state after a results text change; `linesShown` is the number of finished lines.
+  void resultsChanged(std::size_t linesShown);
   /// Shows the state after a caption change.
   void captionChanged(const std::u16string &caption);
   /// Clears the line, leaving the terminal as it was.

@@ -2,6 +2,7 @@
 // One check run without a window: the same QueryJob the window starts, with a plain event-loop
 // thread standing in for the user interface thread and the entered text given up front.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,7 +24,7 @@ struct HeadlessCheckResult {
 /// check issues its calls.
 struct HeadlessCheckHooks {
   std::function<void(const std::u16string &)> onCaption;
-  std::function<void(const std::u16string &)> onResultsText;
+  std::function<void(std::size_t linesShown)> onResultsLines;  // after every results change
 };
 
 /// Checks every line of `input` on `site` (LibrarySite or PortalSite) and returns when the check

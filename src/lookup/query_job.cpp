@@ -1,5 +1,6 @@
 #include "lookup/query_job.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -21,14 +22,37 @@ std::u16string dotsCaption(std::size_t index) {
   return std::u16string(kCaptionLoading) + std::u16string(kDots[index % 3]);
 }
 
-/// Shows `caption` through the view; false when the job has been stopped. Worker thread.
-bool showCaption(const LookupView &view, const UiPost &post, StopFlag &stop, const std::u16string &caption) {
-  return callOnUiThread(post, stop, [&] { view.setResultsCaption(caption); });
+/// The view as the calls posted to the user interface thread share it: they may run after the
+/// worker has ended, so they own it together.
+using SharedView = std::shared_ptr<const LookupView>;
+
+/// Shows `caption` through the view without waiting; false when the job has been stopped.
+/// Worker thread.
+bool showCaption(const SharedView &view, const UiPost &post, StopFlag &stop, std::u16string caption) {
+  return postToUiThread(post, stop,
+                        [view, caption = std::move(caption)] { view->setResultsCaption(caption); });
+}
+
+/// Shows one more finished line without waiting, as the first line of the check (replacing what
+/// an earlier check left) or behind the lines before it. Each call costs what the line costs,
+/// unless the view can only replace its whole text; then `shown` keeps the text so far.
+/// Worker thread.
+bool showLine(const SharedView &view, const UiPost &post, StopFlag &stop, const ResultLine &line, bool first,
+              std::u16string &shown) {
+  std::u16string tail = line + u'\n';
+  if (first || !view->appendResultsText) {
+    if (!view->appendResultsText) {
+      shown += tail;
+      tail = shown;
+    }
+    return postToUiThread(post, stop, [view, text = std::move(tail)] { view->setResultsText(text); });
+  }
+  return postToUiThread(post, stop, [view, tail = std::move(tail)] { view->appendResultsText(tail); });
 }
 
 /// Looks `code` up on the library site, with the second attempt after ten waits when the first
 /// page holds no hit. Empty when the job was stopped. Worker thread.
-std::optional<ResultLine> lookUpOnLibrary(const ResultRow &row, const LookupView &view, const UiPost &post,
+std::optional<ResultLine> lookUpOnLibrary(const ResultRow &row, const SharedView &view, const UiPost &post,
                                           const QuerySettings &settings, StopFlag &stop) {
   const std::u16string url = u"http://" + settings.libraryHost +
                              u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
@@ -87,7 +111,8 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   const std::size_t lines = countOf(text, u"\n") + 1;
   if (!stop.runUnlessStopped([&] { table.resize(lines); })) return;
 
-  std::u16string results;
+  const auto shared = std::make_shared<const LookupView>(view);
+  std::u16string shown;  // only for a view that cannot append
   for (std::size_t i = 0; i < lines; ++i) {
     const std::u16string line = fieldOf(text, static_cast<std::int64_t>(i) + 1, u"\n");
     ResultRow row;
@@ -100,18 +125,16 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
     row.site = *site == PortalSite ? PortalSite : LibrarySite;
     const std::optional<ResultLine> found = row.site == PortalSite
                                                 ? lookUpOnPortal(row, settings, stop)
-                                                : lookUpOnLibrary(row, view, post, settings, stop);
+                                                : lookUpOnLibrary(row, shared, post, settings, stop);
     if (!found) return;
 
     // The row goes in whole, so the user interface thread never sees a half-written entry.
     fillRow(row, *found);
     if (!stop.runUnlessStopped([&] { table.setRow(i, row); })) return;
-    results += *found;
-    results += u'\n';
-    if (!callOnUiThread(post, stop, [&] { view.setResultsText(results); })) return;
-    if (!showCaption(view, post, stop, dotsCaption(i))) return;
+    if (!showLine(shared, post, stop, *found, i == 0, shown)) return;
+    if (!showCaption(shared, post, stop, dotsCaption(i))) return;
   }
-  showCaption(view, post, stop, std::u16string(kCaptionDone));
+  showCaption(shared, post, stop, std::u16string(kCaptionDone));
 }
 
 std::u16string cleanInputText(std::u16string_view text) {

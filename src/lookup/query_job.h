@@ -18,12 +18,17 @@ namespace hengdian {
 inline constexpr std::u16string_view kCaptionLoading = u"查询得到信息：正在加载中";
 inline constexpr std::u16string_view kCaptionDone = u"查询得到信息：已加载完成。";
 
-/// The four window operations a check needs. Each runs on the user interface thread; the check
-/// reaches them through `callOnUiThread`.
+/// The window operations a check needs. Each runs on the user interface thread. The two reads
+/// are waited for (`callOnUiThread`); the results text and the caption are posted without waiting
+/// (`postToUiThread`), in order, and never once the check has been stopped.
 struct LookupView {
   std::function<std::u16string()> inputText;
   std::function<std::int32_t()> selectedSite;
+  /// Replaces the whole results text. A check shows its first line with it.
   std::function<void(const std::u16string &)> setResultsText;
+  /// Adds `tail` at the end of the results text; a check shows every later line with it. When
+  /// empty, the check shows the whole text so far with `setResultsText` instead.
+  std::function<void(const std::u16string &tail)> appendResultsText;
   std::function<void(const std::u16string &)> setResultsCaption;
 };
 

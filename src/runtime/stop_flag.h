@@ -46,6 +46,8 @@ class StopFlag {
  private:
   friend bool callOnUiThread(const std::function<void(std::function<void()>)> &post, StopFlag &stop,
                              const std::function<void()> &call);
+  friend bool postToUiThread(const std::function<void(std::function<void()>)> &post, StopFlag &stop,
+                             std::function<void()> call);
 
   struct State {
     std::mutex mutex;

@@ -78,7 +78,12 @@ std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure, st
   auto entry = std::make_shared<ThreadEntry>();
   try {
     entry->thread = std::thread([entry, procedure = std::move(procedure), parameter] {
-      procedure(parameter, entry->stop);
+      // No exception leaves a worker: one that escaped would end the whole process. A job that
+      // runs out of memory ends quietly with what it has shown so far.
+      try {
+        procedure(parameter, entry->stop);
+      } catch (...) {
+      }
       entry->ended.store(true);
     });
   } catch (const std::system_error &) {

@@ -45,7 +45,8 @@ class ThreadRegistry {
 };
 
 /// Starts `procedure(parameter, stop)` on a new thread; returns its number, or 0 when no thread
-/// could be made. Entries of ended threads are pruned first.
+/// could be made. Entries of ended threads are pruned first. An exception that `procedure` lets
+/// escape ends the thread quietly.
 std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure, std::int32_t parameter);
 
 /// True while the numbered thread has not ended; false for 0, unknown numbers and ended threads.

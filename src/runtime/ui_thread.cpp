@@ -1,5 +1,6 @@
 #include "runtime/ui_thread.h"
 
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -29,6 +30,17 @@ bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void
   return pending->done;
 }
 
+bool postToUiThread(const UiPost &post, StopFlag &stop, std::function<void()> call) {
+  // The closure shares the flag's state, so it can look at the flag after the job has gone.
+  const std::shared_ptr<StopFlag::State> state = stop.state_;
+  if (state->stopped.load()) return false;
+  post([state, call = std::move(call)] {
+    std::lock_guard lock(state->mutex);
+    if (!state->stopped.load()) call();
+  });
+  return true;
+}
+
 EventLoopThread::EventLoopThread() : thread_([this] { loop(); }) {}
 
 EventLoopThread::~EventLoopThread() {
@@ -56,10 +68,14 @@ void EventLoopThread::runAndWait(const std::function<void()> &closure) {
   std::promise<void> finished;
   std::future<void> done = finished.get_future();
   post([&] {
-    closure();
-    finished.set_value();
+    try {
+      closure();
+      finished.set_value();
+    } catch (...) {
+      finished.set_exception(std::current_exception());
+    }
   });
-  done.wait();
+  done.get();
 }
 
 void EventLoopThread::loop() {
@@ -72,7 +88,11 @@ void EventLoopThread::loop() {
       closure = std::move(queue_.front());
       queue_.pop_front();
     }
-    closure();
+    // A posted call that throws loses only itself; the loop goes on with the next one.
+    try {
+      closure();
+    } catch (...) {
+    }
   }
 }
 

@@ -32,8 +32,16 @@ std::optional<Result> callOnUiThread(const UiPost &post, StopFlag &stop, std::fu
 /// neither stop the calling job nor run the event loop itself.
 bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void()> &call);
 
+/// Hands `call` to the user interface thread without waiting for it; it runs there, in posting
+/// order with every other call, only if `stop` is still down when its turn comes, and under the
+/// flag's lock, so once a stop has returned none of these calls shows anything more. `call` must
+/// own what it works on (the caller may be gone when it runs) and must not wait for another
+/// thread. Returns false, posting nothing, when the flag is already raised. Worker thread.
+bool postToUiThread(const UiPost &post, StopFlag &stop, std::function<void()> call);
+
 /// A plain thread that stands in for the user interface thread: it runs posted closures one after
-/// another until it is destroyed, then runs what is still queued and ends. Whatever posts to it
+/// another (one that throws is dropped) until it is destroyed, then runs what is still queued and
+/// ends. Whatever posts to it
 /// (workers included) must be done before it is destroyed.
 class EventLoopThread {
  public:
@@ -51,7 +59,8 @@ class EventLoopThread {
   UiPost poster();
 
   /// Runs `closure` on the loop and waits for it; for code that acts as the user interface
-  /// thread (start a check, stop one). Must not be called from the loop itself.
+  /// thread (start a check, stop one). An exception of `closure` is thrown again here. Must not
+  /// be called from the loop itself.
   void runAndWait(const std::function<void()> &closure);
 
  private:

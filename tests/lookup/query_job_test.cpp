@@ -86,10 +86,16 @@ class QueryJobTest : public testing::SitesTest {
     ui.runAndWait([this] { startCheck(job); });
   }
 
+  /// Waits until the checks have ended and what they posted has been shown.
+  void waitForChecks() {
+    threads.waitForAll();
+    ui.runAndWait([] {});
+  }
+
   /// Runs a whole check.
   void check() {
     startOnUi();
-    threads.waitForAll();
+    waitForChecks();
     EXPECT_FALSE(offUiThread);
   }
 
@@ -102,8 +108,8 @@ class QueryJobTest : public testing::SitesTest {
       stopThread(threads, job.runningThread);
       mark = log.size();
     });
-    threads.waitForAll();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);
+    waitForChecks();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
     EXPECT_EQ(log.size(), mark);
   }
 
@@ -201,6 +207,35 @@ TEST_F(QueryJobTest, PortalLinesPostTheFormAndGetAbsoluteLinks) {
   EXPECT_EQ(requests[0].method, "POST");
   EXPECT_EQ(requests[0].path, "/basicsearch");
   EXPECT_EQ(requests[0].body, "text=GB/T%205490-2010&search=a100");
+}
+
+// The window appends: a check replaces the earlier check's text with its first line and adds
+// every later line behind it, which shows the same text as the whole text set each time.
+TEST_F(QueryJobTest, AViewThatAppendsGetsTheFirstLineWholeAndTheOthersAsTails) {
+  site = PortalSite;
+  sites.setPortalSearch("GB 1-2000", {portalHit("GB 1-2000 一", "/gb/1")});
+  std::u16string shown;
+  std::vector<std::u16string> calls;
+  job.view.setResultsText = [&](const std::u16string &text) {
+    shown = text;
+    calls.push_back(u"set:" + text);
+  };
+  job.view.appendResultsText = [&](const std::u16string &tail) {
+    shown += tail;
+    calls.push_back(u"append:" + tail);
+  };
+  input = u"GB 9-2000\nGB 1-2000\nGB 8-2000";
+  check();
+  const std::u16string hit = fieldOf(shown, 2, u"\n");
+  EXPECT_TRUE(hit.starts_with(u"【同号■")) << toUtf8(hit);
+  EXPECT_EQ(shown, kNotFound + u"\n" + hit + u"\n" + kNotFound + u"\n");
+  input = u"GB 1-2000\nGB 7-2000";
+  check();
+
+  EXPECT_EQ(shown, hit + u"\n" + kNotFound + u"\n");
+  EXPECT_EQ(calls, (std::vector<std::u16string>{u"set:" + kNotFound + u"\n", u"append:" + hit + u"\n",
+                                                u"append:" + kNotFound + u"\n", u"set:" + hit + u"\n",
+                                                u"append:" + kNotFound + u"\n"}));
 }
 
 TEST_F(QueryJobTest, ALibraryLineThatFindsNothingTwiceCountsTenWaitsThenGivesUp) {
@@ -328,8 +363,8 @@ TEST_F(QueryJobTest, ANewCheckStopsTheRunningOneWhichWritesNothingMore) {
     mark = log.size();
     startCheck(job);
   });
-  threads.waitForAll();
-  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5min);  // the held request was dropped
+  waitForChecks();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);  // the held request was dropped
 
   // After the stop, exactly what a fresh check of the new text shows, and nothing of the old one.
   const std::vector<std::u16string> after(log.begin() + static_cast<std::ptrdiff_t>(mark), log.end());

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,16 @@ TEST(ThreadRegistry, NumbersThreadsFromOneAndKnowsWhenTheyEnd) {
   stopThread(registry, 99);  // never handed out: ignored
   registry.waitForAll();
   EXPECT_FALSE(isThreadRunning(registry, 4));
+}
+
+// An exception escaping a worker would end the whole process through std::terminate.
+TEST(ThreadRegistry, AnEscapingExceptionEndsOnlyItsThread) {
+  ThreadRegistry registry;
+  const std::int32_t number = startThread(
+      registry, [](std::int32_t, StopFlag &) { throw std::bad_alloc(); }, 0);
+  ASSERT_NE(number, 0);
+  registry.waitForAll();
+  EXPECT_FALSE(isThreadRunning(registry, number));
 }
 
 TEST(ThreadRegistry, StopWakesTheThreadAndForgetsItsNumber) {

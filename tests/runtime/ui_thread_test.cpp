@@ -85,6 +85,27 @@ TEST(UiThread, AStopWhileTheCallWaitsReturnsAtOnceAndTheCallNeverRuns) {
   EXPECT_EQ(callOnUiThread<int>(post, stopped, [] { return 1; }), std::nullopt);
 }
 
+// Posted calls keep their order among waited ones; those still queued when the stop returns
+// show nothing, and after it nothing is queued at all.
+TEST(UiThread, PostedCallsRunInOrderWithoutWaitingAndNeverAfterAStop) {
+  EventLoopThread ui;
+  std::promise<void> openGate;
+  std::shared_future<void> gate = openGate.get_future().share();
+  StopFlag stop;
+  std::vector<int> order;  // touched on the loop only
+  EXPECT_TRUE(postToUiThread(ui.poster(), stop, [&] { order.push_back(1); }));
+  std::thread worker([&] { EXPECT_TRUE(callOnUiThread(ui.poster(), stop, [&] { order.push_back(2); })); });
+  worker.join();
+  ui.post([gate] { gate.wait(); });
+  EXPECT_TRUE(
+      postToUiThread(ui.poster(), stop, [&] { order.push_back(3); }));  // returns while the loop is held
+  stop.requestStop();
+  EXPECT_FALSE(postToUiThread(ui.poster(), stop, [&] { order.push_back(4); }));
+  openGate.set_value();
+  ui.runAndWait([] {});
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
 TEST(UiThread, TheLoopRunsWhatIsStillQueuedBeforeItEnds) {
   std::vector<int> ran;
   {
