@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "lookup/query_job.h"
 #include "runtime/code_page.h"
@@ -22,11 +24,24 @@ std::size_t terminalWidth(const std::u16string &text) {
   return width;
 }
 
+// The text cut at every LF in one pass, the part behind the last LF included.
+std::vector<std::u16string_view> linesOf(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find(u'\n'); end != std::u16string_view::npos; end = text.find(u'\n', start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
 }  // namespace
 
 std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText) {
   // Keys stay in the documented order rather than sorted.
   nlohmann::ordered_json array = nlohmann::ordered_json::array();
+  const std::vector<std::u16string_view> lines = linesOf(resultsText);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const ResultRow &row = rows[i];
     nlohmann::ordered_json entry;
@@ -36,19 +51,15 @@ std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string
     entry["link"] = toUtf8(row.link);
     // An item id only means something on the library site.
     entry["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
-    entry["line"] = toUtf8(fieldOf(resultsText, static_cast<std::int64_t>(i) + 1, u"\n"));
+    entry["line"] = i < lines.size() ? toUtf8(lines[i]) : std::string();
     array.push_back(std::move(entry));
   }
   return array.dump(2) + "\n";
 }
 
 ProgressLine::ProgressLine(const std::u16string &input, std::ostream &terminal) : terminal_(terminal) {
-  const std::u16string text = cleanInputText(input);
-  const std::size_t lines = countOf(text, u"\n") + 1;
-  for (std::size_t i = 0; i < lines; ++i) {
-    const std::u16string line = fieldOf(text, static_cast<std::int64_t>(i) + 1, u"\n");
-    codes_.push_back(trimSpaces(fieldOf(line, 1, u"\t")));
-  }
+  for (EnteredLine &line : enteredLines(input))
+    codes_.push_back(std::move(line.code));
 }
 
 void ProgressLine::resultsChanged(std::size_t linesShown) {

@@ -42,7 +42,7 @@ HeadlessCheckResult runHeadlessCheck(const std::u16string &input, std::int32_t s
   threads.waitForAll();
   ui.runAndWait([] {});
 
-  const std::size_t lines = countOf(cleanInputText(input), u"\n") + 1;
+  const std::size_t lines = enteredLines(input).size();
   result.rows = table.rows();
   if (result.rows.size() > lines) result.rows.resize(lines);
   return result;

@@ -1,5 +1,6 @@
 #include "lookup/query_job.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -107,17 +108,15 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
               StopFlag &stop) {
   const std::optional<std::u16string> input = callOnUiThread<std::u16string>(post, stop, view.inputText);
   if (!input) return;
-  const std::u16string text = cleanInputText(*input);
-  const std::size_t lines = countOf(text, u"\n") + 1;
-  if (!stop.runUnlessStopped([&] { table.resize(lines); })) return;
+  const std::vector<EnteredLine> lines = enteredLines(*input);
+  if (!stop.runUnlessStopped([&] { table.resize(lines.size()); })) return;
 
   const auto shared = std::make_shared<const LookupView>(view);
   std::u16string shown;  // only for a view that cannot append
-  for (std::size_t i = 0; i < lines; ++i) {
-    const std::u16string line = fieldOf(text, static_cast<std::int64_t>(i) + 1, u"\n");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     ResultRow row;
-    row.code = trimSpaces(fieldOf(line, 1, u"\t"));
-    row.name = trimSpaces(fieldOf(line, 2, u"\t"));
+    row.code = lines[i].code;
+    row.name = lines[i].name;
 
     // Read anew for every line, so a change of the chooser applies from the next line on.
     const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, view.selectedSite);
@@ -141,6 +140,28 @@ std::u16string cleanInputText(std::u16string_view text) {
   const std::u16string lineFeeds = replaceAll(text, u"\r", u"\n");
   const std::u16string singled = replaceAll(lineFeeds, u"\n\n", u"\n");
   return trimChar(singled, u'\n');
+}
+
+std::vector<EnteredLine> enteredLines(std::u16string_view text) {
+  const std::u16string cleaned = cleanInputText(text);
+  const std::u16string_view all(cleaned);
+  std::vector<EnteredLine> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(all.find(u'\n', start), all.size());
+    const std::u16string_view line = all.substr(start, end - start);
+    // Fields 1 and 2 at TAB; further fields are ignored.
+    const std::size_t firstTab = line.find(u'\t');
+    EnteredLine entered;
+    entered.code = trimSpaces(line.substr(0, firstTab));
+    if (firstTab != std::u16string_view::npos) {
+      const std::u16string_view rest = line.substr(firstTab + 1);
+      entered.name = trimSpaces(rest.substr(0, rest.find(u'\t')));
+    }
+    lines.push_back(std::move(entered));
+    if (end == all.size()) return lines;
+    start = end + 1;
+  }
 }
 
 }  // namespace hengdian

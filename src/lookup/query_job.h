@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lookup/result_table.h"
 #include "runtime/stop_flag.h"
@@ -63,5 +64,17 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
 /// The entered text with its line breaks cleaned: CR to LF, one pass of LF LF to LF, outer LFs
 /// removed.
 std::u16string cleanInputText(std::u16string_view text);
+
+/// One line of the entered text: its first two TAB fields, each without outer spaces.
+struct EnteredLine {
+  std::u16string code;
+  std::u16string name;
+
+  bool operator==(const EnteredLine &) const = default;
+};
+
+/// The lines of the entered text after `cleanInputText`, cut in one pass; at least one, also for
+/// an empty text. Line i of a check is entry i.
+std::vector<EnteredLine> enteredLines(std::u16string_view text);
 
 }  // namespace hengdian

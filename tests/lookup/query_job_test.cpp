@@ -405,5 +405,25 @@ TEST_F(QueryJobTest, AStopEndsAHeldRequestAndTheTenWaitsAtOnce) {
   EXPECT_EQ(sites.requests().size(), 1u);
 }
 
+// The one cut of the entered list that the check, the progress line and the headless check share.
+TEST(EnteredLines, AreTheCleanedLinesFirstTwoTabFieldsWithoutOuterSpaces) {
+  struct Case {
+    std::u16string input;
+    std::vector<EnteredLine> lines;
+  };
+  const std::vector<Case> cases{
+      {u"", {{u"", u""}}},
+      {u"\r\n\r\n", {{u"", u""}}},
+      {u" GB 1-2000 \t 一 \t三\t四\r\n\r\n\t只有名称\t",
+       {{u"GB 1-2000", u"一"}, {u"", u""}, {u"", u"只有名称"}}},
+      {u"GB 1\n\nGB 2\rGB 3\t\n", {{u"GB 1", u""}, {u"GB 2", u""}, {u"GB 3", u""}}},
+      {u"\t\t\n\u3000GB 4\u3000", {{u"", u""}, {u"\u3000GB 4\u3000", u""}}},
+  };
+  for (const Case &one : cases) {
+    SCOPED_TRACE(toUtf8(one.input));
+    EXPECT_EQ(enteredLines(one.input), one.lines);
+  }
+}
+
 }  // namespace
 }  // namespace hengdian
