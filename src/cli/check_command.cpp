@@ -19,6 +19,9 @@ namespace hengdian::cli {
 
 namespace {
 
+/// The exit code when some site did not answer a lookup.
+constexpr int kExitLookupFailed = 4;
+
 /// The options of `check` as given.
 struct CheckOptions {
   std::string site = "library";
@@ -49,13 +52,14 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
   check
       .add_option("--input", options.input,
                   "The entered text, one standard per line (code, TAB, name); \"-\" is standard input. "
-                  "UTF-8, a leading BOM ignored; a file that is not valid UTF-8 is read as GBK")
+                  "UTF-8, a leading BOM ignored; UTF-16 LE or BE with a BOM; a file that is not valid UTF-8 "
+                  "is read as GBK")
       ->type_name("FILE")
       ->capture_default_str();
   check
       .add_option("--format", options.format,
                   "text: the results text, one line per entered line; json: an array with code, name, "
-                  "site, link, itemId and line per entered line")
+                  "site, link, itemId, line and error per entered line")
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"text", "json"}))
       ->capture_default_str();
@@ -135,7 +139,10 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
     out << toUtf8(result->resultsText);
   }
   out.flush();
-  return 0;
+  // A failed lookup reads as not found in the results; a script learns of it here.
+  const std::string failures = failureReport(result->rows);
+  err << failures << std::flush;
+  return failures.empty() ? 0 : kExitLookupFailed;
 }
 
 }  // namespace
@@ -154,8 +161,11 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
   check->footer(
-      "Exit status: 0 when the check ran, whatever it found; 1 when the input cannot be read; 2 for a usage "
-      "error.");
+      "Exit status: 0 when every lookup got an answer, whatever it found; 4 when a site did not answer "
+      "some lookup (no answer, TLS failure, stall, redirect limit, cut-off or oversized page, or a status "
+      "outside 200..299): the line still reads as not found, and standard error gets one line per such "
+      "entry, \"hengdian-cli: <code>: <site> did not answer: <reason>\" (the JSON row's \"error\" holds "
+      "the reason); 1 when the input cannot be read; 2 for a usage error.");
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(

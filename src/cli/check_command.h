@@ -8,7 +8,8 @@
 namespace hengdian::cli {
 
 /// Runs the command line `arguments` (without the program name) and returns the exit code:
-/// 0 when the check ran, 1 when the input cannot be read, 2 for a usage error. With
+/// 0 when every lookup got an answer, 4 when some did not (each reported on `err`), 1 when the
+/// input cannot be read, 2 for a usage error. With
 /// `errIsTerminal` and without --captions a progress line is kept up to date on `err`.
 int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
            bool errIsTerminal = false);

@@ -52,9 +52,21 @@ std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string
     // An item id only means something on the library site.
     entry["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
     entry["line"] = i < lines.size() ? toUtf8(lines[i]) : std::string();
+    entry["error"] = toUtf8(row.error);
     array.push_back(std::move(entry));
   }
   return array.dump(2) + "\n";
+}
+
+std::string failureReport(const std::vector<ResultRow> &rows) {
+  std::string report;
+  for (const ResultRow &row : rows) {
+    if (row.error.empty()) continue;
+    report += "hengdian-cli: " + toUtf8(row.code) + ": " +
+              (row.site == PortalSite ? "the portal site" : "the library site") +
+              " did not answer: " + toUtf8(row.error) + "\n";
+  }
+  return report;
 }
 
 ProgressLine::ProgressLine(const std::u16string &input, std::ostream &terminal) : terminal_(terminal) {

@@ -12,9 +12,13 @@
 namespace hengdian::cli {
 
 /// The JSON array of a finished check: per entered line its row's code, name, site, link and item
-/// id (library rows only, "" for portal rows), and its line of `resultsText`. Pretty-printed UTF-8
-/// with a final line break.
+/// id (library rows only, "" for portal rows), its line of `resultsText` and the row's error ("" when
+/// the site answered). Pretty-printed UTF-8 with a final line break.
 std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText);
+
+/// One line per row whose lookup got no answer: "hengdian-cli: <code>: the library site did not
+/// answer: <reason>" (or the portal site); "" when every lookup got an answer.
+std::string failureReport(const std::vector<ResultRow> &rows);
 
 /// The progress display: one line on a terminal, rewritten in place after every change of the
 /// check, telling which entry of how many is being looked up and its code.

@@ -51,17 +51,24 @@ bool showLine(const SharedView &view, const UiPost &post, StopFlag &stop, const 
   return postToUiThread(post, stop, [view, tail = std::move(tail)] { view->appendResultsText(tail); });
 }
 
+/// The line of one lookup, and why the site did not answer ("" when it did).
+struct Lookup {
+  ResultLine line;
+  std::u16string error;
+};
+
 /// Looks `code` up on the library site, with the second attempt after ten waits when the first
-/// page holds no hit. Empty when the job was stopped. Worker thread.
-std::optional<ResultLine> lookUpOnLibrary(const ResultRow &row, const SharedView &view, const UiPost &post,
-                                          const QuerySettings &settings, StopFlag &stop) {
+/// page holds no hit; the error is the last attempt's. Empty when the job was stopped. Worker
+/// thread.
+std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &view, const UiPost &post,
+                                      const QuerySettings &settings, StopFlag &stop) {
   const std::u16string url = u"http://" + settings.libraryHost +
                              u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
   const std::u16string portalBase = u"https://" + settings.portalHost;
-  std::u16string page = fetchTextByGet(url, 0, &stop);
+  FetchedText page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop);
   if (stop.stopRequested()) return std::nullopt;
-  ResultLine line = parseResultPage(LibrarySite, page, row.code, row.name, portalBase);
-  if (line != kNotFoundLine) return line;
+  ResultLine line = parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase);
+  if (line != kNotFoundLine) return Lookup{std::move(line), std::move(page.error)};
 
   // A page without hits may be a passing failure of the site, so it is asked once more later.
   for (int wait = 1; wait <= kRetryWaits; ++wait) {
@@ -70,19 +77,20 @@ std::optional<ResultLine> lookUpOnLibrary(const ResultRow &row, const SharedView
     }
     if (!stop.waitFor(settings.retryWait)) return std::nullopt;
   }
-  page = fetchTextByGet(url, 0, &stop);
+  page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop);
   if (stop.stopRequested()) return std::nullopt;
-  return parseResultPage(LibrarySite, page, row.code, row.name, portalBase);
+  return Lookup{parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase),
+                std::move(page.error)};
 }
 
 /// Looks `code` up on the portal site. Empty when the job was stopped. Worker thread.
-std::optional<ResultLine> lookUpOnPortal(const ResultRow &row, const QuerySettings &settings,
-                                         StopFlag &stop) {
+std::optional<Lookup> lookUpOnPortal(const ResultRow &row, const QuerySettings &settings, StopFlag &stop) {
   const std::u16string portalBase = u"https://" + settings.portalHost;
   const std::u16string body = urlEncode(u"text=" + row.code) + u"&search=a100";
-  const std::u16string page = fetchTextByPost(portalBase + u"/basicsearch", 1, body, &stop);
+  FetchedText page = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop);
   if (stop.stopRequested()) return std::nullopt;
-  return parseResultPage(PortalSite, page, row.code, row.name, portalBase);
+  return Lookup{parseResultPage(PortalSite, page.text, row.code, row.name, portalBase),
+                std::move(page.error)};
 }
 
 }  // namespace
@@ -122,15 +130,16 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
     const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, view.selectedSite);
     if (!site) return;
     row.site = *site == PortalSite ? PortalSite : LibrarySite;
-    const std::optional<ResultLine> found = row.site == PortalSite
-                                                ? lookUpOnPortal(row, settings, stop)
-                                                : lookUpOnLibrary(row, shared, post, settings, stop);
+    const std::optional<Lookup> found = row.site == PortalSite
+                                            ? lookUpOnPortal(row, settings, stop)
+                                            : lookUpOnLibrary(row, shared, post, settings, stop);
     if (!found) return;
 
     // The row goes in whole, so the user interface thread never sees a half-written entry.
-    fillRow(row, *found);
+    fillRow(row, found->line);
+    row.error = found->error;
     if (!stop.runUnlessStopped([&] { table.setRow(i, row); })) return;
-    if (!showLine(shared, post, stop, *found, i == 0, shown)) return;
+    if (!showLine(shared, post, stop, found->line, i == 0, shown)) return;
     if (!showCaption(shared, post, stop, dotsCaption(i))) return;
   }
   showCaption(shared, post, stop, std::u16string(kCaptionDone));

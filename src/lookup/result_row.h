@@ -18,6 +18,9 @@ struct ResultRow {
   std::u16string name;  // entered name, replaced by the found name after a lookup with hits
   std::u16string link;  // detail link of the chosen hit; "" when nothing was found
   std::int32_t site = LibrarySite;
+  /// Why the site did not answer the lookup (a failed transfer, or a status outside 200 to 299);
+  /// "" when it answered. Only the command-line tool reports it; the line reads as not found.
+  std::u16string error{};
 
   bool operator==(const ResultRow &) const = default;
 };

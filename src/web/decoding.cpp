@@ -9,31 +9,39 @@
 
 namespace hengdian {
 
-namespace {
-
-// The common part of both fetches: the charset the headers announce picks the decoding of the
-// body (and of the headers when they are wanted in front of it).
-std::u16string fetchText(HttpMethod method, std::u16string_view url, int includeHeaders,
-                         std::u16string_view formData, const StopFlag *stop) {
+FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int includeHeaders,
+                             std::u16string_view formData, const StopFlag *stop) {
+  if (method == HttpMethod::Get) formData = {};
   std::unique_ptr<HttpRequest> request = sendHttpRequest(method, url, formData, nullptr, stop);
-  if (!request) return {};
+  if (!request) return {{}, u"no request could be made"};
+  // Only a finished transfer's body is read: a cut-off page must not pass for a whole one.
+  if (request->state != HttpState::Finished) {
+    std::u16string error = httpInfo(*request, HttpInfoKind::ErrorText);
+    finishHttpRequest(std::move(request));
+    return {{}, error.empty() ? u"the transfer failed" : std::move(error)};
+  }
+  // The charset the headers announce picks the decoding of the body, and of the headers when
+  // they are wanted in front of it.
   const std::u16string charset = charsetFromHeaders(httpInfo(*request, HttpInfoKind::HeaderText));
   const TextDecoding decoding = decodingForCharset(charset);
-  std::u16string text = httpInfo(*request, HttpInfoKind::BodyText, decoding);
-  if (includeHeaders != 0) text = httpInfo(*request, HttpInfoKind::HeaderText, decoding) + text;
+  FetchedText fetched;
+  fetched.text = httpInfo(*request, HttpInfoKind::BodyText, decoding);
+  if (includeHeaders != 0)
+    fetched.text = httpInfo(*request, HttpInfoKind::HeaderText, decoding) + fetched.text;
+  if (request->statusCode < 200 || request->statusCode > 299) {
+    fetched.error = u"HTTP status " + httpInfo(*request, HttpInfoKind::StatusCode);
+  }
   finishHttpRequest(std::move(request));
-  return text;
+  return fetched;
 }
-
-}  // namespace
 
 std::u16string fetchTextByPost(std::u16string_view url, int includeHeaders, std::u16string_view formData,
                                const StopFlag *stop) {
-  return fetchText(HttpMethod::Post, url, includeHeaders, formData, stop);
+  return fetchTextOrError(HttpMethod::Post, url, includeHeaders, formData, stop).text;
 }
 
 std::u16string fetchTextByGet(std::u16string_view url, int includeHeaders, const StopFlag *stop) {
-  return fetchText(HttpMethod::Get, url, includeHeaders, u"", stop);
+  return fetchTextOrError(HttpMethod::Get, url, includeHeaders, u"", stop).text;
 }
 
 std::u16string charsetFromHeaders(std::u16string_view headerText) {

@@ -7,6 +7,7 @@
 
 #include "runtime/code_page.h"
 #include "runtime/stop_flag.h"
+#include "web/http.h"
 
 namespace hengdian {
 
@@ -17,6 +18,19 @@ std::u16string fetchTextByPost(std::u16string_view url, int includeHeaders, std:
 
 /// GETs `url`; otherwise as `fetchTextByPost`. Worker thread.
 std::u16string fetchTextByGet(std::u16string_view url, int includeHeaders, const StopFlag *stop = nullptr);
+
+/// A fetched page as text, and why the site did not answer when it did not.
+struct FetchedText {
+  std::u16string text;   // what `fetchTextByGet` and `fetchTextByPost` return
+  std::u16string error;  // "" when a response with a status of 200 to 299 came
+};
+
+/// The fetch of both `fetchTextByPost` (`method` Post) and `fetchTextByGet` (Get, `formData`
+/// ignored), telling a transport failure (no answer, TLS, a stall, the redirect limit, a cut-off
+/// or oversized body: the text is then empty) and a status outside 200 to 299 (the text is the
+/// page as usual) by an error text. Worker thread.
+FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int includeHeaders,
+                             std::u16string_view formData, const StopFlag *stop = nullptr);
 
 /// The lower-cased text behind the first "charset=" after the last "content-type:", up to the
 /// line end; neither trimmed nor unquoted.

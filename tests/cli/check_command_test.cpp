@@ -102,7 +102,8 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
                                      {"site", 0},
                                      {"link", ""},
                                      {"itemId", ""},
-                                     {"line", "【★未查询到该标准!】"}}));
+                                     {"line", "【★未查询到该标准!】"},
+                                     {"error", ""}}));
 
   const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFileBytes(list));
   ASSERT_EQ(portalJson.exitCode, 0) << portalJson.err;
@@ -144,6 +145,38 @@ TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
   ASSERT_EQ(fromBom.exitCode, 0) << fromBom.err;
   const auto requests = sites.requests();
   EXPECT_EQ(requests.back().query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
+}
+
+// A failed lookup reads as not found, but a script sees it on standard error, in the JSON row
+// and in the exit code.
+TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
+  const std::string loop = "/standard/search.php?corpstandard=2&fields=0&kw=LOOP";
+  sites.setLibrarySearch("LOOP", {hengdian::testing::redirectAnswer(loop)});
+  hengdian::testing::RawAnswer serverError = libraryHit("GB 500 错误页", "/s/500.html");
+  serverError.status = 500;
+  sites.setLibrarySearch("GB 500", {serverError});
+  const std::string input = "GB/T 5490-2010\nLOOP\nGB 500\n";
+
+  const CliRun library = run(arguments({"--format", "json"}), input);
+  EXPECT_EQ(library.exitCode, 4);
+  const nlohmann::json rows = nlohmann::json::parse(library.out);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0]["error"], "");
+  EXPECT_EQ(rows[1]["line"], "【★未查询到该标准!】");
+  EXPECT_NE(rows[1]["error"], "");
+  EXPECT_EQ(rows[2]["error"], "HTTP status 500");  // the hits of an error page still show
+  EXPECT_TRUE(rows[2]["line"].get<std::string>().starts_with("【同号■"));
+  EXPECT_EQ(library.err,
+            "hengdian-cli: LOOP: the library site did not answer: " + rows[1]["error"].get<std::string>() +
+                "\nhengdian-cli: GB 500: the library site did not answer: HTTP status 500\n");
+
+  std::vector<std::string> unreachable = arguments({"--site", "portal"});
+  unreachable[4] = "127.0.0.1:" + std::to_string(hengdian::testing::closedLocalPort());
+  const CliRun portal = run(unreachable, "GB/T 5490-2010\n");
+  EXPECT_EQ(portal.exitCode, 4);
+  EXPECT_EQ(portal.out, "【★未查询到该标准!】\n");
+  EXPECT_TRUE(portal.err.starts_with("hengdian-cli: GB/T 5490-2010: the portal site did not answer: "))
+      << portal.err;
 }
 
 TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace hengdian::cli {
 namespace {
@@ -17,6 +20,19 @@ TEST(InputFile, DecodesUtf8WithOrWithoutBomAndFallsBackToGbk) {
   EXPECT_EQ(
       decodeInputBytes("GB/T 5490-2010\t\xC1\xB8\xD3\xCD\xBC\xEC\xD1\xE9 \xD2\xBB\xB0\xE3\xB9\xE6\xD4\xF2"),
       u"GB/T 5490-2010\t粮油检验 一般规则");
+}
+
+// Windows Notepad's "Unicode" files; without the BOM they would be misread as UTF-8 with NULs.
+TEST(InputFile, DecodesUtf16WithItsBomInEitherByteOrder) {
+  const std::vector<std::pair<std::string, std::u16string>> cases{
+      {std::string("\xFF\xFEG\0B\0\t\0\xAE\x7C\r\0\n\0", 14), u"GB\t粮\r\n"},
+      {std::string("\xFE\xFF\0G\0B\0\t\x7C\xAE", 10), u"GB\t粮"},
+      {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), u"\U0001F600"},
+      {std::string("\xFF\xFE\x3D\xD8G\0\x41", 7), u"\uFFFDG\uFFFD"},  // lone surrogate, odd byte
+      {"\xFF\xFE", u""},
+  };
+  for (const auto &[bytes, text] : cases)
+    EXPECT_EQ(decodeInputBytes(bytes), text) << ::testing::PrintToString(bytes);
 }
 
 TEST(InputFile, ReadsStandardInputForADashAndFailsOnWhatCannotBeRead) {
