@@ -26,12 +26,19 @@ inline std::vector<std::u16string_view> hitBlocks(std::u16string_view page, std:
   return blocks;
 }
 
-/// `text` with every CR and every LF turned into one space: a line break inside a record would
-/// push every later entry of the results editor onto the wrong line.
+/// Whether a text control or a terminal takes `c` as a line break or a control: the C0 controls
+/// but TAB, DEL, the C1 controls, and the line and paragraph separators.
+constexpr bool breaksLine(char16_t c) {
+  return (c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+/// `text` with every character that `breaksLine` turned into one space: a line break inside a
+/// record would push every later entry of the results editor onto the wrong line, and an escape
+/// sequence would drive the terminal that shows the results.
 inline std::u16string singleLine(std::u16string_view text) {
   std::u16string line(text);
   for (char16_t &c : line) {
-    if (c == u'\r' || c == u'\n') c = u' ';
+    if (breaksLine(c)) c = u' ';
   }
   return line;
 }

@@ -45,10 +45,10 @@ ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, s
     const std::u16string rawTitle = fieldOf(fieldOf(block, 2, kTitleStart), 1, kQuote);
     HitRecord record;
     record.marker = classifyHit(rawTitle, code, name);
-    record.status = statusOf(block);
+    record.status = singleLine(statusOf(block));
     record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
-    record.fourth = dateOf(block, kPublishedLabel);
-    record.fifth = dateOf(block, kInForceLabel);
+    record.fourth = singleLine(dateOf(block, kPublishedLabel));
+    record.fifth = singleLine(dateOf(block, kInForceLabel));
     // The href goes behind the base address as it stands, with no check of its form.
     std::u16string link(portalBase);
     link.append(fieldOf(fieldOf(block, 2, kLinkStart), 1, kQuote));

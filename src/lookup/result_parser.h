@@ -11,7 +11,8 @@ namespace hengdian {
 
 /// The line for `page` from `site` (LibrarySite or PortalSite), classified against the entered
 /// `code` and `name`. `portalBase` ("https://" and the portal host) goes in front of portal links.
-/// CR and LF inside a record become spaces, so one entry stays on one line.
+/// Line breaks and control characters inside a record (CR, LF, every other C0 control but TAB,
+/// DEL, the C1 controls, U+2028 and U+2029) become one space each, so one entry stays on one line.
 ResultLine parseResultPage(std::int32_t site, std::u16string_view page, std::u16string_view code,
                            std::u16string_view name, std::u16string_view portalBase);
 

@@ -1,17 +1,68 @@
 #include "runtime/text.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace hengdian {
 
 namespace {
+
+/// Up to this length a pattern is searched for by comparing at every position, which costs at
+/// most this many comparisons per character of the text and needs no set-up.
+constexpr std::size_t kShortPattern = 32;
+
+/// Finds `sub` in a text from a given position on, in time linear in the text and the pattern
+/// for any pattern: a long pattern full of repeats (a code of placeholders against a long title)
+/// would make the plain search cost the text's length times the pattern's. Long patterns are
+/// searched for with a table of their borders (Knuth-Morris-Pratt), which never steps back in
+/// the text.
+class Finder {
+ public:
+  explicit Finder(std::u16string_view sub) : sub_(sub) {
+    if (sub.size() <= kShortPattern) return;
+    // border_[i]: length of the longest proper prefix of sub[0..i] that is also its suffix.
+    border_.resize(sub.size());
+    std::size_t length = 0;
+    for (std::size_t i = 1; i < sub.size(); ++i) {
+      while (length > 0 && sub[i] != sub[length])
+        length = border_[length - 1];
+      if (sub[i] == sub[length]) ++length;
+      border_[i] = length;
+    }
+  }
+
+  /// Start of the first occurrence at or behind `from`, or npos.
+  std::size_t find(std::u16string_view text, std::size_t from) const {
+    if (border_.empty()) return text.find(sub_, from);
+    std::size_t matched = 0;
+    for (std::size_t i = from; i < text.size(); ++i) {
+      if (matched == 0) {
+        // Nothing matched yet: jump to the next place where the pattern's first character stands.
+        i = text.find(sub_[0], i);
+        if (i == std::u16string_view::npos) return i;
+      }
+      while (matched > 0 && text[i] != sub_[matched])
+        matched = border_[matched - 1];
+      if (text[i] == sub_[matched]) ++matched;
+      if (matched == sub_.size()) return i + 1 - sub_.size();
+    }
+    return std::u16string_view::npos;
+  }
+
+ private:
+  std::u16string_view sub_;
+  std::vector<std::size_t> border_;  // empty for a short pattern
+};
 
 // Calls `visit(start)` for each non-overlapping occurrence of `sub`, scanning from the left; stops
 // early when `visit` returns false.
 template <class Visit>
 void forEachOccurrence(std::u16string_view text, std::u16string_view sub, Visit &&visit) {
-  if (text.empty() || sub.empty()) return;
+  if (text.empty() || sub.empty() || sub.size() > text.size()) return;
+  const Finder finder(sub);
   std::size_t from = 0;
   while (true) {
-    const std::size_t at = text.find(sub, from);
+    const std::size_t at = finder.find(text, from);
     if (at == std::u16string_view::npos || !visit(at)) return;
     from = at + sub.size();
   }
@@ -51,8 +102,8 @@ std::size_t countOf(std::u16string_view text, std::u16string_view sub) {
 }
 
 std::size_t positionOf(std::u16string_view text, std::u16string_view sub) {
-  if (text.empty() || sub.empty()) return 0;
-  const std::size_t at = text.find(sub);
+  if (text.empty() || sub.empty() || sub.size() > text.size()) return 0;
+  const std::size_t at = Finder(sub).find(text, 0);
   return at == std::u16string_view::npos ? 0 : at + 1;
 }
 

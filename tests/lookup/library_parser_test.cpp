@@ -112,6 +112,26 @@ TEST(LibraryParser, ManyHitsKeepTheirOrder) {
   EXPECT_EQ(parseLibraryPage(page, kCode, u""), expected);
 }
 
+// A page must not break the one-line-per-entry rule nor drive the terminal that shows the line.
+TEST(ParseResultPage, ControlCharactersInEveryFieldBecomeOneSpaceEachOnBothSites) {
+  const std::u16string controls = u"\x01\x1b\x0b\x0c\x1f\x7f\u0080\u0085\u009b\u009f\u2028\u2029";
+  const std::u16string spaces(controls.size(), u' ');
+  const std::u16string c = controls + u"\t";  // TAB stays
+  const std::u16string s = spaces + u"\t";
+  const std::u16string library = u"<span class=\"bzmc\"><A title=\"T" + c + u"\" href=\"/l" + c +
+                                 u"\"><img src=\"skin/default/images/xxyx.gif\"><span class=\"bzrq\">4" + c +
+                                 u"</span><span class=\"bzck\">5" + c + u"</span>";
+  EXPECT_EQ(parseResultPage(LibrarySite, library, u"", u"", u"https://p"),
+            u"【异号■现行有效■T" + s + u"■4" + s + u"■5" + s + u"■/l" + s + u"】");
+  const std::u16string portal = u"<div class=\"search-list\"><span style=\"c\">现行" + controls +
+                                u"</span><span alt=\"T" + c + u"\"></span><i class=\"d\">发布日期：<em>4" +
+                                controls + u"</em><i class=\"d\">实施日期：<em>5" + controls +
+                                u"</em><a class=\"flexible\" href=\"/l" + c + u"\">";
+  EXPECT_EQ(
+      parseResultPage(PortalSite, portal, u"", u"", u"https://p"),
+      u"【异号■现行" + spaces + u"■T" + s + u"■4" + spaces + u"■5" + spaces + u"■https://p/l" + s + u"】");
+}
+
 TEST(ParseResultPage, PortalSiteGoesToThePortalParserEveryOtherNumberToTheLibraryParser) {
   const std::u16string libraryPage = hit(u"GB/T 5490-2010 粮油检验 一般规则", u"xxyx", u"/standard/1.html");
   const std::u16string portalPage =

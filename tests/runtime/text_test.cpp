@@ -79,6 +79,25 @@ TEST(PositionOfTest, CountsFromOneAndGivesZeroWhenAbsentOrEmpty) {
   expectEach(positionOf, rows);
 }
 
+// Patterns longer than a few dozen characters take another search path (linear in the text).
+TEST(PositionOfTest, LongPatternsFollowTheSameRules) {
+  const Text a40(40, u'a');
+  const Text a100(100, u'a');
+  const Text code = u"GB/T " + Text(40, u'0') + u"-2010";
+  const Text marked = Text(50, u'a') + u'b' + a40 + u'b' + a40 + u'b';
+  EXPECT_EQ(positionOf(a100, a40), 1u);
+  EXPECT_EQ(positionOf(a100, u'b' + a40), 0u);
+  EXPECT_EQ(positionOf(a100, a40 + u'b'), 0u);
+  EXPECT_EQ(positionOf(marked, a40 + u'b'), 11u);
+  EXPECT_EQ(positionOf(u"标题 " + code + u" 名称", code), 4u);
+  EXPECT_EQ(positionOf(code, code + u"x"), 0u);
+  EXPECT_EQ(countOf(a100, a40), 2u);
+  EXPECT_EQ(countOf(marked, a40 + u'b'), 3u);
+  EXPECT_EQ(fieldOf(a100, 3, a40), Text(20, u'a'));
+  EXPECT_EQ(fieldOf(marked, 2, u'b' + a40), u"");
+  EXPECT_EQ(replaceAll(marked, a40 + u'b', u"X"), Text(10, u'a') + u"XXX");
+}
+
 TEST(ReplaceAllTest, ReplacesEveryOccurrenceInOnePassWithoutRescanning) {
   const std::vector<std::tuple<Text, Text, Text, Text>> rows{
       {u"\n\n\n\n", u"\n\n", u"\n", u"\n\n"},
