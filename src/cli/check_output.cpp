@@ -83,11 +83,23 @@ void ProgressLine::captionChanged(const std::u16string &caption) {
   if (caption == kCaptionDone) return finish();
   // The library site's second attempt counts its waits in ">" marks.
   const std::size_t waits = countOf(caption, u">");
-  retryNote_ =
-      waits == 0 ? u"" : u"  (no hit yet, asking again after wait " + u16(std::to_string(waits)) + u"/10)";
+  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal
+  // added in front of a temporary string (GCC bugs 105329, 105651).
+  retryNote_.clear();
+  if (waits != 0) {
+    retryNote_.append(u"  (no hit yet, asking again after wait ")
+        .append(u16(std::to_string(waits)))
+        .append(u"/10)");
+  }
   if (done_ >= codes_.size()) return;
-  show(u"[" + u16(std::to_string(done_ + 1)) + u"/" + u16(std::to_string(codes_.size())) + u"] " +
-       codes_[done_] + retryNote_);
+  std::u16string text = u"[";
+  text.append(u16(std::to_string(done_ + 1)))
+      .append(u"/")
+      .append(u16(std::to_string(codes_.size())))
+      .append(u"] ")
+      .append(codes_[done_])
+      .append(retryNote_);
+  show(text);
 }
 
 void ProgressLine::finish() {
