@@ -1,62 +1,60 @@
-// How the result-page parsers scale with the number of hits on a page. The time per hit should
-// stay flat as pages grow; a parser that rescans the page for every hit shows up as a time per
-// hit that grows with the page.
+// How the result-page parsers and the GBK decoding scale with the page: pages of 10 KB to 10 MB
+// with one hit per 10 KB. Linear code keeps the same MB/s at every size; a parser that rescans
+// the page for every hit loses speed as pages grow.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 
+#include "bench_pages.h"
 #include "lookup/result_parser.h"
+#include "runtime/code_page.h"
 
 namespace {
 
 using hengdian::LibrarySite;
 using hengdian::PortalSite;
 
-std::u16string libraryPage(int hits) {
-  std::u16string page = u"<html><head><title>标准搜索</title></head><body><div class=\"list\">";
-  for (int i = 0; i < hits; ++i) {
-    const std::u16string number =
-        std::u16string(u"GB/T ") + static_cast<char16_t>(u'0' + i % 10) + u"490-2010";
-    page += u"<li><span class=\"bzmc\"><A title=\"" + number + u" 粮油检验 一般规则\" href=\"/standard/" +
-            static_cast<char16_t>(u'0' + i % 10) + u".html\" target=\"_blank\">" + number +
-            u"</A></span><img src=\"skin/default/images/xxyx.gif\"><span class=\"bzrq\">2011-05-01</span>"
-            u"<span class=\"bzck\">1024</span><div class=\"clear\"></div></li>\n";
-  }
-  return page + u"</div></body></html>";
-}
+constexpr std::size_t kBytesPerHit = 10 * 1024;
 
-std::u16string portalPage(int hits) {
-  std::u16string page = u"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body>";
-  for (int i = 0; i < hits; ++i) {
-    page +=
-        u"<div class=\"search-list\"><span style=\"color:green\">\n\t\t现行\n\t</span>"
-        u"<span alt=\"GB/T 5490-2010 粮油检验 一般规则\">GB/T 5490-2010</span>"
-        u"<span class=\"l\">发布日期：<em>2010-09-26</em></span><span "
-        u"class=\"l\">实施日期：<em>2011-05-01</em>"
-        u"</span><a class=\"flexible\" href=\"/gb/detail?id=1\">详细</a></div>\n";
-  }
-  return page + u"</body></html>";
+std::size_t pageBytes(const benchmark::State &state) {
+  return static_cast<std::size_t>(state.range(0)) * 1024;
 }
 
 void parseLibrary(benchmark::State &state) {
-  const std::u16string page = libraryPage(static_cast<int>(state.range(0)));
+  const std::size_t bytes = pageBytes(state);
+  const std::u16string page = hengdian::bench::libraryPage(bytes, bytes / kBytesPerHit);
+  const auto encoded = static_cast<std::int64_t>(hengdian::toSystemCodePage(page).size());
   for (auto _ : state)
     benchmark::DoNotOptimize(
         hengdian::parseResultPage(LibrarySite, page, u"GB/T 5490-2010", u"粮油检验 一般规则", u""));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.SetBytesProcessed(state.iterations() * encoded);
 }
 
 void parsePortal(benchmark::State &state) {
-  const std::u16string page = portalPage(static_cast<int>(state.range(0)));
+  const std::size_t bytes = pageBytes(state);
+  const std::u16string page = hengdian::bench::portalPage(bytes, bytes / kBytesPerHit);
+  const auto encoded = static_cast<std::int64_t>(hengdian::toUtf8(page).size());
   for (auto _ : state)
     benchmark::DoNotOptimize(hengdian::parseResultPage(PortalSite, page, u"GB/T 5490-2010",
                                                        u"粮油检验 一般规则", u"https://www.spc.org.cn"));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.SetBytesProcessed(state.iterations() * encoded);
 }
 
-BENCHMARK(parseLibrary)->RangeMultiplier(10)->Range(10, 10000);
-BENCHMARK(parsePortal)->RangeMultiplier(10)->Range(10, 10000);
+// What every library page goes through before the parser sees it.
+void decodeGbk(benchmark::State &state) {
+  const std::size_t bytes = pageBytes(state);
+  const std::string page = hengdian::bench::libraryPageBytes(bytes, bytes / kBytesPerHit);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hengdian::decodeText(page, hengdian::TextDecoding::SystemCodePage));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(page.size()));
+}
+
+// Page sizes in KB: 10 KB, 100 KB, 1 MB, 10 MB.
+BENCHMARK(parseLibrary)->Arg(10)->Arg(100)->Arg(1024)->Arg(10240)->Unit(benchmark::kMicrosecond);
+BENCHMARK(parsePortal)->Arg(10)->Arg(100)->Arg(1024)->Arg(10240)->Unit(benchmark::kMicrosecond);
+BENCHMARK(decodeGbk)->Arg(10)->Arg(100)->Arg(1024)->Arg(10240)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
