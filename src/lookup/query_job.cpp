@@ -114,17 +114,21 @@ void startCheck(QueryJob &job) {
 
 void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, const QuerySettings &settings,
               StopFlag &stop) {
-  const std::optional<std::u16string> input = callOnUiThread<std::u16string>(post, stop, view.inputText);
-  if (!input) return;
-  const std::vector<EnteredLine> lines = enteredLines(*input);
+  std::vector<EnteredLine> lines;
+  {
+    // Only the cut lines are kept through the check, not the whole entered text.
+    const std::optional<std::u16string> input = callOnUiThread<std::u16string>(post, stop, view.inputText);
+    if (!input) return;
+    lines = enteredLines(*input);
+  }
   if (!stop.runUnlessStopped([&] { table.resize(lines.size()); })) return;
 
   const auto shared = std::make_shared<const LookupView>(view);
   std::u16string shown;  // only for a view that cannot append
   for (std::size_t i = 0; i < lines.size(); ++i) {
     ResultRow row;
-    row.code = lines[i].code;
-    row.name = lines[i].name;
+    row.code = std::move(lines[i].code);
+    row.name = std::move(lines[i].name);
 
     // Read anew for every line, so a change of the chooser applies from the next line on.
     const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, view.selectedSite);
