@@ -2,6 +2,7 @@
 // Pieces both result parsers share: cutting a page into its hit blocks in one pass, keeping a
 // record on one line, and putting the records of a line in their order without rescanning.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,26 @@ inline std::vector<std::u16string_view> hitBlocks(std::u16string_view page, std:
     blocks.push_back(page.substr(start, end - start));
   }
   return blocks;
+}
+
+/// Field 1 at `end` of field 2 at `start` of `block` (the text behind the block's first `start` up
+/// to the next `end`, or up to the next `start` when that comes first), the same as
+/// `fieldOf(fieldOf(block, 2, start), 1, end)`, but scanning only as far as the end marker instead
+/// of the whole rest of the block.
+inline std::u16string fieldBetween(std::u16string_view block, std::u16string_view start,
+                                   std::u16string_view end) {
+  if (start.empty() || end.empty()) return fieldOf(fieldOf(block, 2, start), 1, end);
+  const std::size_t found = block.find(start);
+  if (found == std::u16string_view::npos) return {};
+  const std::size_t from = found + start.size();
+  const std::size_t stop = block.find(end, from);
+  // The field runs up to the next `start`; an end marker counts only when it lies wholly before
+  // that, so only a `start` beginning before the end marker's last character matters.
+  const std::size_t limit = stop == std::u16string_view::npos ? block.size() : stop + end.size() - 1;
+  const std::size_t next = block.substr(0, std::min(block.size(), limit + start.size())).find(start, from);
+  if (next != std::u16string_view::npos) return std::u16string(block.substr(from, next - from));
+  if (stop == std::u16string_view::npos) return std::u16string(block.substr(from));
+  return std::u16string(block.substr(from, stop - from));
 }
 
 /// Whether a text control or a terminal takes `c` as a line break or a control: the C0 controls

@@ -19,7 +19,7 @@ constexpr std::u16string_view kLinkEnd = u"\"";
 
 // The text behind the block's first `start` up to the next `end`.
 std::u16string between(std::u16string_view block, std::u16string_view start, std::u16string_view end) {
-  return fieldOf(fieldOf(block, 2, start), 1, end);
+  return fieldBetween(block, start, end);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::u16string cleaned(std::u16string_view text) {
 
 // The status element holds its text either directly or inside one nested tag.
 std::u16string statusOf(std::u16string_view block) {
-  const std::u16string element = fieldOf(fieldOf(block, 2, kStatusStart), 1, kStatusEnd);
+  const std::u16string element = fieldBetween(block, kStatusStart, kStatusEnd);
   if (countOf(element, u">") <= 1) return cleaned(fieldOf(element, 2, u">"));
   return cleaned(fieldOf(fieldOf(element, 3, u">"), 1, u"<"));
 }
@@ -42,7 +42,7 @@ ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, s
                            std::u16string_view portalBase) {
   LineBuilder line;
   for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
-    const std::u16string rawTitle = fieldOf(fieldOf(block, 2, kTitleStart), 1, kQuote);
+    const std::u16string rawTitle = fieldBetween(block, kTitleStart, kQuote);
     HitRecord record;
     record.marker = classifyHit(rawTitle, code, name);
     record.status = singleLine(statusOf(block));
@@ -51,7 +51,7 @@ ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, s
     record.fifth = singleLine(dateOf(block, kInForceLabel));
     // The href goes behind the base address as it stands, with no check of its form.
     std::u16string link(portalBase);
-    link.append(fieldOf(fieldOf(block, 2, kLinkStart), 1, kQuote));
+    link.append(fieldBetween(block, kLinkStart, kQuote));
     record.link = singleLine(link);
     line.add(record);
   }

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "lookup/hit_blocks.h"
 #include "lookup/result_parser.h"
 #include "test_pages.h"
 
@@ -110,6 +113,31 @@ TEST(LibraryParser, ManyHitsKeepTheirOrder) {
   }
   page += u"</ul></body></html>";
   EXPECT_EQ(parseLibraryPage(page, kCode, u""), expected);
+}
+
+// The parsers cut fields with fieldBetween; it must agree with the two cuts it stands for, also
+// where the markers overlap, repeat or are missing.
+TEST(FieldBetween, AgreesWithFieldTwoAtStartThenFieldOneAtEnd) {
+  const std::vector<std::tuple<std::u16string, std::u16string, std::u16string>> cases{
+      {u"x<a>1</a>", u"<a>", u"</a>"},
+      {u"x<a>1</a><a>2</a>", u"<a>", u"</a>"},
+      {u"<a>1<a>2</a>", u"<a>", u"</a>"},
+      {u"<a>1</<a>2</a>", u"<a>", u"</a>"},
+      {u"<a>12", u"<a>", u"</a>"},
+      {u"<a>1<a>2", u"<a>", u"</a>"},
+      {u"12</a>", u"<a>", u"</a>"},
+      {u"", u"<a>", u"</a>"},
+      {u"aaaa", u"aa", u"a"},
+      {u"aabab", u"ab", u"ba"},
+      {u"h=\"a\"b", u"h=\"", u"\""},
+      {u"h=\"h=\"x\"", u"h=\"", u"\""},
+      {u"s>x>y<z</s>", u"s>", u"</s>"},
+      {u"abcabcab", u"abc", u"cab"},
+      {u"xy1axy2", u"xy", u"ax"},  // the next start begins inside the end marker
+  };
+  for (const auto &[block, start, end] : cases)
+    EXPECT_EQ(fieldBetween(block, start, end), fieldOf(fieldOf(block, 2, start), 1, end))
+        << toUtf8(block) << " / " << toUtf8(start) << " / " << toUtf8(end);
 }
 
 // A page must not break the one-line-per-entry rule nor drive the terminal that shows the line.
