@@ -247,10 +247,10 @@ long statusKib(const std::string &field) {
 
 /// One check of `lines` lines on `site`, reporting how far the process's peak memory rose above
 /// what it held before, against the size of the results text in memory (UTF-16).
-int peakMemory(const std::string &spec) {
-  const std::size_t colon = spec.find(':');
-  const std::int32_t site = spec.substr(0, colon) == "portal" ? PortalSite : LibrarySite;
-  const std::size_t lines = colon == std::string::npos ? 5000 : std::stoul(spec.substr(colon + 1));
+int peakMemory(const std::string &run) {
+  const std::size_t colon = run.find(':');
+  const std::int32_t site = run.substr(0, colon) == "portal" ? PortalSite : LibrarySite;
+  const std::size_t lines = colon == std::string::npos ? 5000 : std::stoul(run.substr(colon + 1));
   sites();
   const std::u16string input = enteredText(lines);
   const long before = statusKib("VmRSS");

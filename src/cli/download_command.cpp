@@ -73,9 +73,16 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   context.libraryHost = libraryHost;
   context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
   context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
-    if (progress)
-      progress->show(u"[" + u16(std::to_string(index + 1)) + u"/" + u16(std::to_string(count)) + u"] " +
-                     row.code);
+    if (!progress) return;
+    // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal added in front of
+    // a temporary string (GCC bugs 105329, 105651).
+    std::u16string text = u"[";
+    text.append(u16(std::to_string(index + 1)))
+        .append(u"/")
+        .append(u16(std::to_string(count)))
+        .append(u"] ")
+        .append(row.code);
+    progress->show(text);
   };
 
   const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
