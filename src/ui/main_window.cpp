@@ -316,6 +316,7 @@ LookupView MainWindow::lookupView() {
   view.inputText = [this] { return fromWx(search.inputEditor->GetValue()); };
   view.selectedSite = [this] { return static_cast<std::int32_t>(search.siteChooser->GetSelection()); };
   view.setResultsText = [this](const std::u16string &text) { setResultsText(text); };
+  view.appendResultsText = [this](const std::u16string &tail) { appendResultsText(tail); };
   view.setResultsCaption = [this](const std::u16string &caption) {
     search.resultsFrame->SetLabelText(toWx(caption));
   };
