@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "downloads/naming_rule.h"
 #include "fuzz_support.h"
@@ -30,5 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzz::require(countOf(expanded, kExtensionPlaceholder) >= countOf(rule, kExtensionPlaceholder),
                   "every extension placeholder is left for the download");
   }
+  // The bounded path agrees with the full one: the same text within the limit, nothing past it.
+  const std::size_t limit = name.size() * 8;
+  const std::optional<std::u16string> within = targetPathWithin(u"/d/", rule, code, name, limit);
+  const std::u16string path = u"/d/" + expanded;
+  fuzz::require(within ? *within == path && path.size() <= limit : path.size() > limit,
+                "a path is cut off exactly past its limit");
   return 0;
 }
