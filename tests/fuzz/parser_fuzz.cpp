@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzz::require(!fuzz::hasLineBreakOrControl(line), "a parsed line holds no line break or control");
     ResultRow row{code, name, u"", site};
     fillRow(row, line);
+    fuzz::require(itemId(row).find_first_of(u"/\\\"") == std::u16string::npos,
+                  "an item id is one path element");
   }
   return 0;
 }
