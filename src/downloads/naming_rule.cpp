@@ -1,5 +1,6 @@
 #include "downloads/naming_rule.h"
 
+#include <limits>
 #include <optional>
 
 #include "runtime/text.h"
@@ -50,7 +51,7 @@ std::optional<std::u16string> expandCodeFormsWithin(std::u16string_view rule, st
   return expanded;
 }
 
-constexpr std::size_t kNoLimit = std::u16string().max_size();
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 

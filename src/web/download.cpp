@@ -36,15 +36,9 @@ void serveEventsOnce(const DownloadOptions &options) {
   options.serveEvents();
 }
 
-/// The value of the last "location:" in the header text of the whole redirect chain, lower-cased.
-/// Without one this is the first header line, which has no extension.
+/// The redirect target named by the header text of the request's whole redirect chain.
 std::u16string redirectTarget(const HttpRequest &request) {
-  std::u16string text = lowerCase(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
-  text = replaceAll(text, u"\r", u"\n");
-  text = replaceAll(text, u"\n\n", u"\n");
-  const std::size_t count = countOf(text, u"location:");
-  const std::u16string afterLast = fieldOf(text, static_cast<std::int64_t>(count) + 1, u"location:");
-  return trimSpaces(fieldOf(afterLast, 1, u"\n"));
+  return redirectTargetOf(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
 }
 
 /// Waits more than `pause` on the monotonic clock, letting the caller serve its window events
@@ -192,6 +186,15 @@ std::u16string download(HttpHeaders &headerMap, std::u16string_view url, std::u1
 
 bool isDownloadFailure(std::u16string_view result) {
   return result == kServerConnectFailed || result == kFileDownloadFailed || result == kFileCreateFailed;
+}
+
+std::u16string redirectTargetOf(std::u16string_view headerText) {
+  std::u16string text = lowerCase(headerText);
+  text = replaceAll(text, u"\r", u"\n");
+  text = replaceAll(text, u"\n\n", u"\n");
+  const std::size_t count = countOf(text, u"location:");
+  const std::u16string afterLast = fieldOf(text, static_cast<std::int64_t>(count) + 1, u"location:");
+  return trimSpaces(fieldOf(afterLast, 1, u"\n"));
 }
 
 std::u16string extensionOfTarget(std::u16string_view target) {

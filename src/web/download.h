@@ -45,6 +45,11 @@ std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url, std
                             std::u16string_view referer, std::u16string_view formData,
                             const DownloadOptions &options = {});
 
+/// The value of the last "location:" in `headerText` (the header text of a whole redirect chain),
+/// lower-cased and trimmed of spaces. Without one this is the first header line, which has no
+/// extension.
+std::u16string redirectTargetOf(std::u16string_view headerText);
+
 /// The extension of a redirect target as the download computes it, lower-cased; "" when none.
 std::u16string extensionOfTarget(std::u16string_view target);
 
