@@ -66,17 +66,26 @@ std::u16string fromSystemCodePage(std::string_view bytes) {
 
 std::string toSystemCodePage(std::u16string_view text) {
   if (GetACP() == CP_UTF8) return toUtf8(text);
+  // No ANSI code page holds a character outside the BMP, and the API would turn each half of its
+  // surrogate pair into its own "?": replace the pair (or an unpaired surrogate) by one "?" first.
+  std::u16string bmp;
+  bmp.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      bmp.push_back(unit);
+      continue;
+    }
+    if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) ++i;
+    bmp.push_back(u'?');
+  }
   std::string out;
   std::size_t pos = 0;
-  // Chunks below INT_MAX, never splitting a surrogate pair; characters the code page cannot hold
-  // come out as its default character "?".
+  // Chunks below INT_MAX; characters the code page cannot hold come out as its default character "?".
   constexpr std::size_t kChunk = static_cast<std::size_t>(INT_MAX) / 4;
-  while (pos < text.size()) {
-    std::size_t count = std::min(kChunk, text.size() - pos);
-    if (pos + count < text.size() && text[pos + count - 1] >= 0xD800 && text[pos + count - 1] <= 0xDBFF) {
-      --count;
-    }
-    const auto *wide = reinterpret_cast<const wchar_t *>(text.data() + pos);
+  while (pos < bmp.size()) {
+    const std::size_t count = std::min(kChunk, bmp.size() - pos);
+    const auto *wide = reinterpret_cast<const wchar_t *>(bmp.data() + pos);
     const int length = static_cast<int>(count);
     const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, "?", nullptr);
     if (needed > 0) {

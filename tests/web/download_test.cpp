@@ -85,7 +85,7 @@ TEST_F(DownloadTest, SavesTheBodyUnderTheRedirectsExtensionWithBrowserHeaders) {
   const std::string body = "%PDF-1.4\0binary\xFF"s;
   serveFile("1", "/files/GB5009.PDF", body);
   headerMap[u"X-Left-Over"] = u"from an earlier run";
-  writeFileBytes(folder / "GB 5009 食品.pdf", "an older file that is longer than the new one");
+  writeFileBytes(folder / u8"GB 5009 食品.pdf", "an older file that is longer than the new one");
 
   const std::u16string result = download("1", pathIn(u"GB 5009 食品.[扩展名]"));
 

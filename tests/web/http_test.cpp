@@ -10,6 +10,7 @@
 
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
+#include "support/wine_check.h"
 
 namespace hengdian {
 namespace {
@@ -192,6 +193,9 @@ TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
 }
 
 TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
+  if (testing::runsUnderWine()) {
+    GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself this must pass";
+  }
   setHttpCaFile("");
   auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
   ASSERT_NE(request, nullptr);

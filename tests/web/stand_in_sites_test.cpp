@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "lookup/result_parser.h"
 #include "runtime/code_page.h"
@@ -122,7 +123,13 @@ TEST(StandInSitesTest, RecordsRequestsAsSent) {
 
 TEST(StandInSitesTest, PortalCertificateIsTrustedOnlyThroughTheTestCa) {
   StandInSites sites;
-  for (const std::string host : {"localhost", "127.0.0.1"}) {
+  // cpp-httplib matches a certificate's IP address entries only off MinGW; there the name alone is checked.
+#ifdef __MINGW32__
+  const std::vector<std::string> hosts{"localhost"};
+#else
+  const std::vector<std::string> hosts{"localhost", "127.0.0.1"};
+#endif
+  for (const std::string &host : hosts) {
     auto answer = postToPortal(sites, host, "text=nothing&search=a100");
     ASSERT_TRUE(answer) << host << ": " << httplib::to_string(answer.error());
     EXPECT_EQ(answer->body.find("<div class=\"search-list\">"), std::string::npos);
