@@ -77,7 +77,7 @@ TEST_F(DownloadCommandTest, SavesEveryRowLogsOldestFirstShowsProgressAndExitsThr
     EXPECT_EQ(logTexts(out), texts);
     EXPECT_NE(err.find("\r[1/" + std::to_string(texts.size() - 2) + "] GB/T 5490-2010"), std::string::npos)
         << err;
-    EXPECT_EQ(readFileBytes(folder / "GB⁄T 5490-2010 粮油检验 一般规则.pdf"), "%PDF-5490");
+    EXPECT_EQ(readFileBytes(folder / u8"GB⁄T 5490-2010 粮油检验 一般规则.pdf"), "%PDF-5490");
   }
 }
 
