@@ -187,6 +187,9 @@ TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
   EXPECT_EQ(sites.connectionsAccepted("library"), 1);
   EXPECT_EQ(sites.connectionsAccepted("portal"), 1);
 
+  if (testing::runsUnderWine()) {
+    GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself the rest must pass";
+  }
   setHttpCaFile("");
   EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
             HttpState::Failed);
