@@ -61,16 +61,6 @@ char32_t nextCodePoint(std::string_view bytes, std::size_t &pos) {
   return value;
 }
 
-void appendUtf16(std::u16string &out, char32_t codePoint) {
-  if (codePoint < 0x10000) {
-    out.push_back(static_cast<char16_t>(codePoint));
-  } else {
-    codePoint -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-  }
-}
-
 void appendUtf8(std::string &out, char32_t codePoint) {
   if (codePoint < 0x80) {
     out.push_back(static_cast<char>(codePoint));
@@ -92,11 +82,27 @@ void appendUtf8(std::string &out, char32_t codePoint) {
 }  // namespace
 
 std::u16string fromUtf8(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
+  // UTF-16 never takes more units than UTF-8 takes bytes, so the text is sized once and written
+  // in place; ASCII, most of every page, is copied byte for byte.
+  std::u16string out(bytes.size(), u'\0');
+  char16_t *write = out.data();
   std::size_t pos = 0;
-  while (pos < bytes.size())
-    appendUtf16(out, nextCodePoint(bytes, pos));
+  while (pos < bytes.size()) {
+    const auto byte = static_cast<unsigned char>(bytes[pos]);
+    if (byte < 0x80) {
+      *write++ = byte;
+      ++pos;
+      continue;
+    }
+    const char32_t codePoint = nextCodePoint(bytes, pos);
+    if (codePoint < 0x10000) {
+      *write++ = static_cast<char16_t>(codePoint);
+    } else {
+      *write++ = static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+      *write++ = static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    }
+  }
+  out.resize(static_cast<std::size_t>(write - out.data()));
   return out;
 }
 

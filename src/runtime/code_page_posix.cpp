@@ -3,10 +3,12 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "runtime/code_page.h"
 
@@ -55,14 +57,52 @@ class Converter {
   iconv_t handle_;
 };
 
-Converter &fromLegacy() {
-  thread_local Converter converter(kUtf16Charset, kLegacyCharset);
-  return converter;
-}
-
 Converter &toLegacy() {
   thread_local Converter converter(kLegacyCharset, kUtf16Charset);
   return converter;
+}
+
+constexpr char16_t kNone = 0;  // no GBK sequence decodes to U+0000 but the byte 00 itself
+
+/// What every GBK byte and byte pair decodes to, asked of iconv once per process: a lookup per
+/// character then costs far less than a conversion call per page.
+struct GbkTable {
+  bool valid = false;
+  std::array<char16_t, 256> single{};  // bytes 80..FF that stand alone
+  std::vector<char16_t> pair;          // lead << 8 | trail, for leads 80..FF
+};
+
+/// The UTF-16 unit that iconv makes of exactly `bytes`, or kNone when it is not one whole
+/// character.
+char16_t decodeOne(Converter &converter, const char *bytes, std::size_t length) {
+  const char *in = bytes;
+  std::size_t inLeft = length;
+  std::string units;
+  if (converter.convert(in, inLeft, units) != 0 || units.size() != sizeof(char16_t)) return kNone;
+  char16_t unit = kNone;
+  units.copy(reinterpret_cast<char *>(&unit), sizeof unit);
+  return unit;
+}
+
+const GbkTable &gbkTable() {
+  static const GbkTable table = [] {
+    GbkTable built;
+    Converter converter(kUtf16Charset, kLegacyCharset);
+    if (!converter.valid()) return built;
+    built.valid = true;
+    built.pair.assign(0x10000, kNone);
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+      const char one[] = {static_cast<char>(lead)};
+      built.single[lead] = decodeOne(converter, one, 1);
+      if (built.single[lead] != kNone) continue;
+      for (unsigned trail = 0x40; trail <= 0xFF; ++trail) {
+        const char two[] = {static_cast<char>(lead), static_cast<char>(trail)};
+        built.pair[(lead << 8) | trail] = decodeOne(converter, two, 2);
+      }
+    }
+    return built;
+  }();
+  return table;
 }
 
 bool isHighSurrogate(char16_t unit) {
@@ -76,24 +116,38 @@ bool isLowSurrogate(char16_t unit) {
 }  // namespace
 
 std::u16string fromSystemCodePage(std::string_view bytes) {
-  Converter &converter = fromLegacy();
-  if (!converter.valid()) return fromUtf8(bytes);
-  // The UTF-16 output collects as bytes, in native order, and becomes the text at the end.
-  std::string units;
-  units.reserve(bytes.size() * 2);
-  const char *in = bytes.data();
-  std::size_t inLeft = bytes.size();
-  while (inLeft > 0) {
-    if (converter.convert(in, inLeft, units) == 0) break;
+  const GbkTable &table = gbkTable();
+  if (!table.valid) return fromUtf8(bytes);
+  std::u16string text(bytes.size(), u'\0');  // never more characters than bytes
+  char16_t *out = text.data();
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    if (lead < 0x80) {
+      *out++ = lead;
+      ++pos;
+      continue;
+    }
+    if (table.single[lead] != kNone) {
+      *out++ = table.single[lead];
+      ++pos;
+      continue;
+    }
+    if (pos + 1 < bytes.size()) {
+      const auto trail = static_cast<unsigned char>(bytes[pos + 1]);
+      const char16_t pair = table.pair[(lead << 8) | trail];
+      if (pair != kNone) {
+        *out++ = pair;
+        pos += 2;
+        continue;
+      }
+    }
     // An invalid or truncated sequence: one replacement character for its first byte, then go on
     // with the next byte, so a stray byte costs one character and not the rest of the page.
-    const char16_t replacement = kReplacement;
-    units.append(reinterpret_cast<const char *>(&replacement), sizeof replacement);
-    ++in;
-    --inLeft;
+    *out++ = kReplacement;
+    ++pos;
   }
-  std::u16string text(units.size() / sizeof(char16_t), u'\0');
-  units.copy(reinterpret_cast<char *>(text.data()), text.size() * sizeof(char16_t));
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 
