@@ -5,11 +5,13 @@
 #include <array>
 #include <atomic>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace hengdian {
@@ -74,12 +76,33 @@ void initialiseCurlOnce() {
 struct ThreadHandle {
   CURL *curl = nullptr;
   bool busy = false;
-  ~ThreadHandle() {
-    if (curl != nullptr) curl_easy_cleanup(curl);
-  }
 };
 
 thread_local ThreadHandle threadHandle;
+
+// The handles by thread, for the clean-up when a thread ends. With the MinGW runtime a
+// thread_local's own storage may already be freed when its destructor runs, so the clean-up
+// reads nothing of its own and finds the handle by thread id here. Never freed, like the share.
+std::mutex *threadHandlesMutex = new std::mutex();
+std::map<std::thread::id, CURL *> *threadHandles = new std::map<std::thread::id, CURL *>();
+
+/// Frees the ending thread's handle. Touched once on a thread when that thread's handle is made.
+struct ThreadHandleCleanup {
+  bool armed = false;
+  ~ThreadHandleCleanup() {
+    CURL *curl = nullptr;
+    {
+      std::lock_guard lock(*threadHandlesMutex);
+      const auto found = threadHandles->find(std::this_thread::get_id());
+      if (found == threadHandles->end()) return;
+      curl = found->second;
+      threadHandles->erase(found);
+    }
+    curl_easy_cleanup(curl);
+  }
+};
+
+thread_local ThreadHandleCleanup threadHandleCleanup;
 
 CURL *newEasyHandle() {
   CURL *curl = curl_easy_init();
@@ -100,7 +123,14 @@ class HandleLease {
       owned_ = true;
       return;
     }
-    if (threadHandle.curl == nullptr) threadHandle.curl = newEasyHandle();
+    if (threadHandle.curl == nullptr) {
+      threadHandle.curl = newEasyHandle();
+      if (threadHandle.curl != nullptr) {
+        threadHandleCleanup.armed = true;
+        std::lock_guard lock(*threadHandlesMutex);
+        (*threadHandles)[std::this_thread::get_id()] = threadHandle.curl;
+      }
+    }
     curl_ = threadHandle.curl;
     threadHandle.busy = curl_ != nullptr;
   }
