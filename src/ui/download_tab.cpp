@@ -55,20 +55,22 @@ DownloadTab createDownloadTab(wxNotebook *mainPanel) {
   return tab;
 }
 
+void fitControl(wxWindow *control, const wxRect &rect) {
+  const wxRect sized(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
+  if (control->GetRect() != sized) control->SetSize(sized);
+}
+
 void layoutDownloadTab(const DownloadTab &tab, int pageWidth, int pageHeight) {
   constexpr int kHelpTop = 68;
-  const auto fit = [](wxWindow *control, int x, int y, int width, int height) {
-    const wxRect rect(x, y, std::max(0, width), std::max(0, height));
-    if (control->GetRect() != rect) control->SetSize(rect);
-  };
   // Left edges stay where they are; so do the sizes the rules do not name.
   const wxRect box = tab.noticeBox->GetRect();
   const wxRect confirm = tab.confirmButton->GetRect();
   const wxRect log = tab.downloadLog->GetRect();
-  fit(tab.namingHelp, tab.namingHelp->GetPosition().x, kHelpTop, pageWidth - 20, pageHeight - kHelpTop - 190);
-  fit(tab.noticeBox, box.x, pageHeight - 185, box.width, box.height);
-  fit(tab.confirmButton, confirm.x, pageHeight - 185, confirm.width, confirm.height);
-  fit(tab.downloadLog, log.x, pageHeight - 155, pageWidth - 20, log.height);
+  fitControl(tab.namingHelp,
+             wxRect(tab.namingHelp->GetPosition().x, kHelpTop, pageWidth - 20, pageHeight - kHelpTop - 190));
+  fitControl(tab.noticeBox, wxRect(box.x, pageHeight - 185, box.width, box.height));
+  fitControl(tab.confirmButton, wxRect(confirm.x, pageHeight - 185, confirm.width, confirm.height));
+  fitControl(tab.downloadLog, wxRect(log.x, pageHeight - 155, pageWidth - 20, log.height));
 }
 
 void insertLogLine(wxTextCtrl *log, std::u16string_view line) {

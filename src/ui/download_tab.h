@@ -52,6 +52,10 @@ wxTextCtrl *createTextArea(wxWindow *parent, const wxPoint &position, const wxSi
 /// Adds the tab to `mainPanel` as tab 1 with its controls and their defaults.
 DownloadTab createDownloadTab(wxNotebook *mainPanel);
 
+/// Sets `control` to `rect` (a negative width or height counts as 0) unless it is there already,
+/// so a layout run twice changes nothing.
+void fitControl(wxWindow *control, const wxRect &rect);
+
 /// Fits the tab to a page of `pageWidth` × `pageHeight`.
 void layoutDownloadTab(const DownloadTab &tab, int pageWidth, int pageHeight);
 

@@ -37,12 +37,6 @@ int systemMetric(wxSystemMetric metric, wxWindow *window) {
   return std::max(0, wxSystemSettings::GetMetric(metric, window));
 }
 
-/// Sets `control` to `rect` unless it is there already, so a layout run twice changes nothing.
-void fit(wxWindow *control, const wxRect &rect) {
-  const wxRect sized(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
-  if (control->GetRect() != sized) control->SetSize(sized);
-}
-
 /// A group box whose caption is shown as it is ("&" included).
 wxStaticBox *createFrame(wxWindow *parent, std::u16string_view caption) {
   auto *frame = new wxStaticBox(parent, wxID_ANY, wxString(), {5, 5}, {620, 630});
@@ -156,19 +150,22 @@ void MainWindow::createSearchTab() {
 
 void MainWindow::layoutMainWindow() {
   const wxSize client = GetClientSize();
-  fit(mainPanel, wxRect(0, 0, client.x, client.y));
+  fitControl(mainPanel, wxRect(0, 0, client.x, client.y));
   const wxSize page = search.page->GetClientSize();  // PW × PH
 
-  fit(search.paneSplitter, wxRect(0, kTopRowHeight, page.x, page.y - kTopRowHeight));
+  fitControl(search.paneSplitter, wxRect(0, kTopRowHeight, page.x, page.y - kTopRowHeight));
   search.paneSplitter->placePanes();
 
   const int leftWidth = search.inputPane->GetSize().x;
-  fit(search.inputFrame, wxRect(search.inputFrame->GetPosition(), wxSize(leftWidth - 10, page.y - 45)));
-  fit(search.inputEditor, wxRect(search.inputEditor->GetPosition(), wxSize(leftWidth - 20, page.y - 70)));
+  fitControl(search.inputFrame,
+             wxRect(search.inputFrame->GetPosition(), wxSize(leftWidth - 10, page.y - 45)));
+  fitControl(search.inputEditor,
+             wxRect(search.inputEditor->GetPosition(), wxSize(leftWidth - 20, page.y - 70)));
   const int rightWidth = search.resultsPane->GetSize().x;
-  fit(search.resultsFrame, wxRect(search.resultsFrame->GetPosition(), wxSize(rightWidth - 10, page.y - 45)));
-  fit(search.resultsEditor,
-      wxRect(search.resultsEditor->GetPosition(), wxSize(rightWidth - 20, page.y - 70)));
+  fitControl(search.resultsFrame,
+             wxRect(search.resultsFrame->GetPosition(), wxSize(rightWidth - 10, page.y - 45)));
+  fitControl(search.resultsEditor,
+             wxRect(search.resultsEditor->GetPosition(), wxSize(rightWidth - 20, page.y - 70)));
 
   layoutDownloadTab(downloads, page.x, page.y);
 }
