@@ -336,8 +336,12 @@ RawHttpServer::~RawHttpServer() {
   stop();
 }
 
-int RawHttpServer::start() {
-  int port = listener_->bind_to_any_port("127.0.0.1");
+int RawHttpServer::start(int port) {
+  if (port == 0) {
+    port = listener_->bind_to_any_port("127.0.0.1");
+  } else if (!listener_->bind_to_port("127.0.0.1", port)) {
+    port = 0;
+  }
   if (port <= 0) return 0;
   auto ended = std::make_shared<std::atomic<bool>>(false);
   thread_ = std::thread([this, ended] {

@@ -31,9 +31,9 @@ class RawHttpServer {
   RawHttpServer(const RawHttpServer &) = delete;
   RawHttpServer &operator=(const RawHttpServer &) = delete;
 
-  /// Binds a free port on 127.0.0.1 and serves on a thread of its own until `stop`; returns
-  /// once connections are being accepted. The port, or 0 when the server could not start.
-  int start();
+  /// Binds `port` on 127.0.0.1 (a free one when 0) and serves on a thread of its own until `stop`;
+  /// returns once connections are being accepted. The port, or 0 when the server could not start.
+  int start(int port = 0);
   /// Stops accepting, finishes the requests in progress and joins the threads. Idempotent.
   void stop();
   /// How many connections the server has accepted so far.

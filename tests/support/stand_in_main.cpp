@@ -23,13 +23,21 @@ extern "C" void onStopSignal(int) {
   stopRequested = 1;
 }
 
-constexpr const char *kHelp = R"(Usage: stand-in-sites [--help]
+/// The port a text names, 1 to 65535, or 0 for anything else.
+int portNumber(const std::string &text) {
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  int port = std::stoi(text);
+  return port <= 65535 ? port : 0;
+}
+
+constexpr const char *kHelp = R"(Usage: stand-in-sites [--library-port N] [--portal-port N] [--help]
 
 Serves stand-ins for hengdian's two sites on this machine, so the tool can be tried offline:
 the library site over plain HTTP on 127.0.0.1 and the portal site over HTTPS on localhost, with
-a test CA made at start-up. Both listen on ports the system chooses. The program prints the
-library host, the portal host and the CA file, then serves until it receives SIGINT (Ctrl+C) or
-SIGTERM; the CA file is removed when it ends.
+a test CA made at start-up. Both listen on ports the system chooses unless a port is given (for a
+hengdian built with the hosts 127.0.0.1:N and localhost:N). The program prints the library host,
+the portal host and the CA file, then serves until it receives SIGINT (Ctrl+C) or SIGTERM; the CA
+file is removed when it ends.
 
 Samples: GB/T 5490-2010 and GB/T 5491-1985 are found on both sites, GB/T 99999-2099 finds
 nothing, and the library sample GB/T 5490-2010 can be downloaded as a small PDF.
@@ -39,19 +47,28 @@ nothing, and the library sample GB/T 5490-2010 can be downloaded as a small PDF.
 
 int main(int argc, char **argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (!arguments.empty()) {
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+  int libraryPort = 0;
+  int portalPort = 0;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--help" || arguments[i] == "-h") {
       std::cout << kHelp;
       return 0;
     }
-    std::cerr << "stand-in-sites: unexpected argument \"" << arguments[0] << "\"; see --help\n";
+    int *port = arguments[i] == "--library-port"  ? &libraryPort
+                : arguments[i] == "--portal-port" ? &portalPort
+                                                  : nullptr;
+    if (port != nullptr && i + 1 < arguments.size()) {
+      *port = portNumber(arguments[++i]);
+      if (*port != 0) continue;
+    }
+    std::cerr << "stand-in-sites: unexpected argument \"" << arguments[i] << "\"; see --help\n";
     return 2;
   }
 
   std::signal(SIGINT, onStopSignal);
   std::signal(SIGTERM, onStopSignal);
 
-  StandInSites sites;
+  StandInSites sites(libraryPort, portalPort);
   if (sites.libraryHost().ends_with(":0") || sites.portalHost().ends_with(":0") || sites.caFile().empty()) {
     std::cerr << "stand-in-sites: the sites could not be started\n";
     return 1;

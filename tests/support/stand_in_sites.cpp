@@ -244,14 +244,14 @@ RawHttpServer::Responder responderOf(StandInState &state,
 
 }  // namespace
 
-StandInSites::StandInSites() : state_(std::make_unique<StandInState>()) {
+StandInSites::StandInSites(int libraryPort, int portalPort) : state_(std::make_unique<StandInState>()) {
   StandInState &state = *state_;
   auto responder = [&state](RawAnswer (StandInState::*answer)(const RecordedRequest &)) {
     return responderOf(state, answer);
   };
   state.library = std::make_unique<RawHttpServer>("library", nullptr, responder(&StandInState::answerLibrary),
                                                   state.stopping);
-  state.libraryPort = state.library->start();
+  state.libraryPort = state.library->start(libraryPort);
   if (state.libraryPort == 0) std::cerr << "stand-in sites: the library site could not start\n";
 
   if (!state.prepareTls()) {
@@ -260,7 +260,7 @@ StandInSites::StandInSites() : state_(std::make_unique<StandInState>()) {
   }
   state.portal = std::make_unique<RawHttpServer>("portal", state.tls, responder(&StandInState::answerPortal),
                                                  state.stopping);
-  state.portalPort = state.portal->start();
+  state.portalPort = state.portal->start(portalPort);
   if (state.portalPort == 0) std::cerr << "stand-in sites: the portal site could not start\n";
 }
 

@@ -56,7 +56,8 @@ struct StandInState;
 /// Both stand-in sites, serving from construction to destruction.
 class StandInSites {
  public:
-  StandInSites();
+  /// Ports the system chooses, unless a port is given (a program built with fixed hosts).
+  explicit StandInSites(int libraryPort = 0, int portalPort = 0);
   ~StandInSites();
   StandInSites(const StandInSites &) = delete;
   StandInSites &operator=(const StandInSites &) = delete;

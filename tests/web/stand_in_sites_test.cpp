@@ -67,6 +67,25 @@ TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
             "HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nno type");
 }
 
+TEST(StandInSitesTest, ListenOnTheGivenPorts) {
+  int libraryPort = 0;
+  int portalPort = 0;
+  {
+    StandInSites free;
+    libraryPort = portOf(free.libraryHost());
+    portalPort = portOf(free.portalHost());
+  }
+  StandInSites sites(libraryPort, portalPort);
+  EXPECT_EQ(sites.libraryHost(), "127.0.0.1:" + std::to_string(libraryPort));
+  EXPECT_EQ(sites.portalHost(), "localhost:" + std::to_string(portalPort));
+  sites.setLibraryPath("/here", pageAnswer("text/plain", "here"));
+  EXPECT_NE(
+      exchangeRaw(sites, "GET /here HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").find("\r\n\r\nhere"),
+      std::string::npos);
+  httplib::Result answer = postToPortal(sites, "localhost", "x=1");
+  ASSERT_TRUE(answer);
+}
+
 TEST(StandInSitesTest, RoutesAdvanceThroughTheirAnswerLists) {
   StandInSites sites;
   sites.setLibrarySearch("GB/T 5490-2010",
