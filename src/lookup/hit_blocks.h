@@ -17,10 +17,10 @@ namespace hengdian {
 inline std::vector<std::u16string_view> hitBlocks(std::u16string_view page, std::u16string_view marker) {
   std::vector<std::u16string_view> blocks;
   if (page.empty() || marker.empty()) return blocks;
-  std::size_t at = page.find(marker);
+  std::size_t at = findText(page, marker);
   while (at != std::u16string_view::npos) {
     const std::size_t start = at + marker.size();
-    at = page.find(marker, start);
+    at = findText(page, marker, start);
     const std::size_t end = at == std::u16string_view::npos ? page.size() : at;
     blocks.push_back(page.substr(start, end - start));
   }
@@ -34,14 +34,15 @@ inline std::vector<std::u16string_view> hitBlocks(std::u16string_view page, std:
 inline std::u16string fieldBetween(std::u16string_view block, std::u16string_view start,
                                    std::u16string_view end) {
   if (start.empty() || end.empty()) return fieldOf(fieldOf(block, 2, start), 1, end);
-  const std::size_t found = block.find(start);
+  const std::size_t found = findText(block, start);
   if (found == std::u16string_view::npos) return {};
   const std::size_t from = found + start.size();
-  const std::size_t stop = block.find(end, from);
+  const std::size_t stop = findText(block, end, from);
   // The field runs up to the next `start`; an end marker counts only when it lies wholly before
   // that, so only a `start` beginning before the end marker's last character matters.
   const std::size_t limit = stop == std::u16string_view::npos ? block.size() : stop + end.size() - 1;
-  const std::size_t next = block.substr(0, std::min(block.size(), limit + start.size())).find(start, from);
+  const std::size_t next =
+      findText(block.substr(0, std::min(block.size(), limit + start.size())), start, from);
   if (next != std::u16string_view::npos) return std::u16string(block.substr(from, next - from));
   if (stop == std::u16string_view::npos) return std::u16string(block.substr(from));
   return std::u16string(block.substr(from, stop - from));

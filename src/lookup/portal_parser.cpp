@@ -31,9 +31,20 @@ std::u16string statusOf(std::u16string_view block) {
   return cleaned(fieldOf(fieldOf(element, 3, u">"), 1, u"<"));
 }
 
-// The text of the tag behind a date label, up to the next tag.
+// The text of the tag behind a date label, up to the next tag: field 1 at "<" of field 2 at ">" of
+// field 2 at the label. Field 2 at the label runs up to the label's next occurrence, but the date
+// ends at the first "<" or second ">" behind the first ">", so the label is looked for only that
+// far instead of through the rest of the block.
 std::u16string dateOf(std::u16string_view block, std::u16string_view label) {
-  return cleaned(fieldOf(fieldOf(fieldOf(block, 2, label), 2, u">"), 1, u"<"));
+  const std::size_t found = findText(block, label);
+  if (found == std::u16string_view::npos) return {};
+  std::u16string_view field = block.substr(found + label.size());
+  const std::size_t open = field.find(u'>');
+  if (open == std::u16string_view::npos) return {};
+  const std::size_t close = std::min(field.find_first_of(u"<>", open + 1), field.size());
+  const std::size_t next = findText(field.substr(0, close + label.size()), label);
+  if (next != std::u16string_view::npos) field = field.substr(0, next);
+  return cleaned(fieldBetween(field, u">", u"<"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "runtime/ascii_run.h"
+
 namespace hengdian {
 
 namespace {
@@ -83,16 +85,29 @@ void appendUtf8(std::string &out, char32_t codePoint) {
 
 std::u16string fromUtf8(std::string_view bytes) {
   // UTF-16 never takes more units than UTF-8 takes bytes, so the text is sized once and written
-  // in place; ASCII, most of every page, is copied byte for byte.
+  // in place; ASCII, most of every page, is copied eight bytes at a time.
   std::u16string out(bytes.size(), u'\0');
   char16_t *write = out.data();
   std::size_t pos = 0;
   while (pos < bytes.size()) {
+    pos = copyAsciiRun(bytes, pos, write);
+    if (pos == bytes.size()) break;
     const auto byte = static_cast<unsigned char>(bytes[pos]);
     if (byte < 0x80) {
       *write++ = byte;
       ++pos;
       continue;
+    }
+    // Most characters of a Chinese page are three bytes long; a lead of E1..EC or EE..EF takes
+    // any two continuation bytes (E0 and ED narrow the second one, so they go the long way).
+    if (byte >= 0xE1 && byte != 0xED && byte <= 0xEF && bytes.size() - pos >= 3) {
+      const auto second = static_cast<unsigned char>(bytes[pos + 1]);
+      const auto third = static_cast<unsigned char>(bytes[pos + 2]);
+      if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+        *write++ = static_cast<char16_t>(((byte & 0x0F) << 12) | ((second & 0x3F) << 6) | (third & 0x3F));
+        pos += 3;
+        continue;
+      }
     }
     const char32_t codePoint = nextCodePoint(bytes, pos);
     if (codePoint < 0x10000) {

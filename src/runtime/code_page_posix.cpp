@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ascii_run.h"
 #include "runtime/code_page.h"
 
 namespace hengdian {
@@ -122,6 +124,8 @@ std::u16string fromSystemCodePage(std::string_view bytes) {
   char16_t *out = text.data();
   std::size_t pos = 0;
   while (pos < bytes.size()) {
+    pos = copyAsciiRun(bytes, pos, out);
+    if (pos == bytes.size()) break;
     const auto lead = static_cast<unsigned char>(bytes[pos]);
     if (lead < 0x80) {
       *out++ = lead;
@@ -152,6 +156,10 @@ std::u16string fromSystemCodePage(std::string_view bytes) {
 }
 
 std::string toSystemCodePage(std::u16string_view text) {
+  // Addresses and most other texts sent out are ASCII, which GBK keeps byte for byte.
+  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
   Converter &converter = toLegacy();
   if (!converter.valid()) return toUtf8(text);
   std::string out;

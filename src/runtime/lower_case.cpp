@@ -54,6 +54,11 @@ std::u16string lowerCase(std::u16string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t unit = text[i];
+    if (unit < 0x80) {
+      // ASCII, most of every header and page, lowers only A to Z.
+      out.push_back(unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit);
+      continue;
+    }
     if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
       char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       appendCodePoint(out, lowerCodePoint(cp));

@@ -1,11 +1,29 @@
 #include "runtime/text.h"
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace hengdian {
 
 namespace {
+
+/// One in each of the four 16-bit lanes of a 64-bit word.
+constexpr std::uint64_t kLaneOnes = 0x0001000100010001;
+constexpr std::uint64_t kLaneHighBits = 0x8000800080008000;
+
+/// The four code units at `units` as one word.
+std::uint64_t fourUnits(const char16_t *units) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, units, sizeof word);
+  return word;
+}
+
+/// Whether a 16-bit lane of `word` is zero. A lane can be flagged wrongly only beside a lane that
+/// really is zero, so a word without zero lanes is never flagged.
+bool hasZeroLane(std::uint64_t word) {
+  return ((word - kLaneOnes) & ~word & kLaneHighBits) != 0;
+}
 
 /// Up to this length a pattern is searched for by comparing at every position, which costs at
 /// most this many comparisons per character of the text and needs no set-up.
@@ -33,12 +51,12 @@ class Finder {
 
   /// Start of the first occurrence at or behind `from`, or npos.
   std::size_t find(std::u16string_view text, std::size_t from) const {
-    if (border_.empty()) return text.find(sub_, from);
+    if (border_.empty()) return findText(text, sub_, from);
     std::size_t matched = 0;
     for (std::size_t i = from; i < text.size(); ++i) {
       if (matched == 0) {
         // Nothing matched yet: jump to the next place where the pattern's first character stands.
-        i = text.find(sub_[0], i);
+        i = findText(text, sub_.substr(0, 1), i);
         if (i == std::u16string_view::npos) return i;
       }
       while (matched > 0 && text[i] != sub_[matched])
@@ -69,6 +87,36 @@ void forEachOccurrence(std::u16string_view text, std::u16string_view sub, Visit 
 }
 
 }  // namespace
+
+std::size_t findText(std::u16string_view text, std::u16string_view sub, std::size_t from) {
+  if (from > text.size() || sub.size() > text.size() - from) return std::u16string_view::npos;
+  if (sub.empty()) return from;
+  const char16_t *units = text.data();
+  const std::size_t lastOffset = sub.size() - 1;
+  const std::size_t lastStart = text.size() - sub.size();  // the last place a match can begin
+  const char16_t first = sub.front();
+  const char16_t last = sub.back();
+  const auto matchesAt = [&](std::size_t at) {
+    return units[at] == first && units[at + lastOffset] == last &&
+           std::u16string_view(units + at + 1, lastOffset).starts_with(sub.substr(1, lastOffset));
+  };
+  // A lane is zero where both the first and the last unit stand at the right distance.
+  const std::uint64_t firstLanes = kLaneOnes * first;
+  const std::uint64_t lastLanes = kLaneOnes * last;
+  std::size_t at = from;
+  for (; at + 4 <= lastStart + 1; at += 4) {
+    const std::uint64_t differences =
+        (fourUnits(units + at) ^ firstLanes) | (fourUnits(units + at + lastOffset) ^ lastLanes);
+    if (!hasZeroLane(differences)) continue;
+    for (std::size_t candidate = at; candidate < at + 4; ++candidate) {
+      if (matchesAt(candidate)) return candidate;
+    }
+  }
+  for (; at <= lastStart; ++at) {
+    if (matchesAt(at)) return at;
+  }
+  return std::u16string_view::npos;
+}
 
 std::u16string fieldOf(std::u16string_view text, std::int64_t index, std::u16string_view separator) {
   if (index < 1) return {};
