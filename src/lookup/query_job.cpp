@@ -1,9 +1,11 @@
 #include "lookup/query_job.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "lookup/result_parser.h"
 #include "runtime/code_page.h"
@@ -27,18 +29,22 @@ std::u16string dotsCaption(std::size_t index) {
 /// worker has ended, so they own it together.
 using SharedView = std::shared_ptr<const LookupView>;
 
-/// Shows `caption` through the view without waiting; false when the job has been stopped.
-/// Worker thread.
-bool showCaption(const SharedView &view, const UiPost &post, StopFlag &stop, std::u16string caption) {
-  return postToUiThread(post, stop,
-                        [view, caption = std::move(caption)] { view->setResultsCaption(caption); });
+/// Updates of the view the worker holds until its next trip to the user interface thread: a
+/// finished line's text and caption go there together with the next line's read of the site
+/// chooser, so each line costs one trip instead of one per update. They run there in the order
+/// they were held, before the read.
+using HeldUpdates = std::vector<std::function<void()>>;
+
+/// Holds `caption` for showing. Worker thread.
+void holdCaption(const SharedView &view, HeldUpdates &held, std::u16string caption) {
+  held.push_back([view, caption = std::move(caption)] { view->setResultsCaption(caption); });
 }
 
-/// Shows one more finished line without waiting, as the first line of the check (replacing what
-/// an earlier check left) or behind the lines before it. Each call costs what the line costs,
+/// Holds one more finished line for showing, as the first line of the check (replacing what an
+/// earlier check left) or behind the lines before it. Each call costs what the line costs,
 /// unless the view can only replace its whole text; then `shown` keeps the text so far.
 /// Worker thread.
-bool showLine(const SharedView &view, const UiPost &post, StopFlag &stop, const ResultLine &line, bool first,
+void holdLine(const SharedView &view, HeldUpdates &held, const ResultLine &line, bool first,
               std::u16string &shown) {
   std::u16string tail = line + u'\n';
   if (first || !view->appendResultsText) {
@@ -46,9 +52,34 @@ bool showLine(const SharedView &view, const UiPost &post, StopFlag &stop, const 
       shown += tail;
       tail = shown;
     }
-    return postToUiThread(post, stop, [view, text = std::move(tail)] { view->setResultsText(text); });
+    held.push_back([view, text = std::move(tail)] { view->setResultsText(text); });
+    return;
   }
-  return postToUiThread(post, stop, [view, tail = std::move(tail)] { view->appendResultsText(tail); });
+  held.push_back([view, tail = std::move(tail)] { view->appendResultsText(tail); });
+}
+
+/// Hands the held updates to the user interface thread without waiting; false when the job has
+/// been stopped. Worker thread.
+bool postHeld(const UiPost &post, StopFlag &stop, HeldUpdates &held) {
+  HeldUpdates calls;
+  calls.swap(held);
+  return postToUiThread(post, stop, [calls = std::move(calls)] {
+    for (const std::function<void()> &call : calls)
+      call();
+  });
+}
+
+/// Shows the held updates and then reads the site chooser, in one waited trip to the user
+/// interface thread. Empty when the job has been stopped. Worker thread.
+std::optional<std::int32_t> showHeldAndReadSite(const LookupView &view, const UiPost &post, StopFlag &stop,
+                                                HeldUpdates &held) {
+  const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, [&] {
+    for (const std::function<void()> &call : held)
+      call();
+    return view.selectedSite();
+  });
+  held.clear();
+  return site;
 }
 
 /// The line of one lookup, and why the site did not answer ("" when it did).
@@ -61,7 +92,7 @@ struct Lookup {
 /// page holds no hit; the error is the last attempt's. Empty when the job was stopped. Worker
 /// thread.
 std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &view, const UiPost &post,
-                                      const QuerySettings &settings, StopFlag &stop) {
+                                      HeldUpdates &held, const QuerySettings &settings, StopFlag &stop) {
   const std::u16string url = u"http://" + settings.libraryHost +
                              u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
   const std::u16string portalBase = u"https://" + settings.portalHost;
@@ -72,9 +103,8 @@ std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &vi
 
   // A page without hits may be a passing failure of the site, so it is asked once more later.
   for (int wait = 1; wait <= kRetryWaits; ++wait) {
-    if (!showCaption(view, post, stop, std::u16string(kCaptionLoading) + padLeft(u"", wait, u'>'))) {
-      return std::nullopt;
-    }
+    holdCaption(view, held, std::u16string(kCaptionLoading) + padLeft(u"", wait, u'>'));
+    if (!postHeld(post, stop, held)) return std::nullopt;
     if (!stop.waitFor(settings.retryWait)) return std::nullopt;
   }
   page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop);
@@ -125,28 +155,31 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
 
   const auto shared = std::make_shared<const LookupView>(view);
   std::u16string shown;  // only for a view that cannot append
+  HeldUpdates held;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     ResultRow row;
     row.code = std::move(lines[i].code);
     row.name = std::move(lines[i].name);
 
-    // Read anew for every line, so a change of the chooser applies from the next line on.
-    const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, view.selectedSite);
+    // Read anew for every line, after the line before it is shown, so a change of the chooser
+    // applies from the next line on.
+    const std::optional<std::int32_t> site = showHeldAndReadSite(view, post, stop, held);
     if (!site) return;
     row.site = *site == PortalSite ? PortalSite : LibrarySite;
     const std::optional<Lookup> found = row.site == PortalSite
                                             ? lookUpOnPortal(row, settings, stop)
-                                            : lookUpOnLibrary(row, shared, post, settings, stop);
+                                            : lookUpOnLibrary(row, shared, post, held, settings, stop);
     if (!found) return;
 
     // The row goes in whole, so the user interface thread never sees a half-written entry.
     fillRow(row, found->line);
     row.error = found->error;
     if (!stop.runUnlessStopped([&] { table.setRow(i, row); })) return;
-    if (!showLine(shared, post, stop, found->line, i == 0, shown)) return;
-    if (!showCaption(shared, post, stop, dotsCaption(i))) return;
+    holdLine(shared, held, found->line, i == 0, shown);
+    holdCaption(shared, held, dotsCaption(i));
   }
-  showCaption(shared, post, stop, std::u16string(kCaptionDone));
+  holdCaption(shared, held, std::u16string(kCaptionDone));
+  postHeld(post, stop, held);
 }
 
 std::u16string cleanInputText(std::u16string_view text) {

@@ -20,8 +20,9 @@ inline constexpr std::u16string_view kCaptionLoading = u"查询得到信息：�
 inline constexpr std::u16string_view kCaptionDone = u"查询得到信息：已加载完成。";
 
 /// The window operations a check needs. Each runs on the user interface thread. The two reads
-/// are waited for (`callOnUiThread`); the results text and the caption are posted without waiting
-/// (`postToUiThread`), in order, and never once the check has been stopped.
+/// are waited for (`callOnUiThread`); the results text and the caption are not: a line's updates
+/// go over together with the next line's read of the site chooser, or are posted
+/// (`postToUiThread`), always in order, and never once the check has been stopped.
 struct LookupView {
   std::function<std::u16string()> inputText;
   std::function<std::int32_t()> selectedSite;

@@ -69,36 +69,47 @@ void initialiseCurlOnce() {
   });
 }
 
-/// The easy handle a thread keeps for its requests. curl_easy_reset between requests clears the
-/// options but keeps the open connections and the loaded CA store (libcurl caches it for a day
-/// and loads it again when the CA file changes), so a run of requests to one site costs one
-/// connection and one TLS handshake.
-struct ThreadHandle {
+/// What a thread keeps between its requests. curl_easy_reset between requests clears the easy
+/// handle's options but keeps the open connections and the loaded CA store (libcurl caches it for
+/// a day and loads it again when the CA file changes), so a run of requests to one site costs one
+/// connection and one TLS handshake. The two receiving buffers of the last finished request are
+/// kept too, empty but with their capacity, so that each request does not allocate a megabyte
+/// afresh, which the allocator would hand back to the system after every page and fault in again.
+struct ThreadKept {
   CURL *curl = nullptr;
+  std::string body;
+  std::string headers;
+};
+
+/// The calling thread's kept state, and whether its handle is in use.
+struct ThreadHandle {
+  ThreadKept *kept = nullptr;
   bool busy = false;
 };
 
 thread_local ThreadHandle threadHandle;
 
-// The handles by thread, for the clean-up when a thread ends. With the MinGW runtime a
+// The kept state by thread, for the clean-up when a thread ends. With the MinGW runtime a
 // thread_local's own storage may already be freed when its destructor runs, so the clean-up
-// reads nothing of its own and finds the handle by thread id here. Never freed, like the share.
+// reads nothing of its own and finds the state by thread id here. Never freed, like the share.
 std::mutex *threadHandlesMutex = new std::mutex();
-std::map<std::thread::id, CURL *> *threadHandles = new std::map<std::thread::id, CURL *>();
+std::map<std::thread::id, ThreadKept *> *threadHandles = new std::map<std::thread::id, ThreadKept *>();
 
-/// Frees the ending thread's handle. Touched once on a thread when that thread's handle is made.
+/// Frees the ending thread's handle and buffers. Touched once on a thread when that thread's
+/// handle is made.
 struct ThreadHandleCleanup {
   bool armed = false;
   ~ThreadHandleCleanup() {
-    CURL *curl = nullptr;
+    ThreadKept *kept = nullptr;
     {
       std::lock_guard lock(*threadHandlesMutex);
       const auto found = threadHandles->find(std::this_thread::get_id());
       if (found == threadHandles->end()) return;
-      curl = found->second;
+      kept = found->second;
       threadHandles->erase(found);
     }
-    curl_easy_cleanup(curl);
+    curl_easy_cleanup(kept->curl);
+    delete kept;
   }
 };
 
@@ -123,15 +134,16 @@ class HandleLease {
       owned_ = true;
       return;
     }
-    if (threadHandle.curl == nullptr) {
-      threadHandle.curl = newEasyHandle();
-      if (threadHandle.curl != nullptr) {
+    if (threadHandle.kept == nullptr) {
+      CURL *curl = newEasyHandle();
+      if (curl != nullptr) {
+        threadHandle.kept = new ThreadKept{curl, {}, {}};
         threadHandleCleanup.armed = true;
         std::lock_guard lock(*threadHandlesMutex);
-        (*threadHandles)[std::this_thread::get_id()] = threadHandle.curl;
+        (*threadHandles)[std::this_thread::get_id()] = threadHandle.kept;
       }
     }
-    curl_ = threadHandle.curl;
+    curl_ = threadHandle.kept == nullptr ? nullptr : threadHandle.kept->curl;
     threadHandle.busy = curl_ != nullptr;
   }
   ~HandleLease() {
@@ -153,6 +165,29 @@ class HandleLease {
   CURL *curl_ = nullptr;
   bool owned_ = false;
 };
+
+/// Gives `buffer` the thread's kept buffer of that kind, emptied, when one is kept.
+void takeKeptBuffer(std::string &buffer, std::string ThreadKept::*kind) {
+  if (threadHandle.kept == nullptr) return;
+  std::string &kept = threadHandle.kept->*kind;
+  if (kept.capacity() < kBufferStep) return;
+  buffer.swap(kept);
+  buffer.clear();
+}
+
+/// Keeps `buffer` for the thread's next request when it still has the capacity a request starts
+/// with and no more (a buffer grown for a large page goes back to the system), unless one is kept
+/// already.
+void keepBuffer(std::string &buffer, std::string ThreadKept::*kind) {
+  if (threadHandle.kept == nullptr) return;
+  std::string &kept = threadHandle.kept->*kind;
+  if (kept.capacity() >= kBufferStep || buffer.capacity() < kBufferStep ||
+      buffer.capacity() > 2 * kBufferStep) {
+    return;
+  }
+  kept.swap(buffer);
+  kept.clear();
+}
 
 struct HeaderListDeleter {
   void operator()(curl_slist *list) const { curl_slist_free_all(list); }
@@ -301,6 +336,8 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   transfer.curl = curl;
 
   try {
+    takeKeptBuffer(request.body, &ThreadKept::body);
+    takeKeptBuffer(request.headers, &ThreadKept::headers);
     request.body.reserve(kBufferStep);
     request.headers.reserve(kBufferStep);
   } catch (...) {
@@ -433,6 +470,9 @@ std::optional<std::string> takeHttpBody(HttpRequest &request) {
 }
 
 void finishHttpRequest(std::unique_ptr<HttpRequest> request) {
+  if (!request) return;
+  keepBuffer(request->body, &ThreadKept::body);
+  keepBuffer(request->headers, &ThreadKept::headers);
   request.reset();
 }
 

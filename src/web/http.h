@@ -80,7 +80,8 @@ std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind,
 /// second call.
 std::optional<std::string> takeHttpBody(HttpRequest &request);
 
-/// Releases the request and whatever it still owns.
+/// Releases the request. Its receiving buffers, emptied, are kept for the calling thread's next
+/// request. The thread that made the request.
 void finishHttpRequest(std::unique_ptr<HttpRequest> request);
 
 /// Percent-encodes the UTF-8 bytes of `text`, keeping ASCII letters, digits and
