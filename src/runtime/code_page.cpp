@@ -90,12 +90,14 @@ std::u16string fromUtf8(std::string_view bytes) {
   char16_t *write = out.data();
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    pos = copyAsciiRun(bytes, pos, write);
-    if (pos == bytes.size()) break;
     const auto byte = static_cast<unsigned char>(bytes[pos]);
     if (byte < 0x80) {
       *write++ = byte;
       ++pos;
+      // A second ASCII byte in a row starts a run worth copying eight bytes at a time; a lone one
+      // between characters of other scripts is not.
+      if (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+        pos = copyAsciiRun(bytes, pos, write);
       continue;
     }
     // Most characters of a Chinese page are three bytes long; a lead of E1..EC or EE..EF takes

@@ -124,12 +124,14 @@ std::u16string fromSystemCodePage(std::string_view bytes) {
   char16_t *out = text.data();
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    pos = copyAsciiRun(bytes, pos, out);
-    if (pos == bytes.size()) break;
     const auto lead = static_cast<unsigned char>(bytes[pos]);
     if (lead < 0x80) {
       *out++ = lead;
       ++pos;
+      // A second ASCII byte in a row starts a run worth copying eight bytes at a time; a lone one
+      // between characters of other scripts is not.
+      if (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+        pos = copyAsciiRun(bytes, pos, out);
       continue;
     }
     if (table.single[lead] != kNone) {

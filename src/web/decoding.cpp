@@ -26,8 +26,9 @@ FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int inc
   const TextDecoding decoding = decodingForCharset(charset);
   FetchedText fetched;
   fetched.text = httpInfo(*request, HttpInfoKind::BodyText, decoding);
-  if (includeHeaders != 0)
-    fetched.text = httpInfo(*request, HttpInfoKind::HeaderText, decoding) + fetched.text;
+  // In front of the body in place: the decoded body usually has room to spare, so the page is
+  // not copied once more.
+  if (includeHeaders != 0) fetched.text.insert(0, httpInfo(*request, HttpInfoKind::HeaderText, decoding));
   if (request->statusCode < 200 || request->statusCode > 299) {
     fetched.error = u"HTTP status " + httpInfo(*request, HttpInfoKind::StatusCode);
   }
