@@ -14,9 +14,9 @@ namespace hengdian {
 std::u16string fieldOf(std::u16string_view text, std::int64_t index, std::u16string_view separator);
 
 /// Start of the first occurrence of `sub` at or behind `from`, or npos; the same answer as
-/// `std::u16string_view::find`, found by testing four positions at a time for the first, the
-/// middle and the last code unit of `sub` (units that rarely stand at the right distances in
-/// markup by chance) before comparing the whole.
+/// `std::u16string_view::find`, found by testing eight positions at a time for the first and the
+/// last code unit of `sub` (two units that rarely stand at the right distance in markup by
+/// chance) before comparing the whole.
 std::size_t findText(std::u16string_view text, std::u16string_view sub, std::size_t from = 0);
 
 /// Number of non-overlapping occurrences of `sub`, scanning from the left; 0 when either is empty.
