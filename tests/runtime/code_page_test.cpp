@@ -79,6 +79,43 @@ TEST(SystemCodePage, CharactersGbkCannotHoldBecomeQuestionMarks) {
             "a?\xC1\xB8");
 }
 
+// Both decoders copy runs of ASCII eight bytes at a time; a run may end at any byte of a group of
+// eight, with a character of another script, a bad byte or the end of the text.
+TEST(DecodeText, AsciiRunsEndingAtEveryOffsetDecodeAsOneByteAtATime) {
+  struct Piece {
+    std::string bytes;
+    TextDecoding decoding;
+    std::u16string text;
+  };
+  const std::vector<Piece> pieces{
+      {"\xC1\xB8", TextDecoding::SystemCodePage, u"粮"},
+      {"\xFF", TextDecoding::SystemCodePage, u"\uFFFD"},
+      {"\xE7\xB2\xAE", TextDecoding::Utf8, u"粮"},
+      {"\xC3\xA9", TextDecoding::Utf8, u"é"},
+      {"\xF0\x9F\x98\x80", TextDecoding::Utf8, u"😀"},
+      {"\xFF", TextDecoding::Utf8, u"\uFFFD"},
+      {"\xED\xA0\x80", TextDecoding::Utf8, u"\uFFFD\uFFFD\uFFFD"},
+  };
+  const std::vector<std::pair<std::string, std::u16string>> cutEnds{
+      {"\x81", u"\uFFFD"}, {"\xE7\xB2", u"\uFFFD"}};  // a character cut off by the end of the text
+  for (const Piece &piece : pieces) {
+    for (std::size_t before = 0; before <= 17; ++before) {
+      for (std::size_t after = 0; after <= 17; ++after) {
+        const std::string bytes =
+            std::string(before, 'a') + piece.bytes + std::string(after, 'b') + piece.bytes;
+        const std::u16string text =
+            std::u16string(before, u'a') + piece.text + std::u16string(after, u'b') + piece.text;
+        EXPECT_EQ(decodeText(bytes, piece.decoding), text) << before << " " << after << " " << piece.bytes;
+      }
+      for (const auto &[cut, replaced] : cutEnds) {
+        const TextDecoding decoding = cut.size() == 1 ? TextDecoding::SystemCodePage : TextDecoding::Utf8;
+        EXPECT_EQ(decodeText(std::string(before, 'a') + cut, decoding),
+                  std::u16string(before, u'a') + replaced);
+      }
+    }
+  }
+}
+
 TEST(DecodeText, FollowsTheChosenDecoding) {
   const std::vector<std::tuple<std::string, TextDecoding, std::u16string>> rows{
       {"\xE7\xB2\xAE", TextDecoding::Utf8, u"粮"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <tuple>
 
@@ -80,6 +81,27 @@ TEST(PositionOfTest, CountsFromOneAndGivesZeroWhenAbsentOrEmpty) {
 }
 
 // Patterns longer than a few dozen characters take another search path (linear in the text).
+// findText tests several positions at once in 64-bit words; it must give the standard search's
+// answer from every start, for matches at every place in a word, and for the code units that
+// sit at the edges of the lanes of a word (0, 1, 0x7FFF, 0x8000, 0xFFFF).
+TEST(FindTextTest, AgreesWithTheStandardSearchFromEveryStart) {
+  const Text alphabet{u'\0', u'\1', u'\x7FFF', u'\x8000', u'\xFFFF', u'<', u'a'};
+  std::mt19937 random(9);
+  const auto pick = [&](std::size_t length) {
+    Text text;
+    for (std::size_t i = 0; i < length; ++i)
+      text.push_back(alphabet[random() % alphabet.size()]);
+    return text;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const Text text = pick(random() % 40);
+    const Text sub = pick(round % 6);
+    for (std::size_t from = 0; from <= text.size() + 1; ++from)
+      ASSERT_EQ(findText(text, sub, from), std::u16string_view(text).find(sub, from))
+          << round << " from " << from;
+  }
+}
+
 TEST(PositionOfTest, LongPatternsFollowTheSameRules) {
   const Text a40(40, u'a');
   const Text a100(100, u'a');
