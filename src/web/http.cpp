@@ -166,13 +166,12 @@ class HandleLease {
   bool owned_ = false;
 };
 
-/// Gives `buffer` the thread's kept buffer of that kind, emptied, when one is kept.
+/// Gives `buffer` the thread's kept buffer of that kind (kept empty) when one is kept.
 void takeKeptBuffer(std::string &buffer, std::string ThreadKept::*kind) {
   if (threadHandle.kept == nullptr) return;
   std::string &kept = threadHandle.kept->*kind;
   if (kept.capacity() < kBufferStep) return;
   buffer.swap(kept);
-  buffer.clear();
 }
 
 /// Keeps `buffer` for the thread's next request when it still has the capacity a request starts

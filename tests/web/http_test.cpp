@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "runtime/text.h"
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
 #include "support/wine_check.h"
@@ -99,6 +100,20 @@ TEST_F(HttpTest, BodiesAreKeptByteForByte) {
   const auto bytes = takeHttpBody(*big);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_TRUE(*bytes == large) << "received " << bytes->size() << " of " << large.size() << " bytes";
+}
+
+// A thread keeps its receiving buffers from one finished request to the next; a page never
+// shows bytes or headers of the one before it.
+TEST_F(HttpTest, APageAfterALongerOneHoldsOnlyItsOwnBytes) {
+  const std::string longBody(40000, 'l');
+  sites.setLibraryPath("/long", testing::pageAnswer("text/plain", longBody));
+  sites.setLibraryPath("/short", testing::pageAnswer("text/plain", "short"));
+  for (const std::string path : {"/long", "/short", "/long", "/short"}) {
+    auto request = getLibrary(path);
+    EXPECT_EQ(request->body, path == "/long" ? longBody : "short");
+    EXPECT_EQ(countOf(httpInfo(*request, HttpInfoKind::HeaderText), u"HTTP/"), 1u);
+    finishHttpRequest(std::move(request));
+  }
 }
 
 TEST_F(HttpTest, PostSendsTheUtf8FormBodyAsAForm) {
