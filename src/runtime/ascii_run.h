@@ -39,4 +39,15 @@ inline std::size_t copyAsciiRun(std::string_view bytes, std::size_t pos, char16_
   return pos;
 }
 
+/// Writes the ASCII byte at `pos` to `out` and, when the byte after it is ASCII too, the run it
+/// starts (`copyAsciiRun`); a lone ASCII byte between characters of other scripts is not worth
+/// the run's test. Returns the position of the first byte not written. Any thread.
+inline std::size_t copyAscii(std::string_view bytes, std::size_t pos, char16_t *&out) {
+  *out++ = static_cast<unsigned char>(bytes[pos]);
+  ++pos;
+  if (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+    pos = copyAsciiRun(bytes, pos, out);
+  return pos;
+}
+
 }  // namespace hengdian

@@ -92,12 +92,7 @@ std::u16string fromUtf8(std::string_view bytes) {
   while (pos < bytes.size()) {
     const auto byte = static_cast<unsigned char>(bytes[pos]);
     if (byte < 0x80) {
-      *write++ = byte;
-      ++pos;
-      // A second ASCII byte in a row starts a run worth copying eight bytes at a time; a lone one
-      // between characters of other scripts is not.
-      if (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
-        pos = copyAsciiRun(bytes, pos, write);
+      pos = copyAscii(bytes, pos, write);
       continue;
     }
     // Most characters of a Chinese page are three bytes long; a lead of E1..EC or EE..EF takes

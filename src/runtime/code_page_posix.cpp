@@ -126,12 +126,7 @@ std::u16string fromSystemCodePage(std::string_view bytes) {
   while (pos < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[pos]);
     if (lead < 0x80) {
-      *out++ = lead;
-      ++pos;
-      // A second ASCII byte in a row starts a run worth copying eight bytes at a time; a lone one
-      // between characters of other scripts is not.
-      if (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
-        pos = copyAsciiRun(bytes, pos, out);
+      pos = copyAscii(bytes, pos, out);
       continue;
     }
     if (table.single[lead] != kNone) {
