@@ -96,7 +96,7 @@ std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &vi
   const std::u16string url = u"http://" + settings.libraryHost +
                              u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
   const std::u16string portalBase = u"https://" + settings.portalHost;
-  FetchedText page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop);
+  FetchedText page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
   if (stop.stopRequested()) return std::nullopt;
   ResultLine line = parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase);
   if (line != kNotFoundLine) return Lookup{std::move(line), std::move(page.error)};
@@ -107,7 +107,7 @@ std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &vi
     if (!postHeld(post, stop, held)) return std::nullopt;
     if (!stop.waitFor(settings.retryWait)) return std::nullopt;
   }
-  page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop);
+  page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
   if (stop.stopRequested()) return std::nullopt;
   return Lookup{parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase),
                 std::move(page.error)};
@@ -117,7 +117,8 @@ std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &vi
 std::optional<Lookup> lookUpOnPortal(const ResultRow &row, const QuerySettings &settings, StopFlag &stop) {
   const std::u16string portalBase = u"https://" + settings.portalHost;
   const std::u16string body = urlEncode(u"text=" + row.code) + u"&search=a100";
-  FetchedText page = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop);
+  FetchedText page =
+      fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop, settings.searchLimits);
   if (stop.stopRequested()) return std::nullopt;
   return Lookup{parseResultPage(PortalSite, page.text, row.code, row.name, portalBase),
                 std::move(page.error)};

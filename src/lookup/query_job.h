@@ -13,6 +13,7 @@
 #include "runtime/stop_flag.h"
 #include "runtime/thread_registry.h"
 #include "runtime/ui_thread.h"
+#include "web/http.h"
 
 namespace hengdian {
 
@@ -39,6 +40,9 @@ struct QuerySettings {
   std::u16string libraryHost;                 // host[:port]; scheme is always http://
   std::u16string portalHost;                  // host[:port]; scheme is always https://
   std::chrono::milliseconds retryWait{1010};  // each of the ten waits
+  /// Each search request ends within two minutes, whatever the site sends (one that stalls for
+  /// 60 s sooner); a request cut off so reads as one the site did not answer.
+  HttpLimits searchLimits{std::chrono::minutes(2)};
 };
 
 /// The hosts of the build configuration and the usual waits.

@@ -10,9 +10,10 @@
 namespace hengdian {
 
 FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int includeHeaders,
-                             std::u16string_view formData, const StopFlag *stop) {
+                             std::u16string_view formData, const StopFlag *stop, const HttpLimits &limits) {
   if (method == HttpMethod::Get) formData = {};
-  std::unique_ptr<HttpRequest> request = sendHttpRequest(method, url, formData, nullptr, stop);
+  std::unique_ptr<HttpRequest> request =
+      sendHttpRequest(method, url, formData, nullptr, stop, nullptr, limits);
   if (!request) return {{}, u"no request could be made"};
   // Only a finished transfer's body is read: a cut-off page must not pass for a whole one.
   if (request->state != HttpState::Finished) {

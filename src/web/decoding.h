@@ -26,11 +26,12 @@ struct FetchedText {
 };
 
 /// The fetch of both `fetchTextByPost` (`method` Post) and `fetchTextByGet` (Get, `formData`
-/// ignored), telling a transport failure (no answer, TLS, a stall, the redirect limit, a cut-off
-/// or oversized body: the text is then empty) and a status outside 200 to 299 (the text is the
-/// page as usual) by an error text. Worker thread.
+/// ignored), telling a transport failure (no answer, TLS, a stall or a request over `limits`, the
+/// redirect limit, a cut-off or oversized body: the text is then empty) and a status outside 200
+/// to 299 (the text is the page as usual) by an error text. Worker thread.
 FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int includeHeaders,
-                             std::u16string_view formData, const StopFlag *stop = nullptr);
+                             std::u16string_view formData, const StopFlag *stop = nullptr,
+                             const HttpLimits &limits = {});
 
 /// The lower-cased text behind the first "charset=" after the last "content-type:", up to the
 /// line end; neither trimmed nor unquoted.

@@ -145,7 +145,7 @@ std::unique_ptr<HttpRequest> sendToFile(const HttpHeaders &headerMap, std::u16st
     lastServed = now;
     serveEventsOnce(options);
   };
-  return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, nullptr, &hooks);
+  return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, nullptr, &hooks, options.limits);
 }
 
 std::u16string download(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,

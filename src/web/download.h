@@ -30,6 +30,8 @@ struct DownloadOptions {
   /// Called repeatedly during the pause, and every few tens of milliseconds while a transfer
   /// runs, so the caller can serve its pending window events; never while it is running already.
   std::function<void()> serveEvents;
+  /// Bounds on each request: a transfer that moves less than 1 KiB a second for 60 s fails.
+  HttpLimits limits{std::chrono::milliseconds(0), 1024, std::chrono::seconds(60)};
 };
 
 /// Whether `result` of `downloadFile` is one of its three failure messages.

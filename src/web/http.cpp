@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <array>
-#include <atomic>
 #include <exception>
 #include <map>
 #include <memory>
@@ -14,6 +13,8 @@
 #include <thread>
 #include <utility>
 
+#include "runtime/text.h"
+
 namespace hengdian {
 
 namespace {
@@ -21,7 +22,6 @@ namespace {
 /// Both receiving buffers start this large and grow by the missing size plus this much again.
 constexpr std::size_t kBufferStep = 524288;
 constexpr long kConnectTimeoutMs = 30000;
-constexpr long kTotalTimeoutMs = 0;
 /// The limit newer libcurl versions apply by themselves; without it a redirect loop never ends.
 constexpr long kMaxRedirects = 30;
 
@@ -29,8 +29,6 @@ std::once_flag curlInitialised;
 
 std::mutex caFileMutex;
 std::string caFile;  // guarded by caFileMutex
-
-std::atomic<long> stallSeconds{60};
 
 std::string currentCaFile() {
   std::lock_guard lock(caFileMutex);
@@ -317,7 +315,7 @@ class OptionSetter {
 };
 
 void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *stop,
-             const HttpTransferHooks *hooks) {
+             const HttpTransferHooks *hooks, const HttpLimits &limits) {
   const std::string url = toSystemCodePage(request.url);
   const std::string userAgent = toSystemCodePage(fromUtf8(kHttpUserAgent));
 
@@ -371,12 +369,17 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   set(CURLOPT_HEADERDATA, &transfer);
   set(CURLOPT_ERRORBUFFER, errorBuffer.data());
   set(CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
-  set(CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
+  set(CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTime.count()));
   set(CURLOPT_NOSIGNAL, 1L);
   set(CURLOPT_MAXREDIRS, kMaxRedirects);
-  // A connection that delivers nothing for the stall time fails instead of blocking for ever.
-  set(CURLOPT_LOW_SPEED_LIMIT, 1L);
-  set(CURLOPT_LOW_SPEED_TIME, stallSeconds.load());
+  // Only the web: a redirect to ftp:// or file:// is not followed, and a request that went out
+  // over TLS does not fall back to plain http on a site's say-so.
+  set(CURLOPT_PROTOCOLS_STR, "http,https");
+  const bool overTls = lowerCase(std::u16string_view(request.url).substr(0, 8)) == u"https://";
+  set(CURLOPT_REDIR_PROTOCOLS_STR, overTls ? "https" : "http,https");
+  // A connection that delivers too little for too long fails instead of blocking for ever.
+  set(CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
+  set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
   set(CURLOPT_NOPROGRESS, 0L);
   set(CURLOPT_XFERINFOFUNCTION, onProgress);
   set(CURLOPT_XFERINFODATA, &transfer);
@@ -422,7 +425,8 @@ struct KeptBytes {
 
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
-                                             const StopFlag *stop, const HttpTransferHooks *hooks) {
+                                             const StopFlag *stop, const HttpTransferHooks *hooks,
+                                             const HttpLimits &limits) {
   if (url.empty()) return nullptr;
   std::unique_ptr<HttpRequest> request;
   try {
@@ -434,7 +438,7 @@ std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_v
     return nullptr;
   }
   try {
-    perform(*request, headers, stop, hooks);
+    perform(*request, headers, stop, hooks, limits);
   } catch (...) {
     fail(*request, std::nullopt);
   }
@@ -495,10 +499,6 @@ std::u16string urlEncode(std::u16string_view text) {
 void setHttpCaFile(const std::string &pemPath) {
   std::lock_guard lock(caFileMutex);
   caFile = pemPath;
-}
-
-void setHttpStallSeconds(long seconds) {
-  stallSeconds.store(seconds);
 }
 
 }  // namespace hengdian

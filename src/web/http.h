@@ -2,6 +2,7 @@
 // The system's only way onto the network: one HTTP or HTTPS request per call, performed on the
 // calling thread through one libcurl easy handle, with the whole outcome kept in an HttpRequest.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,15 @@ inline constexpr std::size_t kMaxPageBytes = std::size_t{32} << 20;
 
 struct HttpRequest;
 
+/// Bounds on one request, its redirects included; the defaults end only a stalled transfer.
+struct HttpLimits {
+  /// The whole request ends within this time, whatever the site sends; zero sets no bound.
+  std::chrono::milliseconds totalTime{0};
+  /// A transfer that moves fewer than `lowSpeedBytes` bytes a second for `lowSpeedTime` fails.
+  long lowSpeedBytes = 1;
+  std::chrono::seconds lowSpeedTime{60};
+};
+
 /// What a caller may add to a request beyond the whole body in memory.
 struct HttpTransferHooks {
   /// When set, the final response's body goes here chunk by chunk instead of into the request,
@@ -63,13 +73,15 @@ struct HttpRequest {
 /// empty or no request object can be made; a failed transfer comes back in the Failed state.
 /// An empty `body` sends none. When `stop` is given and raised, a transfer under way ends at once
 /// (as a failed request). A body larger than `kMaxPageBytes` fails the transfer unless `hooks`
-/// take it. Only a transfer that finished hands out a body; anything cut short is Failed.
-/// Each thread keeps its connections open between requests. Never throws. Any thread; the
-/// request belongs to that thread.
+/// take it. Only a transfer that finished hands out a body; anything cut short, or over one of
+/// the `limits`, is Failed. Only http and https are spoken, redirects included, and a request
+/// that starts on https follows no redirect to plain http. Each thread keeps its connections
+/// open between requests. Never throws. Any thread; the request belongs to that thread.
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
                                              const StopFlag *stop = nullptr,
-                                             const HttpTransferHooks *hooks = nullptr);
+                                             const HttpTransferHooks *hooks = nullptr,
+                                             const HttpLimits &limits = {});
 
 /// Status code digits, body or header text decoded by `decoding` (up to the first zero byte),
 /// or the error text of a failed transfer. A failed transfer has no body text.
@@ -91,9 +103,5 @@ std::u16string urlEncode(std::u16string_view text);
 /// Extra CA certificates (a PEM file) trusted for HTTPS by every later request in the process;
 /// empty restores libcurl's defaults. Verification always stays on. Call before requests start.
 void setHttpCaFile(const std::string &pemPath);
-
-/// How long a transfer may go without receiving a byte before it fails (60 s unless changed);
-/// for tests. Call before requests start.
-void setHttpStallSeconds(long seconds);
 
 }  // namespace hengdian

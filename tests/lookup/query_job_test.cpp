@@ -405,6 +405,23 @@ TEST_F(QueryJobTest, AStopEndsAHeldRequestAndTheTenWaitsAtOnce) {
   EXPECT_EQ(sites.requests().size(), 1u);
 }
 
+// A site that keeps sending a little, never enough to finish, is one that did not answer once the
+// bound on a search request has passed.
+TEST_F(QueryJobTest, ASearchRequestEndsWithinItsBoundWhateverTheSiteSends) {
+  RawAnswer trickled = libraryHit("GB 7 七", "/s/7.html");
+  trickled.trickle = 20ms;
+  sites.setLibrarySearch("GB 7", {trickled});
+  sites.setPortalSearch("GB 7", {trickled});
+  job.settings.searchLimits.totalTime = 300ms;
+  for (const std::int32_t chosen : {LibrarySite, PortalSite}) {
+    site = chosen;
+    input = u"GB 7";
+    check();
+    EXPECT_EQ(texts.back(), kNotFound + u"\n");
+    EXPECT_NE(table.row(0).error, u"");
+  }
+}
+
 // The one cut of the entered list that the check, the progress line and the headless check share.
 TEST(EnteredLines, AreTheCleanedLinesFirstTwoTabFieldsWithoutOuterSpaces) {
   struct Case {

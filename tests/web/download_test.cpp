@@ -125,7 +125,7 @@ TEST_F(DownloadTest, ContentLocationAfterTheLocationNamesTheType) {
 // Only a complete body under a success status is saved: an error page or a broken transfer fails
 // at once, without a retry, and the older file stays as it was.
 TEST_F(DownloadTest, ErrorPagesAndBrokenTransfersLeaveTheOlderFile) {
-  setHttpStallSeconds(1);
+  options.limits.lowSpeedTime = 1s;
   RawAnswer trickled = testing::pageAnswer("application/pdf", "slow");
   trickled.trickle = 2s;
   RawAnswer closing;
@@ -136,7 +136,7 @@ TEST_F(DownloadTest, ErrorPagesAndBrokenTransfersLeaveTheOlderFile) {
       {"empty error page", RawAnswer{503, {}, ""}},
       {"short Content-Length", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF cut"}},
       {"chunks without the last one", RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "4\r\n%PDF\r\n"}},
-      {"a byte every two seconds", trickled},
+      {"a byte every two seconds, under 1 KiB a second", trickled},
       {"closes at once", closing},
   };
   writeFileBytes(folder / "x.pdf", "old");
@@ -150,7 +150,6 @@ TEST_F(DownloadTest, ErrorPagesAndBrokenTransfersLeaveTheOlderFile) {
     EXPECT_EQ(entriesInFolder(), 1u);
     EXPECT_EQ(downloadRequests(), 1u);
   }
-  setHttpStallSeconds(60);
 }
 
 TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {

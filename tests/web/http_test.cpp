@@ -23,9 +23,13 @@ using testing::RawAnswer;
 class HttpTest : public testing::SitesTest {
  protected:
   /// A GET of `pathAndQuery` on the library site, without extra headers.
-  std::unique_ptr<HttpRequest> getLibrary(const std::string &pathAndQuery, const StopFlag *stop = nullptr) {
-    return sendHttpRequest(HttpMethod::Get, libraryUrl(pathAndQuery), u"", nullptr, stop);
+  std::unique_ptr<HttpRequest> getLibrary(const std::string &pathAndQuery, const StopFlag *stop = nullptr,
+                                          const HttpLimits &limits = {}) {
+    return sendHttpRequest(HttpMethod::Get, libraryUrl(pathAndQuery), u"", nullptr, stop, nullptr, limits);
   }
+
+  /// Limits that end a transfer stalled for a second.
+  static constexpr HttpLimits kStallOfASecond{0ms, 1, 1s};
 
   /// The one request the stand-ins received; an empty one (and a failure) when there were more or none.
   testing::RecordedRequest onlyRequest() const {
@@ -246,10 +250,8 @@ TEST_F(HttpTest, RaisedStopFlagEndsAHeldRequest) {
 }
 
 TEST_F(HttpTest, StalledTransferFails) {
-  setHttpStallSeconds(1);
   sites.setLibraryPath("/stalled", testing::delayed(testing::pageAnswer("text/plain", "too late"), 30s));
-  auto request = getLibrary("/stalled");
-  setHttpStallSeconds(60);
+  auto request = getLibrary("/stalled", nullptr, kStallOfASecond);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
@@ -258,7 +260,6 @@ TEST_F(HttpTest, StalledTransferFails) {
 // Misbehaving sites: only a transfer that finished hands out a body; everything else fails within
 // the stall limit, with an error text and no body.
 TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
-  setHttpStallSeconds(1);
   RawAnswer shortBody{200, {{"Content-Length", "100"}}, "cut off"};
   RawAnswer unfinishedChunks{200, {{"Transfer-Encoding", "chunked"}}, "7\r\ncut off\r\n"};
   RawAnswer trickled = testing::pageAnswer("text/html", "slow");
@@ -282,7 +283,7 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
   for (const auto &[name, answer, state, bodySize] : rows) {
     SCOPED_TRACE(name);
     sites.setLibraryPath("/page", answer);
-    auto request = getLibrary("/page");
+    auto request = getLibrary("/page", nullptr, kStallOfASecond);
     ASSERT_NE(request, nullptr);
     EXPECT_EQ(request->state, state);
     EXPECT_EQ(httpInfo(*request, HttpInfoKind::ErrorText).empty(), state == HttpState::Finished);
@@ -292,7 +293,23 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
     const auto body = takeHttpBody(*request);
     EXPECT_EQ(body ? body->size() : 0, bodySize);
   }
-  setHttpStallSeconds(60);
+}
+
+// Only the web: no redirect to another protocol, and none from https back to plain http; a
+// redirect from http to https is followed.
+TEST_F(HttpTest, RedirectsStayOnTheWebAndOnTls) {
+  const std::string host = sites.libraryHost();
+  sites.setLibraryPath("/to-ftp", testing::redirectAnswer("ftp://" + host + "/pub/x.pdf"));
+  sites.setLibraryPath("/to-https", testing::redirectAnswer(sites.portalBase() + "/basicsearch"));
+  sites.setPortalSearch("x", {testing::redirectAnswer(sites.libraryBase() + "/standard/index.html")});
+
+  EXPECT_EQ(getLibrary("/to-ftp")->state, HttpState::Failed);
+  EXPECT_EQ(sites.connectionsAccepted("library"), 1);  // nothing connected for the ftp transfer
+  EXPECT_EQ(getLibrary("/to-https")->state, HttpState::Finished);
+  EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
+            HttpState::Failed);
+  EXPECT_EQ(testing::requestFields(sites, &testing::RecordedRequest::site),
+            (std::vector<std::string>{"library", "library", "portal", "portal"}));
 }
 
 TEST_F(HttpTest, ACertificateForAnotherHostFails) {
