@@ -7,9 +7,11 @@
 #include <string>
 
 #include "cli/check_output.h"
+#include "cli/interrupt.h"
 #include "downloads/download_job.h"
 #include "downloads/naming_rule.h"
 #include "runtime/code_page.h"
+#include "runtime/stop_flag.h"
 
 namespace hengdian::cli {
 
@@ -41,8 +43,10 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
   download.footer(
       "The check runs first, as check runs it; then every row it found is downloaded from the library site, "
       "one after another, whatever the row's site or link, and each download's log line is printed, oldest "
-      "first. Exit status: 0 when every row was saved; 3 when at least one download failed; 1 when the input "
-      "cannot be read; 2 for a usage error.");
+      "first; standard error says why each failed download failed. A file counts as saved only when the "
+      "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
+      "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
+      "saved; 3 when at least one download failed; 1 when the input cannot be read; 2 for a usage error.");
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
@@ -71,6 +75,11 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
 
   DownloadContext context;
   context.libraryHost = libraryHost;
+  context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
+    if (result.status == DownloadStatus::Saved) return;
+    if (progress) progress->finish();
+    err << "hengdian-cli: " << toUtf8(row.code) << ": " << toUtf8(result.reason) << "\n" << std::flush;
+  };
   context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
   context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
     if (!progress) return;

@@ -31,19 +31,36 @@ void logLine(const DownloadView &view, const DownloadContext &context, std::u16s
   view.insertLogLine(formatDate(kLogTimeMask, now) + std::u16string(text));
 }
 
+/// The fixed message the log and the message box give a download that failed so.
+std::u16string_view failureMessage(DownloadStatus status) {
+  switch (status) {
+    case DownloadStatus::NoRequest:
+      return kServerConnectFailed;
+    case DownloadStatus::NotWritten:
+      return kFileCreateFailed;
+    default:
+      return kFileDownloadFailed;
+  }
+}
+
+bool stopRequested(const DownloadContext &context) {
+  return context.stopRequested && context.stopRequested();
+}
+
 /// Downloads `row`, logs it, counts it; returns the log text after the time stamp.
 std::u16string runRow(const ResultRow &row, const DownloadSettings &settings, const DownloadView &view,
                       const DownloadContext &context, DownloadOutcome &outcome) {
-  const std::u16string result = downloadRow(row, settings, context);
-  ++(isDownloadFailure(result) ? outcome.failed : outcome.saved);
+  const DownloadResult result = downloadRow(row, settings, context);
+  ++(result.status == DownloadStatus::Saved ? outcome.saved : outcome.failed);
   const std::u16string text = downloadResultText(row, result);
   logLine(view, context, text);
+  if (context.rowDone) context.rowDone(row, result);
   return text;
 }
 
 void runSingle(const DownloadJob &job, const ResultTable &table, const DownloadSettings &settings,
                const DownloadView &view, const DownloadContext &context, DownloadOutcome &outcome) {
-  if (context.stopRequested && context.stopRequested()) {
+  if (stopRequested(context)) {
     outcome.stopped = true;
     return;
   }
@@ -64,7 +81,7 @@ void runBatch(const ResultTable &table, const DownloadSettings &settings, const 
   logLine(view, context, kBatchStartText);
   const std::size_t count = entries - 1;
   for (std::size_t index = 0; index < count; ++index) {
-    if (context.stopRequested && context.stopRequested()) {
+    if (stopRequested(context)) {
       outcome.stopped = true;
       return;
     }
@@ -106,12 +123,16 @@ DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table
   return outcome;
 }
 
-std::u16string downloadRow(const ResultRow &row, const DownloadSettings &settings,
+DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &settings,
                            const DownloadContext &context) {
-  if (nameBreaksOutOfFolder(settings, row)) return std::u16string(kFileCreateFailed);
+  if (nameBreaksOutOfFolder(settings, row)) {
+    return DownloadResult{
+        DownloadStatus::NotWritten, {}, u"the name would put a path separator into the file name"};
+  }
   const std::optional<std::u16string> path =
       targetPathWithin(settings.folder, settings.rule, row.code, row.name, kLongestTargetPath);
-  if (!path) return std::u16string(kFileCreateFailed);
+  if (!path)
+    return DownloadResult{DownloadStatus::NotWritten, {}, u"the path would be too long for any file"};
 
   DownloadOptions options;
   options.retryPause = context.retryPause;
@@ -121,11 +142,10 @@ std::u16string downloadRow(const ResultRow &row, const DownloadSettings &setting
                       libraryRefererUrl(context.libraryHost), u"", options);
 }
 
-std::u16string downloadResultText(const ResultRow &row, std::u16string_view result) {
-  std::u16string text = u"下载" + row.code + u" " + row.name;
-  text += isDownloadFailure(result) ? u"失败：" : u"成功，保存路径：";
-  text += result;
-  return text;
+std::u16string downloadResultText(const ResultRow &row, const DownloadResult &result) {
+  const std::u16string text = u"下载" + row.code + u" " + row.name;
+  if (result.status == DownloadStatus::Saved) return text + u"成功，保存路径：" + result.path;
+  return text + u"失败：" + std::u16string(failureMessage(result.status));
 }
 
 }  // namespace hengdian

@@ -12,6 +12,7 @@
 #include "lookup/result_row.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
+#include "web/download.h"
 
 namespace hengdian {
 
@@ -19,6 +20,10 @@ namespace hengdian {
 inline constexpr std::u16string_view kLogTimeMask = u"%yyyy-%mm-%dd %hh:%ii:%ss：";
 inline constexpr std::u16string_view kBatchStartText = u"批量下载标准开始：";
 inline constexpr std::u16string_view kBatchEndText = u"批量下载标准完成。";
+/// The three ways a download fails, as the log and the message box word them.
+inline constexpr std::u16string_view kServerConnectFailed = u"服务器连接失败。";
+inline constexpr std::u16string_view kFileDownloadFailed = u"文件下载失败。";
+inline constexpr std::u16string_view kFileCreateFailed = u"创建文件失败，文件可能正在使用或文件路径不规范。";
 /// The title of every message box a download run shows.
 inline constexpr std::u16string_view kDownloadMessageTitle = u"下载提示";
 /// The longest path, in UTF-16 units, that a file can be created under.
@@ -64,6 +69,8 @@ struct DownloadContext {
   /// Called before each row is downloaded with its index, the number of rows the run covers and
   /// the row itself (a progress display); may be empty.
   std::function<void(std::size_t index, std::size_t count, const ResultRow &row)> rowStarting;
+  /// Called after each row's log line with the row and how its download went; may be empty.
+  std::function<void(const ResultRow &row, const DownloadResult &result)> rowDone;
 };
 
 /// How a run went: the rows saved and failed, and whether stopRequested ended it early.
@@ -83,13 +90,13 @@ bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, co
 DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table, const DownloadView &view,
                                 const DownloadContext &context);
 
-/// The result of downloading `row` as the settings say: the saved path, or one of the download's
-/// three failure messages. A name that would put a path separator into the file name, or a path
-/// too long for any file, fails with the file-creation message before anything is requested.
-std::u16string downloadRow(const ResultRow &row, const DownloadSettings &settings,
+/// Downloads `row` as the settings say. A name that would put a path separator into the file
+/// name, or a path too long for any file, is not written, before anything is requested.
+DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &settings,
                            const DownloadContext &context);
 
-/// The log line text after the time stamp for `row` and its download `result`.
-std::u16string downloadResultText(const ResultRow &row, std::u16string_view result);
+/// The log line text after the time stamp for `row` and its download `result`: the path written,
+/// or the message for its kind of failure.
+std::u16string downloadResultText(const ResultRow &row, const DownloadResult &result);
 
 }  // namespace hengdian

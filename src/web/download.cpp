@@ -1,5 +1,6 @@
 #include "web/download.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include <thread>
 #include <utility>
 
+#include "runtime/code_page.h"
 #include "runtime/desktop_folder.h"
 #include "runtime/text.h"
 #include "web/file_output.h"
+#include "web/file_type.h"
 
 namespace hengdian {
 
@@ -22,6 +25,8 @@ namespace {
 constexpr std::chrono::milliseconds kEventServeInterval{5};
 /// How often a transfer in progress lets the window repaint.
 constexpr std::chrono::milliseconds kTransferServeInterval{30};
+
+constexpr std::u16string_view kNoFileType = u"the site named no file type";
 
 /// Set while the caller's events are being served on this thread, so that serving is never
 /// entered twice (an event handler that itself downloads does not serve from inside).
@@ -51,22 +56,30 @@ void pauseServingEvents(const DownloadOptions &options) {
   }
 }
 
-bool isSuccessStatus(std::int32_t status) {
-  return status >= 200 && status <= 299;
+DownloadResult failure(DownloadStatus status, std::u16string_view reason) {
+  return DownloadResult{status, {}, std::u16string(reason)};
+}
+
+std::u16string statusReason(std::int32_t status) {
+  return u"the site answered with HTTP status " + u16(std::to_string(status));
 }
 
 /// One attempt's body on its way to the disk: written as it arrives into a new temporary file
-/// beside the target, which replaces the target only once the whole body is there. Whatever is
-/// left of the temporary file goes with it.
+/// beside the target, which replaces the target only once the whole body is there and fits its
+/// type. Whatever is left of the temporary file goes with it.
 struct BodyFile {
+  const DownloadOptions &options;
   std::u16string targetPath;  // as given, still holding the extension placeholder
+  std::u16string extension;   // known once the body starts
   std::u16string path;        // where the file goes, known once the body starts
   std::filesystem::path temporary;
   OutputFile file;
   bool started = false;
-  std::optional<std::u16string> refusal;  // the download's result when the body was refused
+  std::string head;                       // the first bytes, which the file type is judged by
+  std::optional<DownloadResult> refusal;  // the download's result when the body was refused
 
-  explicit BodyFile(std::u16string_view target) : targetPath(target) {}
+  BodyFile(std::u16string_view target, const DownloadOptions &downloadOptions)
+      : options(downloadOptions), targetPath(target) {}
   ~BodyFile() { discard(); }
   BodyFile(const BodyFile &) = delete;
   BodyFile &operator=(const BodyFile &) = delete;
@@ -79,22 +92,28 @@ struct BodyFile {
     temporary.clear();
   }
 
+  /// The target path with the extension filled in.
+  std::u16string finalPath(std::u16string_view target) const {
+    if (targetPath.empty()) return desktopFolder() + fileNamePart(target, true) + u"." + extension;
+    return replaceAll(targetPath, kExtensionPlaceholder, extension);
+  }
+
   /// Decides, when the final response's body starts, whether and where it is saved: only a
-  /// success status with a file type in the redirect, into a new file beside the target.
+  /// status of 200 with a file type in the redirect, into a new file beside the target.
   bool start(const HttpRequest &request) {
     started = true;
     const std::u16string target = redirectTarget(request);
-    const std::u16string extension = extensionOfTarget(target);
+    extension = extensionOfTarget(target);
     // No file type: the attempt fails and the caller retries; nothing to keep.
-    if (extension.empty()) return refuse(kFileDownloadFailed);
-    if (!isSuccessStatus(request.statusCode)) return refuse(kFileDownloadFailed);
-    path = replaceAll(targetPath, kExtensionPlaceholder, extension);
-    if (path.empty()) path = desktopFolder() + fileNamePart(target, true) + u"." + extension;
-    return createTemporary() || refuse(kFileCreateFailed);
+    if (extension.empty()) return refuse(DownloadStatus::NotDownloaded, kNoFileType);
+    if (request.statusCode != 200)
+      return refuse(DownloadStatus::NotDownloaded, statusReason(request.statusCode));
+    path = finalPath(target);
+    return createTemporary();
   }
 
-  bool refuse(std::u16string_view result) {
-    refusal = std::u16string(result);
+  bool refuse(DownloadStatus status, std::u16string_view reason) {
+    refusal = failure(status, reason);
     return false;
   }
 
@@ -103,28 +122,40 @@ struct BodyFile {
     std::random_device device;
     std::mt19937_64 generator((static_cast<std::uint64_t>(device()) << 32) ^ device());
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::u16string error = u"no free name for a temporary file";
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::filesystem::path candidate = folder / (".hengdian-" + std::to_string(generator()) + ".part");
       if (createNewFile(candidate, file)) {
         temporary = candidate;
         return true;
       }
-      std::error_code error;
-      if (!std::filesystem::exists(candidate, error)) return false;  // the folder refuses files
+      error = lastFileError();
+      std::error_code ignored;
+      if (!std::filesystem::exists(candidate, ignored)) break;  // the folder refuses files
     }
-    return false;
+    return refuse(DownloadStatus::NotWritten,
+                  u"cannot create a file in " + folder.u16string() + u": " + error);
   }
 
-  bool write(std::string_view chunk) { return writeToFile(file, chunk) || refuse(kFileCreateFailed); }
+  bool write(std::string_view chunk) {
+    if (head.size() < kFileTypeHeadBytes) head.append(chunk.substr(0, kFileTypeHeadBytes - head.size()));
+    if (writeToFile(file, chunk)) return true;
+    const std::u16string error = lastFileError();
+    return refuse(DownloadStatus::NotWritten, u"cannot write " + temporary.u16string() + u": " + error);
+  }
 
   /// Flushes the complete body to the disk and puts it in the target's place.
-  bool commit() {
-    if (!flushAndCloseFile(file)) return false;
-    std::error_code error;
-    std::filesystem::rename(temporary, std::filesystem::path(path), error);
-    if (error) return false;
+  DownloadResult commit() {
+    if (!flushAndCloseFile(file)) {
+      const std::u16string error = lastFileError();
+      return failure(DownloadStatus::NotWritten, u"cannot write " + temporary.u16string() + u": " + error);
+    }
+    if (!replaceFile(temporary, std::filesystem::path(path))) {
+      const std::u16string error = lastFileError();
+      return failure(DownloadStatus::NotWritten, u"cannot save the file as " + path + u": " + error);
+    }
     temporary.clear();
-    return true;
+    return DownloadResult{DownloadStatus::Saved, path, {}};
   }
 };
 
@@ -148,45 +179,48 @@ std::unique_ptr<HttpRequest> sendToFile(const HttpHeaders &headerMap, std::u16st
   return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, nullptr, &hooks, options.limits);
 }
 
-std::u16string download(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
+DownloadResult download(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
                         std::u16string_view referer, std::u16string_view formData,
                         const DownloadOptions &options) {
   headerMap.clear();
   headerMap[u"User-Agent"] = std::u16string(kDownloadUserAgent);
   headerMap[u"Referer"] = std::u16string(referer);
 
-  auto body = std::make_unique<BodyFile>(targetPath);
+  auto body = std::make_unique<BodyFile>(targetPath, options);
   std::unique_ptr<HttpRequest> request = sendToFile(headerMap, url, formData, options, *body);
-  if (!request) return std::u16string(kServerConnectFailed);
+  if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
 
   // Without a file type in the redirect there is nothing to name the file by; the site gets one
   // more chance after a pause.
   if (extensionOfTarget(redirectTarget(*request)).empty()) {
     finishHttpRequest(std::move(request));
-    body = std::make_unique<BodyFile>(targetPath);
+    body = std::make_unique<BodyFile>(targetPath, options);
     pauseServingEvents(options);
     request = sendToFile(headerMap, url, formData, options, *body);
-    if (!request) return std::u16string(kServerConnectFailed);
-    if (extensionOfTarget(redirectTarget(*request)).empty()) return std::u16string(kFileDownloadFailed);
+    if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
+    if (extensionOfTarget(redirectTarget(*request)).empty())
+      return failure(DownloadStatus::NotDownloaded, kNoFileType);
   }
 
-  // A refused body, a transfer cut short or an error page: nothing replaces an existing file.
+  // A refused body, a transfer cut short, an error page, an empty body or one of another type:
+  // nothing replaces an existing file.
   if (body->refusal) return *body->refusal;
-  if (request->state != HttpState::Finished || !isSuccessStatus(request->statusCode)) {
-    return std::u16string(kFileDownloadFailed);
+  if (request->state != HttpState::Finished) {
+    return failure(DownloadStatus::NotDownloaded,
+                   u"the transfer failed: " + httpInfo(*request, HttpInfoKind::ErrorText));
   }
-  // An empty body never reached the collector; its file is made now.
-  if (!body->started && !body->start(*request)) return *body->refusal;
+  if (request->statusCode != 200)
+    return failure(DownloadStatus::NotDownloaded, statusReason(request->statusCode));
+  // An empty body never reached the collector.
+  if (!body->started) return failure(DownloadStatus::NotDownloaded, u"the site sent an empty file");
+  const std::u16string mismatch = fileTypeMismatch(
+      body->extension, body->head, finalMediaType(httpInfo(*request, HttpInfoKind::HeaderText)));
+  if (!mismatch.empty()) return failure(DownloadStatus::NotDownloaded, mismatch);
   finishHttpRequest(std::move(request));
-  if (!body->commit()) return std::u16string(kFileCreateFailed);
-  return body->path;
+  return body->commit();
 }
 
 }  // namespace
-
-bool isDownloadFailure(std::u16string_view result) {
-  return result == kServerConnectFailed || result == kFileDownloadFailed || result == kFileCreateFailed;
-}
 
 std::u16string redirectTargetOf(std::u16string_view headerText) {
   std::u16string text = lowerCase(headerText);
@@ -207,14 +241,15 @@ std::u16string extensionOfTarget(std::u16string_view target) {
   return lowerCase(extension);
 }
 
-std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
+DownloadResult downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
                             std::u16string_view referer, std::u16string_view formData,
                             const DownloadOptions &options) {
   try {
     return download(headerMap, url, targetPath, referer, formData, options);
   } catch (...) {
     // Out of memory or a failing event handler: the download failed; the temporary file is gone.
-    return std::u16string(kFileDownloadFailed);
+    return failure(DownloadStatus::NotDownloaded,
+                   u"the download ran out of memory or its event handler failed");
   }
 }
 

@@ -14,10 +14,6 @@ namespace hengdian {
 /// Where a naming rule puts the file's extension; the download fills it in once the type is known.
 inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
 
-inline constexpr std::u16string_view kServerConnectFailed = u"服务器连接失败。";
-inline constexpr std::u16string_view kFileDownloadFailed = u"文件下载失败。";
-inline constexpr std::u16string_view kFileCreateFailed = u"创建文件失败，文件可能正在使用或文件路径不规范。";
-
 /// The browser user agent the download presents to the library site.
 inline constexpr std::u16string_view kDownloadUserAgent =
     u"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
@@ -34,16 +30,28 @@ struct DownloadOptions {
   HttpLimits limits{std::chrono::milliseconds(0), 1024, std::chrono::seconds(60)};
 };
 
-/// Whether `result` of `downloadFile` is one of its three failure messages.
-bool isDownloadFailure(std::u16string_view result);
+/// What became of a download.
+enum class DownloadStatus {
+  Saved,          // the whole file is at the path
+  NoRequest,      // no request could be made
+  NotDownloaded,  // no whole file of the promised type came
+  NotWritten,     // the file could not be created or written
+};
+
+/// A download's outcome: what happened, the file written and, for the command line, why it failed.
+struct DownloadResult {
+  DownloadStatus status = DownloadStatus::NotDownloaded;
+  std::u16string path;    // the file as written; "" unless saved
+  std::u16string reason;  // in English, such as "not a pdf file: the site sent a web page (text/html)"
+};
 
 /// Requests `url` with the download's User-Agent and `referer` (refilling `headerMap`, which the
 /// caller keeps for the whole run), learns the extension from the last "location:" and saves the
 /// body at `targetPath` (the desktop and the target's own name when empty), streaming it to the
-/// disk as it arrives. Returns the saved path or one of the three messages; a final status
-/// outside 200..299 is "文件下载失败。". A failed download never changes an existing file.
-/// Never throws. UI thread.
-std::u16string downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
+/// disk as it arrives. Saved only when the final status is 200 and the body is not empty and fits
+/// the promised type (`fileTypeMismatch`). A failed download never changes an existing file and
+/// leaves nothing behind. Never throws. UI thread.
+DownloadResult downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
                             std::u16string_view referer, std::u16string_view formData,
                             const DownloadOptions &options = {});
 

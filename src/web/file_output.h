@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace hengdian {
@@ -26,5 +27,12 @@ bool flushAndCloseFile(OutputFile &file);
 
 /// Closes the file without flushing it; nothing to do when it is closed already.
 void closeFile(OutputFile &file);
+
+/// Puts the file at `from` in the place of `to`, replacing a file there; false when it cannot.
+bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to);
+
+/// Why the last of the calls above that failed on this thread failed, in the system's words
+/// ("No space left on device"). Read it before any other call into the system.
+std::u16string lastFileError();
 
 }  // namespace hengdian

@@ -1,10 +1,13 @@
-// POSIX files: open, write, fsync, close.
+// POSIX files: open, write, fsync, close, rename.
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <system_error>
 
+#include "runtime/code_page.h"
 #include "web/file_output.h"
 
 namespace hengdian {
@@ -38,6 +41,14 @@ void closeFile(OutputFile &file) {
   if (file.handle < 0) return;
   ::close(static_cast<int>(file.handle));
   file.handle = -1;
+}
+
+bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::u16string lastFileError() {
+  return fromUtf8(std::generic_category().message(errno));
 }
 
 }  // namespace hengdian

@@ -1,4 +1,4 @@
-// Windows files: CreateFileW, WriteFile, FlushFileBuffers, CloseHandle.
+// Windows files: CreateFileW, WriteFile, FlushFileBuffers, CloseHandle, MoveFileExW.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -9,7 +9,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
+#include "runtime/code_page.h"
 #include "web/file_output.h"
 
 namespace hengdian {
@@ -55,6 +57,26 @@ void closeFile(OutputFile &file) {
   if (file.handle == -1) return;
   CloseHandle(handleOf(file));
   file.handle = -1;
+}
+
+bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::u16string lastFileError() {
+  const DWORD code = GetLastError();
+  wchar_t *text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+  std::u16string message;
+  if (text != nullptr) message.assign(reinterpret_cast<const char16_t *>(text), length);
+  LocalFree(text);
+  // The system's sentences end with a line break.
+  while (!message.empty() && (message.back() == u'\r' || message.back() == u'\n' || message.back() == u' '))
+    message.pop_back();
+  if (message.empty()) return fromUtf8("Windows error " + std::to_string(code));
+  return message;
 }
 
 }  // namespace hengdian

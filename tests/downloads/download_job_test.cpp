@@ -21,7 +21,6 @@ using testing::readFileBytes;
 
 const Text kStamp = u"2024-05-01 13:45:07：";
 const Text kFailed(kFileDownloadFailed);
-const Text kRefused(kFileCreateFailed);
 
 /// The download settings tab as a list of what was done to it; log lines go on top.
 struct FakeView {
@@ -49,8 +48,8 @@ class DownloadJobTest : public testing::SitesTest {
     context.libraryHost = u16(sites.libraryHost());
     context.retryPause = std::chrono::milliseconds(1);
     context.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
-    serveFile("show-1", "/files/a.pdf", "first");
-    serveFile("show-2", "/files/b.PDF", "second");
+    serveFile("show-1", "/files/a.pdf", "%PDF-first");
+    serveFile("show-2", "/files/b.PDF", "%PDF-second");
   }
 
   void serveFile(const std::string &auth, const std::string &path, const std::string &body) {
@@ -131,7 +130,7 @@ TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
                           saved(u"GB/T 1-2010 食品", u"GBT 1.pdf"),
                           kStamp + u"批量下载标准开始：",
                       }));
-  EXPECT_EQ(readFileBytes(folder / "GBT 1.pdf"), "second");  // the later row replaced the file
+  EXPECT_EQ(readFileBytes(folder / "GBT 1.pdf"), "%PDF-second");  // the later row replaced the file
   EXPECT_EQ(downloadQueries(),
             (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=2", "auth=2", "auth=show-2"}));
   EXPECT_EQ(outcome.saved, 2u);
@@ -174,12 +173,13 @@ TEST_F(DownloadJobTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeA
     sites.clearRequests();
     fake.settings.rule = rule;
     const ResultRow row{code, name, u"/standard/show-1.html", LibrarySite};
-    const Text result = downloadRow(row, {fake.settings.folder + suffix, rule, false}, context);
+    const DownloadResult result = downloadRow(row, {fake.settings.folder + suffix, rule, false}, context);
     if (file.empty()) {
-      EXPECT_EQ(result, kRefused);
+      EXPECT_EQ(result.status, DownloadStatus::NotWritten);
       EXPECT_TRUE(downloadQueries().empty());
     } else {
-      EXPECT_EQ(result, fake.settings.folder + file);
+      EXPECT_EQ(result.path, fake.settings.folder + file);
+      EXPECT_EQ(readFileBytes(fs::path(result.path)), "%PDF-first");
     }
   }
   EXPECT_FALSE(fs::exists(temp.path() / "up.pdf"));

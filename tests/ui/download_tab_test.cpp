@@ -27,7 +27,7 @@ class DownloadTabTest : public WindowTest {
     window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/2", PortalSite});
     window->table.setRow(2, {u"GB 3", u"", u"", LibrarySite});
     window->setResultsText(u"line 0\nline 1\nline 2\n");
-    sites.setLibraryPath("/files/a1.pdf", testing::pageAnswer("application/pdf", "PDF one"));
+    sites.setLibraryPath("/files/a1.pdf", testing::pageAnswer("application/pdf", "%PDF-one"));
     sites.setDownload("a1", {testing::redirectAnswer("/files/a1.pdf")});
     window->downloads.folderField->ChangeValue(toWx(folder.path().u16string() + u"/"));
     window->downloads.ruleField->ChangeValue(toWx(u"[标准代号1].[扩展名]"));
@@ -63,7 +63,7 @@ TEST_F(DownloadTabTest, ArmingShowsTheConfirmButtonAndConfirmingRunsAndReturns) 
   EXPECT_EQ(window->mainPanel->GetSelection(), 0);
   EXPECT_FALSE(window->downloads.confirmButton->IsShown());
   const std::u16string saved = folder.path().u16string() + u"/GBT 1-2001.pdf";
-  EXPECT_EQ(testing::readFileBytes(std::filesystem::path(saved)), "PDF one");
+  EXPECT_EQ(testing::readFileBytes(std::filesystem::path(saved)), "%PDF-one");
   EXPECT_EQ(
       logLines(),
       (std::vector<std::u16string>{u"2024-05-01 13:45:07：下载GB/T 1-2001 一号成功，保存路径：" + saved}));

@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::RawAnswer;
+using enum DownloadStatus;
 using testing::readFileBytes;
 using testing::writeFileBytes;
 
@@ -55,7 +56,7 @@ class DownloadTest : public testing::SitesTest {
   std::u16string referer() const { return libraryUrl("/standard/index.html"); }
   std::u16string pathIn(const std::u16string &name) const { return (folder / fs::path(name)).u16string(); }
 
-  std::u16string download(const std::string &auth, const std::u16string &target) {
+  DownloadResult download(const std::string &auth, const std::u16string &target) {
     return downloadFile(headerMap, libraryUrl("/standard/down.php?auth=" + auth), target, referer(), u"",
                         options);
   }
@@ -87,11 +88,12 @@ TEST_F(DownloadTest, SavesTheBodyUnderTheRedirectsExtensionWithBrowserHeaders) {
   headerMap[u"X-Left-Over"] = u"from an earlier run";
   writeFileBytes(folder / u8"GB 5009 食品.pdf", "an older file that is longer than the new one");
 
-  const std::u16string result = download("1", pathIn(u"GB 5009 食品.[扩展名]"));
+  const DownloadResult result = download("1", pathIn(u"GB 5009 食品.[扩展名]"));
 
-  EXPECT_EQ(result, pathIn(u"GB 5009 食品.pdf"));
-  EXPECT_FALSE(isDownloadFailure(result));
-  EXPECT_EQ(readFileBytes(fs::path(result)), body);
+  EXPECT_EQ(result.status, Saved);
+  EXPECT_EQ(result.path, pathIn(u"GB 5009 食品.pdf"));
+  EXPECT_EQ(result.reason, u"");
+  EXPECT_EQ(readFileBytes(fs::path(result.path)), body);
   EXPECT_EQ(entriesInFolder(), 1u);  // no temporary file left behind
   const auto recorded = sites.requests();
   ASSERT_FALSE(recorded.empty());
@@ -104,12 +106,12 @@ TEST_F(DownloadTest, SavesTheBodyUnderTheRedirectsExtensionWithBrowserHeaders) {
 }
 
 TEST_F(DownloadTest, PlaceholderIsReplacedInTheWholePathAndAPathWithoutItIsKept) {
-  serveFile("1", "/files/a.doc", "document");
-  fs::create_directories(folder / "doc");
-  EXPECT_EQ(download("1", pathIn(u"[扩展名]/a.[扩展名]")), pathIn(u"doc/a.doc"));
-  EXPECT_EQ(readFileBytes(folder / "doc" / "a.doc"), "document");
+  serveFile("1", "/files/a.txt", "document");
+  fs::create_directories(folder / "txt");
+  EXPECT_EQ(download("1", pathIn(u"[扩展名]/a.[扩展名]")).path, pathIn(u"txt/a.txt"));
+  EXPECT_EQ(readFileBytes(folder / "txt" / "a.txt"), "document");
 
-  EXPECT_EQ(download("1", pathIn(u"plain name")), pathIn(u"plain name"));
+  EXPECT_EQ(download("1", pathIn(u"plain name")).path, pathIn(u"plain name"));
   EXPECT_EQ(readFileBytes(folder / "plain name"), "document");
 }
 
@@ -117,54 +119,80 @@ TEST_F(DownloadTest, PlaceholderIsReplacedInTheWholePathAndAPathWithoutItIsKept)
 TEST_F(DownloadTest, ContentLocationAfterTheLocationNamesTheType) {
   sites.setLibraryPath("/files/a.pdf", testing::pageAnswer("text/html", "the file"));
   sites.setDownload(
-      "1", {RawAnswer{302, {{"Location", "/files/a.pdf"}, {"Content-Location", "/files/a.doc"}}, ""}});
-  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), pathIn(u"x.doc"));
-  EXPECT_EQ(readFileBytes(folder / "x.doc"), "the file");
+      "1", {RawAnswer{302, {{"Location", "/files/a.pdf"}, {"Content-Location", "/files/a.txt"}}, ""}});
+  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")).path, pathIn(u"x.txt"));
+  EXPECT_EQ(readFileBytes(folder / "x.txt"), "the file");
 }
 
-// Only a complete body under a success status is saved: an error page or a broken transfer fails
-// at once, without a retry, and the older file stays as it was.
-TEST_F(DownloadTest, ErrorPagesAndBrokenTransfersLeaveTheOlderFile) {
+// Only a whole file of the promised type under status 200 is saved: anything else fails at once,
+// without a retry, and leaves the older file as it was and nothing beside it.
+TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
   options.limits.lowSpeedTime = 1s;
-  RawAnswer trickled = testing::pageAnswer("application/pdf", "slow");
-  trickled.trickle = 2s;
+  RawAnswer slow = testing::pageAnswer("application/pdf", "%PDF-" + std::string(3000, 'x'));
+  slow.trickle = 5ms;  // 200 bytes a second
   RawAnswer closing;
   closing.closeAtOnce = true;
-  const std::vector<std::tuple<std::string, RawAnswer>> rows{
-      {"not found", RawAnswer{404, {}, "not found page"}},
-      {"server error", RawAnswer{500, {}, "server error page"}},
-      {"empty error page", RawAnswer{503, {}, ""}},
-      {"short Content-Length", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF cut"}},
-      {"chunks without the last one", RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "4\r\n%PDF\r\n"}},
-      {"a byte every two seconds, under 1 KiB a second", trickled},
-      {"closes at once", closing},
+  const auto page = testing::pageAnswer;
+  // {case, extension the redirect names, final answer, saved}
+  const std::vector<std::tuple<std::string, std::string, RawAnswer, bool>> rows{
+      {"pdf", "pdf", page("application/pdf", "%PDF-1.7 body"), true},
+      {"pdf behind junk, announced as a page", "pdf", page("text/html", std::string(1000, '\n') + "%PDF-1.4"),
+       true},
+      {"doc", "doc", page("application/msword", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 doc"), true},
+      {"xlsx", "xlsx", page("", "PK\x03\x04 sheet"), true},
+      {"rar", "rar", page("", "Rar!\x1A\x07\0 archive"s), true},
+      {"7z", "7z", page("", "7z\xBC\xAF\x27\x1C archive"), true},
+      {"html", "html", page("text/html", "<html>page</html>"), true},
+      {"caj", "caj", page("application/octet-stream", "CAJ binary"), true},
+      {"login page for a pdf", "pdf", page("text/html; charset=utf-8", "<html>请登录后下载标准</html>"),
+       false},
+      {"JSON error for a pdf", "pdf", page("application/json", "{\"error\":\"login\"}"), false},
+      {"partial content", "pdf", RawAnswer{206, {}, "%PDF-1.7 part"}, false},
+      {"empty", "pdf", page("application/pdf", ""), false},
+      {"two bytes", "pdf", page("application/pdf", "%P"), false},
+      {"pdf behind 1024 bytes of junk", "pdf", page("application/pdf", std::string(1024, ' ') + "%PDF-"),
+       false},
+      {"caj announced as a page", "caj", page("text/html", "CAJ binary"), false},
+      {"caj that is a page", "caj", page("application/octet-stream", "\xEF\xBB\xBF \r\n<!DOCTYPE HTML><p>"),
+       false},
+      {"not found", "pdf", RawAnswer{404, {}, "%PDF- not found page"}, false},
+      {"server error", "pdf", RawAnswer{500, {}, "server error page"}, false},
+      {"empty error page", "pdf", RawAnswer{503, {}, ""}, false},
+      {"short Content-Length", "pdf", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF- cut"}, false},
+      {"chunks without the last one", "pdf",
+       RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "5\r\n%PDF-\r\n"}, false},
+      {"under 1 KiB a second", "pdf", slow, false},
+      {"closes at once", "pdf", closing, false},
   };
-  writeFileBytes(folder / "x.pdf", "old");
-  for (const auto &[name, answer] : rows) {
+  for (const auto &[name, extension, answer, saved] : rows) {
     SCOPED_TRACE(name);
+    const fs::path file = folder / ("x." + extension);
+    writeFileBytes(file, "old");
     sites.clearRequests();
-    sites.setLibraryPath("/files/a.pdf", answer);
-    sites.setDownload("1", {testing::redirectAnswer("/files/a.pdf")});
-    EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), kFileDownloadFailed);
-    EXPECT_EQ(readFileBytes(folder / "x.pdf"), "old");
+    sites.setLibraryPath("/files/a." + extension, answer);
+    sites.setDownload("1", {testing::redirectAnswer("/files/a." + extension)});
+    const DownloadResult result = download("1", pathIn(u"x.[扩展名]"));
+    EXPECT_EQ(result.status, saved ? Saved : NotDownloaded) << toUtf8(result.reason);
+    EXPECT_EQ(readFileBytes(file), saved ? answer.body : "old");
     EXPECT_EQ(entriesInFolder(), 1u);
     EXPECT_EQ(downloadRequests(), 1u);
+    fs::remove(file);
   }
 }
 
 TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {
-  RawAnswer large = testing::pageAnswer("application/pdf", "%PDF");
+  RawAnswer large = testing::pageAnswer("application/pdf", "%PDF-");
   large.fillerBytes = kMaxPageBytes;
   sites.setLibraryPath("/files/large.pdf", large);
   sites.setDownload("1", {testing::redirectAnswer("/files/large.pdf")});
-  EXPECT_EQ(download("1", pathIn(u"large.[扩展名]")), pathIn(u"large.pdf"));
-  EXPECT_EQ(fs::file_size(folder / "large.pdf"), kMaxPageBytes + 4);
+  EXPECT_EQ(download("1", pathIn(u"large.[扩展名]")).path, pathIn(u"large.pdf"));
+  EXPECT_EQ(fs::file_size(folder / "large.pdf"), kMaxPageBytes + 5);
 }
 
 // The window keeps painting while a transfer runs, and serving is never entered twice: a download
 // started from the served events runs without serving events itself.
 TEST_F(DownloadTest, EventsAreServedDuringTheTransferButNeverReentrantly) {
-  RawAnswer slow = testing::pageAnswer("", "slow body");
+  RawAnswer slow = testing::pageAnswer("", "%PDF-slow");
   slow.trickle = 5ms;
   sites.setLibraryPath("/files/slow.pdf", slow);
   sites.setDownload("1", {testing::redirectAnswer("/files/slow.pdf")});
@@ -177,13 +205,14 @@ TEST_F(DownloadTest, EventsAreServedDuringTheTransferButNeverReentrantly) {
     HttpHeaders innerHeaders;
     if (inner.empty())
       inner = downloadFile(innerHeaders, libraryUrl("/standard/down.php?auth=1"), pathIn(u"inner.[扩展名]"),
-                           referer(), u"", options);
+                           referer(), u"", options)
+                  .path;
     --depth;
   };
-  EXPECT_EQ(download("1", pathIn(u"outer.[扩展名]")), pathIn(u"outer.pdf"));
+  EXPECT_EQ(download("1", pathIn(u"outer.[扩展名]")).path, pathIn(u"outer.pdf"));
   EXPECT_EQ(inner, pathIn(u"inner.pdf"));
-  EXPECT_EQ(readFileBytes(folder / "outer.pdf"), "slow body");
-  EXPECT_EQ(readFileBytes(folder / "inner.pdf"), "slow body");
+  EXPECT_EQ(readFileBytes(folder / "outer.pdf"), "%PDF-slow");
+  EXPECT_EQ(readFileBytes(folder / "inner.pdf"), "%PDF-slow");
   EXPECT_GE(servedEvents, 2);
   EXPECT_EQ(deepest, 1);
 }
@@ -191,7 +220,7 @@ TEST_F(DownloadTest, EventsAreServedDuringTheTransferButNeverReentrantly) {
 TEST_F(DownloadTest, WithoutAFileTypeItRetriesOnceAfterThePause) {
   sites.setDownload("1", {testing::pageAnswer("text/html", "busy")});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), kFileDownloadFailed);
+  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")).status, NotDownloaded);
   EXPECT_GT(std::chrono::steady_clock::now() - start, options.retryPause);
   EXPECT_EQ(downloadRequests(), 2u);
   EXPECT_GE(servedEvents, 1);
@@ -200,7 +229,7 @@ TEST_F(DownloadTest, WithoutAFileTypeItRetriesOnceAfterThePause) {
   // The second answer names the file: the retry saves it.
   sites.setLibraryPath("/files/b.txt", testing::pageAnswer("text/plain", "second time"));
   sites.setDownload("2", {testing::pageAnswer("text/html", "busy"), testing::redirectAnswer("/files/b.txt")});
-  EXPECT_EQ(download("2", pathIn(u"b.[扩展名]")), pathIn(u"b.txt"));
+  EXPECT_EQ(download("2", pathIn(u"b.[扩展名]")).path, pathIn(u"b.txt"));
   EXPECT_EQ(readFileBytes(folder / "b.txt"), "second time");
 }
 
@@ -208,10 +237,10 @@ TEST_F(DownloadTest, UnreachableServerEndsAsAFailedDownload) {
   options.retryPause = std::chrono::milliseconds(0);
   const std::string base = testing::unreachableBase();
   EXPECT_EQ(downloadFile(headerMap, u16(base + "/standard/down.php?auth=1"), pathIn(u"x.[扩展名]"), referer(),
-                         u"", options),
-            kFileDownloadFailed);
-  EXPECT_EQ(downloadFile(headerMap, u"", pathIn(u"x.[扩展名]"), referer(), u"", options),
-            kServerConnectFailed);
+                         u"", options)
+                .status,
+            NotDownloaded);
+  EXPECT_EQ(downloadFile(headerMap, u"", pathIn(u"x.[扩展名]"), referer(), u"", options).status, NoRequest);
 }
 
 TEST_F(DownloadTest, AFailedBodyLeavesAnExistingFileUntouched) {
@@ -219,19 +248,21 @@ TEST_F(DownloadTest, AFailedBodyLeavesAnExistingFileUntouched) {
   // The redirect names a pdf on a server that is gone, so the body never arrives.
   const std::string gone = testing::unreachableBase() + "/a.pdf";
   sites.setDownload("1", {testing::redirectAnswer(gone)});
-  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), kFileDownloadFailed);
+  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")).status, NotDownloaded);
   EXPECT_EQ(readFileBytes(folder / "x.pdf"), "old");
   EXPECT_EQ(downloadRequests(), 1u);  // the type was known, so there was no retry
 }
 
 TEST_F(DownloadTest, AnUnwritableTargetFailsAndChangesNothing) {
-  serveFile("1", "/files/a.pdf", "new");
+  serveFile("1", "/files/a.pdf", "%PDF-new");
   fs::create_directories(folder / "x.pdf");
-  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")), kFileCreateFailed);
+  const DownloadResult result = download("1", pathIn(u"x.[扩展名]"));
+  EXPECT_EQ(result.status, NotWritten);
+  EXPECT_TRUE(result.reason.starts_with(u"cannot save the file as " + pathIn(u"x.pdf") + u": "));
   EXPECT_TRUE(fs::is_directory(folder / "x.pdf"));
   EXPECT_EQ(entriesInFolder(), 1u);  // no temporary file left behind
 
-  EXPECT_EQ(download("1", pathIn(u"missing folder/x.[扩展名]")), kFileCreateFailed);
+  EXPECT_EQ(download("1", pathIn(u"missing folder/x.[扩展名]")).status, NotWritten);
 }
 
 #ifndef _WIN32
@@ -241,14 +272,14 @@ TEST_F(DownloadTest, EmptyTargetSavesOnTheDesktopUnderTheTargetsOwnName) {
   home.set(folder.string());
   configHome.unset();
   fs::create_directories(folder / "Desktop");
-  serveFile("1", "/files/Report-2010.PDF", "report");
+  serveFile("1", "/files/Report-2010.PDF", "%PDF-report");
 
-  const std::u16string result = download("1", u"");
+  const std::u16string result = download("1", u"").path;
   const std::u16string desktop = desktopFolder();
 
   EXPECT_EQ(desktop, (folder / "Desktop" / "").u16string());
   EXPECT_EQ(result, desktop + u"report-2010.pdf");
-  EXPECT_EQ(readFileBytes(folder / "Desktop" / "report-2010.pdf"), "report");
+  EXPECT_EQ(readFileBytes(folder / "Desktop" / "report-2010.pdf"), "%PDF-report");
 }
 #endif
 

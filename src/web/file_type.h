@@ -1,0 +1,27 @@
+#pragma once
+// What a downloaded body must look like to count as a file of the type its redirect promised: a
+// login page or an error in JSON sent in place of a PDF is no PDF, whatever its status.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace hengdian {
+
+/// How many of a body's first bytes its type is judged by.
+inline constexpr std::size_t kFileTypeHeadBytes = 1024;
+
+/// The media type the last response of a redirect chain announces (`headerText` holds the header
+/// lines of the whole chain): its Content-Type lower-cased, without parameters and spaces; ""
+/// when it announces none.
+std::u16string finalMediaType(std::u16string_view headerText);
+
+/// Why a non-empty body whose first bytes are `head` (at most kFileTypeHeadBytes), sent as
+/// `mediaType`, is no file of type `extension`; "" when it is one. A pdf needs "%PDF-" within its
+/// head; doc, xls, ppt, the Office Open types, zip, rar and 7z their signature at the start;
+/// htm, html, xhtml, json, xml and txt take any body; any other type any body but a web page
+/// (announced as HTML, XHTML or JSON, or starting with "<!doctype html" or "<html").
+std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view head,
+                                std::u16string_view mediaType);
+
+}  // namespace hengdian
