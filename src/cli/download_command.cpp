@@ -46,7 +46,9 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "first; standard error says why each failed download failed. A file counts as saved only when the "
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
       "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
-      "saved; 3 when at least one download failed; 1 when the input cannot be read; 2 for a usage error.");
+      "saved; 3 when at least one download failed; 1 when the input cannot be read; 2 for a usage error; "
+      "130 or 143 when SIGINT or SIGTERM stopped it (the transfer under way is stopped and its temporary "
+      "file removed).");
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
@@ -73,8 +75,13 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   view.enableConfirmButton = [](bool) {};
   view.selectTab = [](int) {};
 
+  // A signal stops the transfer under way, whose temporary file then goes, and ends the run.
+  StopFlag stop;
+  const InterruptSubscription interrupts([&stop] { stop.requestStop(); });
+
   DownloadContext context;
   context.libraryHost = libraryHost;
+  context.stop = &stop;
   context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
     if (result.status == DownloadStatus::Saved) return;
     if (progress) progress->finish();
@@ -96,6 +103,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
 
   const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
   if (progress) progress->finish();
+  if (stop.stopRequested()) return interruptExitCode();
   return outcome.failed == 0 ? 0 : 3;
 }
 

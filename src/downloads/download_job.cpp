@@ -44,7 +44,8 @@ std::u16string_view failureMessage(DownloadStatus status) {
 }
 
 bool stopRequested(const DownloadContext &context) {
-  return context.stopRequested && context.stopRequested();
+  return (context.stopRequested && context.stopRequested()) ||
+         (context.stop != nullptr && context.stop->stopRequested());
 }
 
 /// Downloads `row`, logs it, counts it; returns the log text after the time stamp.
@@ -80,11 +81,13 @@ void runBatch(const ResultTable &table, const DownloadSettings &settings, const 
   view.enableConfirmButton(false);
   logLine(view, context, kBatchStartText);
   const std::size_t count = entries - 1;
-  for (std::size_t index = 0; index < count; ++index) {
+  // A stop is looked for before each row and after the last, which it may have ended.
+  for (std::size_t index = 0;; ++index) {
     if (stopRequested(context)) {
       outcome.stopped = true;
       return;
     }
+    if (index == count) break;
     // A check may rewrite the table meanwhile; each row is a copy taken under its lock.
     const ResultRow row = table.row(index);
     if (context.rowStarting) context.rowStarting(index, count, row);
@@ -137,6 +140,7 @@ DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &setting
   DownloadOptions options;
   options.retryPause = context.retryPause;
   options.serveEvents = context.serveEvents;
+  options.stop = context.stop;
   const std::u16string id = itemId(row);
   return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), *path,
                       libraryRefererUrl(context.libraryHost), u"", options);

@@ -12,6 +12,7 @@
 #include "lookup/result_row.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
+#include "runtime/stop_flag.h"
 #include "web/download.h"
 
 namespace hengdian {
@@ -66,6 +67,9 @@ struct DownloadContext {
   std::function<DateValue()> clock;     // empty: currentDate
   std::function<bool()> stopRequested;  // checked before each row; true ends the run at once
                                         // (window closing): no further row, no end line, no box
+  /// Raised, it also ends the transfer under way (that row fails) and then the run as
+  /// `stopRequested` does. May be null.
+  const StopFlag *stop = nullptr;
   /// Called before each row is downloaded with its index, the number of rows the run covers and
   /// the row itself (a progress display); may be empty.
   std::function<void(std::size_t index, std::size_t count, const ResultRow &row)> rowStarting;

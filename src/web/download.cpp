@@ -27,6 +27,7 @@ constexpr std::chrono::milliseconds kEventServeInterval{5};
 constexpr std::chrono::milliseconds kTransferServeInterval{30};
 
 constexpr std::u16string_view kNoFileType = u"the site named no file type";
+constexpr std::u16string_view kStopped = u"the download was stopped";
 
 /// Set while the caller's events are being served on this thread, so that serving is never
 /// entered twice (an event handler that itself downloads does not serve from inside).
@@ -41,16 +42,20 @@ void serveEventsOnce(const DownloadOptions &options) {
   options.serveEvents();
 }
 
+bool stopRequested(const DownloadOptions &options) {
+  return options.stop != nullptr && options.stop->stopRequested();
+}
+
 /// The redirect target named by the header text of the request's whole redirect chain.
 std::u16string redirectTarget(const HttpRequest &request) {
   return redirectTargetOf(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
 }
 
 /// Waits more than `pause` on the monotonic clock, letting the caller serve its window events
-/// throughout.
+/// throughout; a stop ends it early.
 void pauseServingEvents(const DownloadOptions &options) {
   const auto start = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() - start <= options.retryPause) {
+  while (std::chrono::steady_clock::now() - start <= options.retryPause && !stopRequested(options)) {
     serveEventsOnce(options);
     std::this_thread::sleep_for(kEventServeInterval);
   }
@@ -176,7 +181,7 @@ std::unique_ptr<HttpRequest> sendToFile(const HttpHeaders &headerMap, std::u16st
     lastServed = now;
     serveEventsOnce(options);
   };
-  return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, nullptr, &hooks, options.limits);
+  return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, options.stop, &hooks, options.limits);
 }
 
 DownloadResult download(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
@@ -196,14 +201,16 @@ DownloadResult download(HttpHeaders &headerMap, std::u16string_view url, std::u1
     finishHttpRequest(std::move(request));
     body = std::make_unique<BodyFile>(targetPath, options);
     pauseServingEvents(options);
+    if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
     request = sendToFile(headerMap, url, formData, options, *body);
     if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
     if (extensionOfTarget(redirectTarget(*request)).empty())
       return failure(DownloadStatus::NotDownloaded, kNoFileType);
   }
 
-  // A refused body, a transfer cut short, an error page, an empty body or one of another type:
-  // nothing replaces an existing file.
+  // A stop, a refused body, a transfer cut short, an error page, an empty body or one of another
+  // type: nothing replaces an existing file.
+  if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
   if (body->refusal) return *body->refusal;
   if (request->state != HttpState::Finished) {
     return failure(DownloadStatus::NotDownloaded,

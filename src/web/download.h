@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/stop_flag.h"
 #include "web/http.h"
 
 namespace hengdian {
@@ -28,6 +29,8 @@ struct DownloadOptions {
   std::function<void()> serveEvents;
   /// Bounds on each request: a transfer that moves less than 1 KiB a second for 60 s fails.
   HttpLimits limits{std::chrono::milliseconds(0), 1024, std::chrono::seconds(60)};
+  /// When given and raised, the transfer or the pause under way ends and the download fails.
+  const StopFlag *stop = nullptr;
 };
 
 /// What became of a download.

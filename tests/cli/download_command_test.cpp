@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
 #include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -99,6 +109,51 @@ TEST_F(DownloadCommandTest, ALoginPageForAPdfFailsSaysWhyAndKeepsTheOlderFile) {
       << err;
   EXPECT_EQ(readFileBytes(saved), "%PDF-older");
 }
+
+#ifndef _WIN32
+// SIGINT or SIGTERM during a download stops the transfer, removes its temporary file and ends the
+// program with 128 + the signal.
+TEST_F(DownloadCommandTest, ASignalDuringADownloadLeavesNoTemporaryFile) {
+  hengdian::testing::RawAnswer trickled =
+      hengdian::testing::pageAnswer("application/pdf", "%PDF-" + std::string(100000, 'x'));
+  trickled.trickle = std::chrono::milliseconds(10);
+  sites.setLibraryPath("/files/5490.PDF", trickled);
+  const fs::path list = temp.path() / "list.txt";
+  hengdian::testing::writeFileBytes(list, "GB/T 5490-2010\n");
+  const auto temporaryFiles = [this] {
+    int count = 0;
+    for (const auto &entry : fs::directory_iterator(folder))
+      count += entry.path().filename().string().starts_with(".hengdian-") ? 1 : 0;
+    return count;
+  };
+  const std::string host = sites.libraryHost();
+  const std::string target = folder.string() + "/";
+  std::vector<const char *> argv{HENGDIAN_CLI_PATH, "download", "--library-host", host.c_str(), "--folder",
+                                 target.c_str(),    "--input",  list.c_str(),     nullptr};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  for (const auto &[signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    SCOPED_TRACE(signal);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, HENGDIAN_CLI_PATH, &quiet, nullptr, const_cast<char *const *>(argv.data()),
+                          environ),
+              0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (temporaryFiles() == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(temporaryFiles(), 1);
+    kill(pid, signal);
+    int wait = 0;
+    ASSERT_EQ(waitpid(pid, &wait, 0), pid);
+    EXPECT_TRUE(WIFEXITED(wait));
+    EXPECT_EQ(WEXITSTATUS(wait), status);
+    EXPECT_EQ(temporaryFiles(), 0);
+  }
+  posix_spawn_file_actions_destroy(&quiet);
+}
+#endif
 
 }  // namespace
 }  // namespace hengdian::cli
