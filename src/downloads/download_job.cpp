@@ -1,6 +1,7 @@
 #include "downloads/download_job.h"
 
 #include "downloads/naming_rule.h"
+#include "downloads/windows_file_name.h"
 #include "lookup/library_site.h"
 #include "runtime/text.h"
 #include "web/download.h"
@@ -141,6 +142,8 @@ DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &setting
   options.retryPause = context.retryPause;
   options.serveEvents = context.serveEvents;
   options.stop = context.stop;
+  options.nameStart = settings.folder.size();
+  options.fileName = platformFileName;
   const std::u16string id = itemId(row);
   return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), *path,
                       libraryRefererUrl(context.libraryHost), u"", options);

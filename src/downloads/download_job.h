@@ -94,8 +94,9 @@ bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, co
 DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table, const DownloadView &view,
                                 const DownloadContext &context);
 
-/// Downloads `row` as the settings say. A name that would put a path separator into the file
-/// name, or a path too long for any file, is not written, before anything is requested.
+/// Downloads `row` as the settings say, under the name the platform's file system holds. A name
+/// that would put a path separator into the file name, or a path too long for any file, is not
+/// written, before anything is requested.
 DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &settings,
                            const DownloadContext &context);
 

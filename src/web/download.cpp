@@ -97,10 +97,17 @@ struct BodyFile {
     temporary.clear();
   }
 
-  /// The target path with the extension filled in.
+  std::u16string named(std::u16string_view name) const {
+    return options.fileName ? options.fileName(name) : std::u16string(name);
+  }
+
+  /// The target path with the extension filled in and its name made one the file system holds.
   std::u16string finalPath(std::u16string_view target) const {
-    if (targetPath.empty()) return desktopFolder() + fileNamePart(target, true) + u"." + extension;
-    return replaceAll(targetPath, kExtensionPlaceholder, extension);
+    if (targetPath.empty()) return desktopFolder() + named(fileNamePart(target, true) + u"." + extension);
+    const std::u16string_view whole(targetPath);
+    const std::size_t nameStart = std::min(options.nameStart, whole.size());
+    return replaceAll(whole.substr(0, nameStart), kExtensionPlaceholder, extension) +
+           named(replaceAll(whole.substr(nameStart), kExtensionPlaceholder, extension));
   }
 
   /// Decides, when the final response's body starts, whether and where it is saved: only a

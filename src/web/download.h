@@ -3,6 +3,7 @@
 // the file's type; the body is saved under the target path with "[扩展名]" filled in.
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,11 @@ struct DownloadOptions {
   HttpLimits limits{std::chrono::milliseconds(0), 1024, std::chrono::seconds(60)};
   /// When given and raised, the transfer or the pause under way ends and the download fails.
   const StopFlag *stop = nullptr;
+  /// Where the file name starts in the target path: the length of the folder in front of it.
+  std::size_t nameStart = 0;
+  /// Makes the file name, its extension filled in, one the file system can hold; the folder is
+  /// never passed through it. Empty: the name is used as it is.
+  std::function<std::u16string(std::u16string_view name)> fileName;
 };
 
 /// What became of a download.

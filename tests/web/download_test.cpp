@@ -115,6 +115,22 @@ TEST_F(DownloadTest, PlaceholderIsReplacedInTheWholePathAndAPathWithoutItIsKept)
   EXPECT_EQ(readFileBytes(folder / "plain name"), "document");
 }
 
+// The file-name rule gets the name behind the folder with its extension filled in, and the file
+// is written under what it makes of it.
+TEST_F(DownloadTest, TheFileNameRuleSeesTheFilledInNameButNotTheFolder) {
+  serveFile("1", "/files/a.pdf", "%PDF-7");
+  sites.setDownload("1", {testing::redirectAnswer("/files/a.pdf?id=7")});
+  std::u16string seen;
+  options.nameStart = pathIn(u"").size();
+  options.fileName = [&seen](std::u16string_view name) {
+    seen = name;
+    return std::u16string(u"renamed.pdf");
+  };
+  EXPECT_EQ(download("1", pathIn(u"x.[扩展名]")).path, pathIn(u"renamed.pdf"));
+  EXPECT_EQ(seen, u"x.pdf?id=7");
+  EXPECT_EQ(readFileBytes(folder / "renamed.pdf"), "%PDF-7");
+}
+
 // The type comes from the header text alone.
 TEST_F(DownloadTest, ContentLocationAfterTheLocationNamesTheType) {
   sites.setLibraryPath("/files/a.pdf", testing::pageAnswer("text/html", "the file"));
