@@ -41,15 +41,17 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
   download.footer(
       "The check runs first, as check runs it; then every row it found is downloaded from the library site, "
       "one after another, whatever the row's site or link, and each download's log line is printed, oldest "
-      "first. Exit status: 0 when every row was saved; 3 when at least one download failed; 1 when the input "
-      "cannot be read; 2 for a usage error.");
+      "first. Exit status: 0 when every row was saved; 3 when at least one download failed; 5 when the log "
+      "could not be written (the run then stops before the next row); 1 when the input cannot be read; 2 for "
+      "a usage error; 130 or 143 when an interrupt stopped the check.");
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
                      const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
                      bool progressLine) {
   std::optional<ProgressLine> progress;
-  if (progressLine) progress.emplace(u"", err);
+  if (progressLine) progress.emplace(err);
+  ResultsOutput output(out, err);
 
   // The table as the window holds it after the check: one entry per entered line and the empty
   // one behind them.
@@ -62,7 +64,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   view.readSettings = [&options] { return DownloadSettings{u16(options.folder), u16(options.rule), false}; };
   view.insertLogLine = [&](const std::u16string &line) {
     if (progress) progress->finish();
-    out << toUtf8(line) << "\n" << std::flush;
+    output.write(toUtf8(line) + "\n");
   };
   view.showMessage = [](const std::u16string &, MessageKind) {};
   view.showConfirmButton = [](bool) {};
@@ -72,21 +74,15 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   DownloadContext context;
   context.libraryHost = libraryHost;
   context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
+  // A log that cannot be written ends the run: nobody would learn what it saved.
+  context.stopRequested = [&output] { return output.failed(); };
   context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
-    if (!progress) return;
-    // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal added in front of
-    // a temporary string (GCC bugs 105329, 105651).
-    std::u16string text = u"[";
-    text.append(u16(std::to_string(index + 1)))
-        .append(u"/")
-        .append(u16(std::to_string(count)))
-        .append(u"] ")
-        .append(row.code);
-    progress->show(text);
+    if (progress) progress->show(progressText(index, count, row.code));
   };
 
   const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
   if (progress) progress->finish();
+  if (output.failed()) return kExitWriteFailed;
   return outcome.failed == 0 ? 0 : 3;
 }
 

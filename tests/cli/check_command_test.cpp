@@ -91,7 +91,9 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
             "【同号同名■现行有效■GB/T 5490-2010 粮油检验 "
             "一般规则■2010-01-01■2011-01-01■/standard/show-5490.html】\n" +
                 notFound);
-  EXPECT_EQ(library.err, "");
+  EXPECT_EQ(library.err,
+            "hengdian-cli: checked 2 lines: 1 in force, 0 withdrawn, 0 other status, 1 not found, 0 not "
+            "answered\n");
 
   const CliRun portal = run(arguments({"--input", list.string(), "--site", "portal"}));
   EXPECT_EQ(portal.exitCode, 0) << portal.err;
@@ -100,7 +102,14 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
 
   const CliRun libraryJson = run(arguments({"--input", list.string(), "--format", "json"}));
   ASSERT_EQ(libraryJson.exitCode, 0) << libraryJson.err;
-  const nlohmann::json rows = nlohmann::json::parse(libraryJson.out);
+  const nlohmann::json document = nlohmann::json::parse(libraryJson.out);
+  EXPECT_EQ(document["summary"], (nlohmann::json{{"checked", 2},
+                                                 {"inForce", 1},
+                                                 {"withdrawn", 0},
+                                                 {"otherStatus", 0},
+                                                 {"notFound", 1},
+                                                 {"notAnswered", 0}}));
+  const nlohmann::json rows = document["rows"];
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]["code"], "GB/T 5490-2010");
   EXPECT_EQ(rows[0]["name"], "粮油检验 一般规则");
@@ -119,7 +128,7 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
 
   const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFileBytes(list));
   ASSERT_EQ(portalJson.exitCode, 0) << portalJson.err;
-  const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out);
+  const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out)["rows"];
   ASSERT_EQ(portalRows.size(), 2u);
   EXPECT_EQ(portalRows[0]["site"], 1);
   EXPECT_EQ(portalRows[0]["link"], sites.portalBase() + "/gb/5490");
@@ -131,17 +140,21 @@ TEST_F(CheckCommandTest, CaptionsGoToStandardErrorInOrder) {
   const CliRun withCaptions =
       run(arguments({"--captions", "--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n");
   EXPECT_EQ(withCaptions.exitCode, 0);
+  const std::string summary =
+      "hengdian-cli: checked 2 lines: 1 in force, 0 withdrawn, 0 other status, 1 not found, 0 not answered\n";
   EXPECT_EQ(withCaptions.err,
             "查询得到信息：正在加载中\n查询得到信息：正在加载中...\n查询得到信息：正在加载中."
-            "\n查询得到信息：已加载完成。\n");
+            "\n查询得到信息：已加载完成。\n" +
+                summary);
 
   // On a terminal without --captions: one progress line, rewritten and cleared at the end.
   const CliRun onTerminal = run(arguments({"--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n", true);
   EXPECT_EQ(onTerminal.exitCode, 0);
-  EXPECT_NE(onTerminal.err.find("\r[1/2] GB/T 5490-2010"), std::string::npos) << onTerminal.err;
-  EXPECT_NE(onTerminal.err.find("\r[2/2] GB/T 5491-1985"), std::string::npos) << onTerminal.err;
-  EXPECT_EQ(onTerminal.err.back(), '\r');
-  EXPECT_EQ(onTerminal.err.find('\n'), std::string::npos);
+  ASSERT_TRUE(onTerminal.err.ends_with("\r" + summary)) << onTerminal.err;
+  const std::string progress = onTerminal.err.substr(0, onTerminal.err.size() - summary.size());
+  EXPECT_NE(progress.find("\r[1/2] GB/T 5490-2010"), std::string::npos) << progress;
+  EXPECT_NE(progress.find("\r[2/2] GB/T 5491-1985"), std::string::npos) << progress;
+  EXPECT_EQ(progress.find('\n'), std::string::npos);
 }
 
 TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
@@ -150,7 +163,8 @@ TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
       "gbk.txt", "GB/T 5490-2010\t\xC1\xB8\xD3\xCD\xBC\xEC\xD1\xE9 \xD2\xBB\xB0\xE3\xB9\xE6\xD4\xF2\r\n");
   const CliRun fromGbk = run(arguments({"--input", gbk.string(), "--format", "json"}));
   ASSERT_EQ(fromGbk.exitCode, 0) << fromGbk.err;
-  EXPECT_TRUE(nlohmann::json::parse(fromGbk.out)[0]["line"].get<std::string>().starts_with("【同号同名■"));
+  EXPECT_TRUE(
+      nlohmann::json::parse(fromGbk.out)["rows"][0]["line"].get<std::string>().starts_with("【同号同名■"));
 
   const fs::path bom = writeList("bom.txt", "\xEF\xBB\xBFGB/T 5490-2010\n");
   const CliRun fromBom = run(arguments({"--input", bom.string()}));
@@ -171,7 +185,7 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
 
   const CliRun library = run(arguments({"--format", "json"}), input);
   EXPECT_EQ(library.exitCode, 4);
-  const nlohmann::json rows = nlohmann::json::parse(library.out);
+  const nlohmann::json rows = nlohmann::json::parse(library.out)["rows"];
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0]["error"], "");
   EXPECT_EQ(rows[1]["line"], "【★未查询到该标准!】");
@@ -180,7 +194,9 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
   EXPECT_TRUE(rows[2]["line"].get<std::string>().starts_with("【同号■"));
   EXPECT_EQ(library.err,
             "hengdian-cli: LOOP: the library site did not answer: " + rows[1]["error"].get<std::string>() +
-                "\nhengdian-cli: GB 500: the library site did not answer: HTTP status 500\n");
+                "\nhengdian-cli: GB 500: the library site did not answer: HTTP status 500\n"
+                "hengdian-cli: checked 3 lines: 1 in force, 0 withdrawn, 0 other status, 0 not found, 2 not "
+                "answered\n");
 
   std::vector<std::string> unreachable = arguments({"--site", "portal"});
   unreachable[4] = "127.0.0.1:" + std::to_string(hengdian::testing::closedLocalPort());

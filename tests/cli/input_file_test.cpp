@@ -37,12 +37,15 @@ TEST(InputFile, DecodesUtf16WithItsBomInEitherByteOrder) {
 
 TEST(InputFile, ReadsStandardInputForADashAndFailsOnWhatCannotBeRead) {
   std::istringstream in("GB 1-2000\r\nGB 2-2000");
-  EXPECT_EQ(readInputBytes("-", in), "GB 1-2000\r\nGB 2-2000");
+  EXPECT_EQ(readInputBytes("-", in).bytes, "GB 1-2000\r\nGB 2-2000");
   std::istringstream empty;
-  EXPECT_EQ(readInputBytes("-", empty), "");
+  const InputBytes none = readInputBytes("-", empty);
+  EXPECT_EQ(none.bytes, "");
+  EXPECT_EQ(none.failure, InputBytes::Failure::None);
 
-  EXPECT_EQ(readInputBytes("/nonexistent/hengdian/list.txt", in), std::nullopt);
-  EXPECT_EQ(readInputBytes(std::filesystem::temp_directory_path().string(), in), std::nullopt);
+  EXPECT_EQ(readInputBytes("/nonexistent/hengdian/list.txt", in).failure, InputBytes::Failure::Unreadable);
+  EXPECT_EQ(readInputBytes(std::filesystem::temp_directory_path().string(), in).failure,
+            InputBytes::Failure::Unreadable);
 }
 
 }  // namespace
