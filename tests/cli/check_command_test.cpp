@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/stand_in_sites.h"
@@ -207,12 +211,108 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
       << portal.err;
 }
 
+// The lines answer slowest first, and one finds nothing and waits before its second attempt: with
+// four lookups at once they finish out of order, yet every output is the one-at-a-time output.
+TEST_F(CheckCommandTest, FourJobsGiveTheSameOutputsInInputOrder) {
+  std::string input;
+  for (int i = 0; i < 6; ++i) {
+    const std::string code = "GB " + std::to_string(i) + "-2000";
+    sites.setLibrarySearch(code, {hengdian::testing::delayed(libraryHit(code + " 标准", "/s/" + code),
+                                                             std::chrono::milliseconds(15 * (6 - i)))});
+    input += code + "\n";
+  }
+  input += "GB 9-2099\n";  // found by neither attempt
+  for (const std::vector<std::string> &format :
+       {std::vector<std::string>{"--captions"}, std::vector<std::string>{"--format", "json"},
+        std::vector<std::string>{"--format", "csv"}}) {
+    SCOPED_TRACE(format.back());
+    std::vector<std::string> one = arguments(format);
+    std::vector<std::string> four = one;
+    four.insert(four.end(), {"--jobs", "4"});
+    const CliRun sequential = run(one, input);
+    const CliRun parallel = run(four, input);
+    EXPECT_EQ(sequential.exitCode, 0) << sequential.err;
+    EXPECT_EQ(parallel.exitCode, 0);
+    EXPECT_EQ(parallel.out, sequential.out);
+    EXPECT_EQ(parallel.err, sequential.err);
+    EXPECT_NE(sequential.out.find("GB 0-2000"), std::string::npos);
+  }
+}
+
+/// The rows of an RFC 4180 text: fields cut at commas, quoted fields unquoted, rows ended by CR LF.
+std::vector<std::vector<std::string>> readCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows(1);
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      field += text[++i];
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && (c == ',' || c == '\r')) {
+      rows.back().push_back(std::move(field));
+      field.clear();
+      if (c == '\r') {
+        EXPECT_EQ(text.substr(i, 2), "\r\n");
+        rows.emplace_back();
+        ++i;
+      }
+    } else {
+      EXPECT_TRUE(quoted || c != '\n') << "a bare line feed at " << i;
+      field += c;
+    }
+  }
+  EXPECT_TRUE(rows.back().empty() && field.empty()) << "the last row has no CR LF";
+  rows.pop_back();
+  return rows;
+}
+
+TEST_F(CheckCommandTest, CsvQuotesWhatNeedsItAndReadsBackAsTheEntries) {
+  const std::string title = "GB 7-2000 \"油\",■ 规则";
+  sites.setLibrarySearch("GB 7-2000", {libraryHit(title, "/s/7.html")});
+  const CliRun csv = run(arguments({"--format", "csv"}), "GB 7-2000\t油, 规则\nGB 8-2099\n");
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  ASSERT_TRUE(csv.out.starts_with("\xEF\xBB\xBF"));
+  const std::string line = "【同号异名■现行有效■" + title + "■2010-01-01■2011-01-01■/s/7.html】";
+  EXPECT_EQ(readCsv(csv.out.substr(3)),
+            (std::vector<std::vector<std::string>>{
+                {"标准代号", "标准名称", "匹配", "状态", "标题", "发布日期", "实施日期", "链接", "查询结果",
+                 "站点未应答原因"},
+                {"GB 7-2000", "油, 规则", "同号异名", "现行有效", title, "2010-01-01", "2011-01-01",
+                 "/s/7.html", line, ""},
+                {"GB 8-2099", "", "", "", "", "", "", "", "【★未查询到该标准!】", ""}}));
+}
+
+// Like `yes | hengdian-cli check`: the reading stops at the limit instead of running out of memory.
+TEST_F(CheckCommandTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
+  struct EndlessZeros : std::streambuf {
+    char chunk[1 << 16]{};
+    std::size_t served = 0;
+    int_type underflow() override {
+      served += sizeof chunk;
+      setg(chunk, chunk, chunk + sizeof chunk);
+      return 0;
+    }
+  } zeros;
+  std::istream in(&zeros);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runCli(arguments({}), in, out, err), 1);
+  EXPECT_EQ(err.str(),
+            "hengdian-cli: the input from standard input is larger than 64 MiB; check it in parts\n");
+  EXPECT_LE(zeros.served, (std::size_t{64} << 20) + 2 * sizeof zeros.chunk);
+  EXPECT_TRUE(sites.requests().empty());
+}
+
 TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
   const std::vector<std::vector<std::string>> wrong{
       {},
       {"lookup"},
       {"check", "--site", "both"},
       {"check", "--format", "xml"},
+      {"check", "--jobs", "0"},
+      {"check", "--jobs", "9"},
       {"check", "--retry-pause-ms", "-5"},
       {"check", "--retry-pause-ms", "soon"},
       {"check", "--library-host", "http://example.test/"},
@@ -236,7 +336,7 @@ TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
   const CliRun help = run({"check", "--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char *option : {"--site", "--input", "--format", "--library-host", "--portal-host", "--ca-file",
-                             "--retry-pause-ms", "--captions", "--help"}) {
+                             "--retry-pause-ms", "--jobs", "--captions", "--help"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }
