@@ -88,11 +88,13 @@ struct Workers {
   std::vector<std::thread> threads;
 
   ~Workers() {
+    bool incomplete = false;
     {
       std::lock_guard lock(shared.mutex);
       shared.ending = true;
-      if (shared.next < count) stop.requestStop();
+      incomplete = shared.next < count;
     }
+    if (incomplete) stop.requestStop();
     shared.changed.notify_all();
     for (std::thread &thread : threads)
       thread.join();
