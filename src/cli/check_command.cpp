@@ -253,8 +253,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp &) {
-    out << app.help();
-    return 0;
+    ResultsOutput output(out, err);
+    return output.write(app.help()) ? 0 : kExitWriteFailed;
   } catch (const CLI::ParseError &error) {
     const char *command = download->parsed() ? "download" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
