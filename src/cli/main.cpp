@@ -1,3 +1,4 @@
+#include <exception>
 #include <iostream>
 #include <new>
 #include <string>
@@ -17,6 +18,10 @@ int main(int argc, char **argv) {
                                  hengdian::cli::standardErrorIsTerminal());
   } catch (const std::bad_alloc &) {
     std::cerr << "hengdian-cli: out of memory\n";
+    return 1;
+  } catch (const std::exception &error) {
+    // No thread for a lookup could be made, say.
+    std::cerr << "hengdian-cli: " << error.what() << "\n";
     return 1;
   }
 }

@@ -133,7 +133,6 @@ bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const Q
     progress({0, count, 0});
     int shownWaits = 0;
     std::unique_lock lock(shared.mutex);
-    // Only this thread moves `next`, so it reads it without the lock too.
     while (shared.next < count) {
       const std::size_t index = shared.next;
       Slot &slot = shared.slots[index % shared.slots.size()];
