@@ -1,4 +1,4 @@
-// A whole check through the core against local sites that answer at once, side by side with a
+// A whole check as the window runs it, against local sites that answer at once, side by side with a
 // plain libcurl loop that fetches the same pages over one connection. The difference is the
 // tool's own cost per line: decoding, parsing, the results text, the trips to the user interface
 // thread. Both sites, 100 to 20000 lines, tool and loop interleaved so that a busy machine
@@ -27,10 +27,12 @@
 #include <vector>
 
 #include "bench_pages.h"
-#include "cli/headless_check.h"
 #include "lookup/query_job.h"
 #include "lookup/result_row.h"
+#include "lookup/result_table.h"
 #include "runtime/code_page.h"
+#include "runtime/thread_registry.h"
+#include "runtime/ui_thread.h"
 #include "support/test_certificates.h"
 #include "web/http.h"
 
@@ -134,17 +136,48 @@ hengdian::QuerySettings settings() {
   return settings;
 }
 
+/// What a check as the window runs it leaves behind.
+struct WindowCheck {
+  std::u16string resultsText;
+  std::vector<hengdian::ResultRow> rows;  // one per entered line
+};
+
+/// One check as the window runs it: the query job on its worker thread, a plain event-loop thread
+/// standing in for the user interface thread, and a view that keeps the results text.
+WindowCheck runWindowCheck(const std::u16string &input, std::int32_t site,
+                           const hengdian::QuerySettings &where) {
+  WindowCheck result;
+  hengdian::ResultTable table;
+  hengdian::ThreadRegistry threads;
+  hengdian::EventLoopThread ui;
+  hengdian::LookupView view;
+  view.inputText = [&input] { return input; };
+  view.selectedSite = [site] { return site; };
+  view.setResultsText = [&result](const std::u16string &text) { result.resultsText = text; };
+  view.appendResultsText = [&result](const std::u16string &tail) { result.resultsText += tail; };
+  view.setResultsCaption = [](const std::u16string &) {};
+  hengdian::QueryJob job{threads, table, view, ui.poster(), where};
+  ui.runAndWait([&job] { hengdian::startCheck(job); });
+  // The worker posts its last updates without waiting; once it has ended, an empty call on `ui`
+  // comes after all of them.
+  threads.waitForAll();
+  ui.runAndWait([] {});
+  result.rows = table.rows();
+  result.rows.pop_back();  // the empty entry behind the lines
+  return result;
+}
+
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-/// One whole check as hengdian-cli runs it; its length in seconds.
+/// One whole check as the window runs it; its length in seconds.
 double runTool(std::int32_t site, const std::u16string &input, std::size_t lines) {
   const hengdian::QuerySettings where = settings();
   const Clock::time_point start = Clock::now();
-  const hengdian::cli::HeadlessCheckResult result = hengdian::cli::runHeadlessCheck(input, site, where, {});
+  const WindowCheck result = runWindowCheck(input, site, where);
   const double seconds = secondsSince(start);
   if (result.rows.size() != lines || !result.rows.back().error.empty()) {
     throw std::runtime_error("the check did not get its answers");
@@ -254,8 +287,7 @@ int peakMemory(const std::string &run) {
   sites();
   const std::u16string input = enteredText(lines);
   const long before = statusKib("VmRSS");
-  const hengdian::cli::HeadlessCheckResult result =
-      hengdian::cli::runHeadlessCheck(input, site, settings(), {});
+  const WindowCheck result = runWindowCheck(input, site, settings());
   const long peak = statusKib("VmHWM");
   const double textMib = static_cast<double>(result.resultsText.size() * sizeof(char16_t)) / 1048576.0;
   const double risenMib = static_cast<double>(peak - before) / 1024.0;

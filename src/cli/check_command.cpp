@@ -3,16 +3,21 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "cli/check_output.h"
 #include "cli/download_command.h"
-#include "cli/headless_check.h"
 #include "cli/input_file.h"
+#include "cli/interrupt.h"
+#include "lookup/list_check.h"
 #include "lookup/query_job.h"
 #include "runtime/code_page.h"
+#include "runtime/stop_flag.h"
 #include "web/http.h"
 
 namespace hengdian::cli {
@@ -21,6 +26,9 @@ namespace {
 
 /// The exit code when some site did not answer a lookup.
 constexpr int kExitLookupFailed = 4;
+
+/// The most lookups at once that --jobs allows.
+constexpr int kMaxJobs = 8;
 
 /// The options of `check` as given.
 struct CheckOptions {
@@ -31,6 +39,7 @@ struct CheckOptions {
   std::string portalHost;
   std::string caFile;
   int retryPauseMs = 1010;
+  int jobs = 1;
   bool captions = false;
 };
 
@@ -51,17 +60,21 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->capture_default_str();
   check
       .add_option("--input", options.input,
-                  "The entered text, one standard per line (code, TAB, name); \"-\" is standard input. "
-                  "UTF-8, a leading BOM ignored; UTF-16 LE or BE with a BOM; a file that is not valid UTF-8 "
-                  "is read as GBK")
+                  "The entered text, one standard per line (code, TAB, name), at most 64 MiB; \"-\" is "
+                  "standard input. UTF-8, a leading BOM ignored; UTF-16 LE or BE, with a BOM or without; a "
+                  "file that is none of these is read as GBK")
       ->type_name("FILE")
       ->capture_default_str();
   check
-      .add_option("--format", options.format,
-                  "text: the results text, one line per entered line; json: an array with code, name, "
-                  "site, link, itemId, line and error per entered line")
+      .add_option(
+          "--format", options.format,
+          "text: the results text, one line per entered line, each as soon as it is done; json: "
+          "an object with \"rows\" (code, name, site, link, itemId, line and error per entered line) "
+          "and \"summary\", at the end; csv: a table for spreadsheets, one row per entered line with "
+          "the entered code and name, the first record's fields, the result line and why the site did "
+          "not answer (UTF-8 with a BOM, CR LF, a header row)")
       ->type_name("FORMAT")
-      ->check(CLI::IsMember({"text", "json"}))
+      ->check(CLI::IsMember({"text", "json", "csv"}))
       ->capture_default_str();
   check.add_option("--library-host", options.libraryHost, "Host of the library site, reached over http://")
       ->type_name("HOST[:PORT]")
@@ -80,6 +93,14 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->type_name("N")
       ->check(CLI::Range(0, 3600000))
       ->capture_default_str();
+  check
+      .add_option("--jobs", options.jobs,
+                  "Lookups under way at once, each over its own connection; the results come out in input "
+                  "order and the same whatever the number. The public sites are shared by everyone: 4 is a "
+                  "polite maximum")
+      ->type_name("N")
+      ->check(CLI::Range(1, kMaxJobs))
+      ->capture_default_str();
   check.add_flag("--captions", options.captions,
                  "Print every change of the progress caption to standard error, one per line");
 }
@@ -93,56 +114,105 @@ QuerySettings querySettings(const CheckOptions &options) {
   return settings;
 }
 
-/// Reads the input and runs the check as `options` say, with the captions or the progress line on
-/// `err`; nothing (after saying why on `err`) when the input cannot be read or the check not start.
-std::optional<HeadlessCheckResult> runCheckPart(const CheckOptions &options, std::istream &in,
-                                                std::ostream &err, bool errIsTerminal) {
-  const std::optional<std::string> bytes = readInputBytes(options.input, in);
-  if (!bytes) {
-    err << "hengdian-cli: cannot read the input "
-        << (options.input == "-" ? "from standard input" : options.input) << "\n";
-    return std::nullopt;
+/// Takes each checked entry, in input order; false ends the check.
+using EntryTaker = std::function<bool(CheckedEntry &entry)>;
+
+/// How the check part of a command ended.
+struct CheckPart {
+  int exitCode = 0;  // 0 when every line was checked; else the command's exit status
+  bool lookupFailed = false;
+  CheckSummary summary;
+};
+
+/// Reads the input and checks it as `options` say, handing every entry to `take`, with the
+/// captions or the progress line, a line per lookup the site did not answer and the summary on
+/// `err`. An interrupt stops the check; what was handed over stays.
+CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostream &err, bool errIsTerminal,
+                       const EntryTaker &take) {
+  std::vector<EnteredLine> lines;
+  {
+    const InputBytes input = readInputBytes(options.input, in);
+    const std::string source = options.input == "-" ? "standard input" : options.input;
+    if (input.failure == InputBytes::Failure::Unreadable) {
+      err << "hengdian-cli: cannot read the input from " << source << "\n";
+      return {1, false, {}};
+    }
+    if (input.failure == InputBytes::Failure::TooLarge) {
+      err << "hengdian-cli: the input from " << source << " is larger than " << (kMaxInputBytes >> 20)
+          << " MiB; check it in parts\n";
+      return {1, false, {}};
+    }
+    lines = enteredLines(decodeInputBytes(input.bytes));
   }
-  const std::u16string input = decodeInputBytes(*bytes);
 
   if (!options.caFile.empty()) setHttpCaFile(options.caFile);
 
   std::optional<ProgressLine> progress;
-  if (errIsTerminal && !options.captions) progress.emplace(input, err);
-  HeadlessCheckHooks hooks;
-  hooks.onCaption = [&](const std::u16string &caption) {
-    if (options.captions) err << toUtf8(caption) << "\n" << std::flush;
-    if (progress) progress->captionChanged(caption);
+  if (errIsTerminal && !options.captions) progress.emplace(err);
+  CheckPart part;
+  ListCheckHooks hooks;
+  hooks.onProgress = [&](const CheckProgress &at) {
+    if (options.captions) err << toUtf8(progressCaption(at)) << "\n" << std::flush;
+    if (progress && at.index < at.count) {
+      progress->show(progressText(at.index, at.count, lines[at.index].code, at.waits));
+    }
   };
-  hooks.onResultsLines = [&](std::size_t linesShown) {
-    if (progress) progress->resultsChanged(linesShown);
+  hooks.onEntry = [&](std::size_t, CheckedEntry &entry) {
+    if (progress) progress->finish();
+    // A failed lookup reads as not found in the results; a script learns of it here.
+    err << failureLine(entry) << std::flush;
+    part.lookupFailed = part.lookupFailed || !entry.row.error.empty();
+    // Counted before `take`, which may move the entry, but only once it has taken it.
+    CheckSummary counted = part.summary;
+    counted.add(entry);
+    if (!take(entry)) return false;
+    part.summary = counted;
+    return true;
   };
 
   const std::int32_t site = options.site == "portal" ? PortalSite : LibrarySite;
-  HeadlessCheckResult result = runHeadlessCheck(input, site, querySettings(options), hooks);
-  if (progress) progress->finish();
-  if (!result.started) {
-    err << "hengdian-cli: could not start the check\n";
-    return std::nullopt;
+  StopFlag stop;
+  bool complete = false;
+  {
+    const InterruptSubscription interrupted([&stop] { stop.requestStop(); });
+    complete = checkList(lines, site, querySettings(options), options.jobs, stop, hooks);
   }
-  return result;
+  if (progress) progress->finish();
+  if (complete && options.captions) err << toUtf8(kCaptionDone) << "\n";
+  err << summaryLine(part.summary) << std::flush;
+  // Short of an interrupt, only `take` ends a check early, when its output failed.
+  if (interruptSignal() != 0) {
+    part.exitCode = interruptExitCode();
+  } else if (!complete) {
+    part.exitCode = kExitWriteFailed;
+  }
+  return part;
 }
 
 /// Runs the check as `options` say; the exit code.
 int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
                     bool errIsTerminal) {
-  const std::optional<HeadlessCheckResult> result = runCheckPart(options, in, err, errIsTerminal);
-  if (!result) return 1;
-  if (options.format == "json") {
-    out << resultsJson(result->rows, result->resultsText);
-  } else {
-    out << toUtf8(result->resultsText);
-  }
-  out.flush();
-  // A failed lookup reads as not found in the results; a script learns of it here.
-  const std::string failures = failureReport(result->rows);
-  err << failures << std::flush;
-  return failures.empty() ? 0 : kExitLookupFailed;
+  ResultsOutput output(out, err);
+  std::vector<CheckedEntry> kept;  // JSON only: the document is written at the end
+  bool headerWritten = false;
+  const CheckPart part = runCheckPart(options, in, err, errIsTerminal, [&](CheckedEntry &entry) {
+    if (options.format == "json") {
+      kept.push_back(std::move(entry));
+      return true;
+    }
+    if (options.format == "csv") {
+      if (!headerWritten && !output.write(csvHeader())) return false;
+      headerWritten = true;
+      return output.write(csvRow(entry));
+    }
+    return output.write(toUtf8(entry.line) + "\n");
+  });
+  if (part.exitCode == 1) return 1;
+  // After an interrupt too, with the rows done before it.
+  if (options.format == "json") output.write(resultsJson(kept, part.summary));
+  if (part.exitCode != 0) return part.exitCode;
+  if (output.failed()) return kExitWriteFailed;
+  return part.lookupFailed ? kExitLookupFailed : 0;
 }
 
 }  // namespace
@@ -161,11 +231,15 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
   check->footer(
-      "Exit status: 0 when every lookup got an answer, whatever it found; 4 when a site did not answer "
-      "some lookup (no answer, TLS failure, stall, redirect limit, cut-off or oversized page, or a status "
-      "outside 200..299): the line still reads as not found, and standard error gets one line per such "
-      "entry, \"hengdian-cli: <code>: <site> did not answer: <reason>\" (the JSON row's \"error\" holds "
-      "the reason); 1 when the input cannot be read; 2 for a usage error.");
+      "At the end standard error gets a summary: the lines checked, and how many are in force, withdrawn, "
+      "of another status, not found and not answered. Exit status: 0 when every lookup got an answer, "
+      "whatever it found; 4 when a site did not answer some lookup (no answer, TLS failure, stall, redirect "
+      "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
+      "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
+      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason); 5 when the results "
+      "could not be written (a full disk, a closed pipe: standard error says why); 1 when the input cannot "
+      "be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a termination "
+      "request stopped the check (the lines done before it stay written).");
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(
@@ -179,8 +253,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp &) {
-    out << app.help();
-    return 0;
+    ResultsOutput output(out, err);
+    return output.write(app.help()) ? 0 : kExitWriteFailed;
   } catch (const CLI::ParseError &error) {
     const char *command = download->parsed() ? "download" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
@@ -188,9 +262,13 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
     return 2;
   }
   if (download->parsed()) {
-    const std::optional<HeadlessCheckResult> checked = runCheckPart(downloadCheck, in, err, errIsTerminal);
-    if (!checked) return 1;
-    return runBatchDownload(checked->rows, u16(downloadCheck.libraryHost), downloadOptions, out, err,
+    std::vector<ResultRow> rows;
+    const CheckPart part = runCheckPart(downloadCheck, in, err, errIsTerminal, [&rows](CheckedEntry &entry) {
+      rows.push_back(std::move(entry.row));
+      return true;
+    });
+    if (part.exitCode != 0) return part.exitCode;
+    return runBatchDownload(rows, u16(downloadCheck.libraryHost), downloadOptions, out, err,
                             errIsTerminal && !downloadCheck.captions);
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);

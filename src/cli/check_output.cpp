@@ -1,15 +1,14 @@
 #include "cli/check_output.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <utility>
 
-#include "lookup/query_job.h"
 #include "runtime/code_page.h"
-#include "runtime/text.h"
 
 namespace hengdian::cli {
 
@@ -24,89 +23,154 @@ std::size_t terminalWidth(const std::u16string &text) {
   return width;
 }
 
-// The text cut at every LF in one pass, the part behind the last LF included.
-std::vector<std::u16string_view> linesOf(std::u16string_view text) {
-  std::vector<std::u16string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t end = text.find(u'\n'); end != std::u16string_view::npos; end = text.find(u'\n', start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+/// The record a row is filled from, or none when nothing was found.
+const HitRecord *firstRecord(const CheckedEntry &entry) {
+  return entry.records.empty() ? nullptr : &entry.records.front();
+}
+
+/// One column of the spreadsheet: its name in the header row and its text in an entry's row.
+struct CsvColumn {
+  std::string_view header;
+  std::u16string (*value)(const CheckedEntry &entry);
+};
+
+/// A field of the first record, "" when nothing was found.
+template <std::u16string HitRecord::*field>
+std::u16string recordField(const CheckedEntry &entry) {
+  const HitRecord *record = firstRecord(entry);
+  return record == nullptr ? std::u16string() : record->*field;
+}
+
+const CsvColumn kCsvColumns[] = {
+    {"标准代号", [](const CheckedEntry &entry) { return entry.entered.code; }},
+    {"标准名称", [](const CheckedEntry &entry) { return entry.entered.name; }},
+    {"匹配",
+     [](const CheckedEntry &entry) {
+       const HitRecord *record = firstRecord(entry);
+       if (record == nullptr) return std::u16string();
+       // "【同号同名■" without its opening bracket and its closing separator.
+       const std::u16string_view marker = markerText(record->marker);
+       return std::u16string(marker.substr(1, marker.size() - 2));
+     }},
+    {"状态", recordField<&HitRecord::status>},
+    {"标题", recordField<&HitRecord::title>},
+    {"发布日期", recordField<&HitRecord::fourth>},
+    {"实施日期", recordField<&HitRecord::fifth>},
+    {"链接", recordField<&HitRecord::link>},
+    {"查询结果", [](const CheckedEntry &entry) { return entry.line; }},
+    {"站点未应答原因", [](const CheckedEntry &entry) { return entry.row.error; }},
+};
+
+/// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
+/// break.
+void appendCsvField(std::string &row, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    row.append(text);
+    return;
   }
-  lines.push_back(text.substr(start));
-  return lines;
+  row.push_back('"');
+  for (const char c : text) {
+    if (c == '"') row.push_back('"');
+    row.push_back(c);
+  }
+  row.push_back('"');
 }
 
 }  // namespace
 
-std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText) {
+ResultsOutput::ResultsOutput(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
+
+bool ResultsOutput::write(std::string_view bytes) {
+  if (failed_) return false;
+  errno = 0;
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out_.flush();
+  if (out_.good()) return true;
+  failed_ = true;
+  // The stream keeps no reason, but the failed write of the C library behind it left one.
+  const int error = errno;
+  err_ << "hengdian-cli: cannot write the results: "
+       << (error != 0 ? std::strerror(error) : "the write failed") << "\n"
+       << std::flush;
+  return false;
+}
+
+std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary) {
   // Keys stay in the documented order rather than sorted.
-  nlohmann::ordered_json array = nlohmann::ordered_json::array();
-  const std::vector<std::u16string_view> lines = linesOf(resultsText);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const ResultRow &row = rows[i];
-    nlohmann::ordered_json entry;
-    entry["code"] = toUtf8(row.code);
-    entry["name"] = toUtf8(row.name);
-    entry["site"] = row.site;
-    entry["link"] = toUtf8(row.link);
+  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+  for (const CheckedEntry &entry : entries) {
+    const ResultRow &row = entry.row;
+    nlohmann::ordered_json object;
+    object["code"] = toUtf8(row.code);
+    object["name"] = toUtf8(row.name);
+    object["site"] = row.site;
+    object["link"] = toUtf8(row.link);
     // An item id only means something on the library site.
-    entry["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
-    entry["line"] = i < lines.size() ? toUtf8(lines[i]) : std::string();
-    entry["error"] = toUtf8(row.error);
-    array.push_back(std::move(entry));
+    object["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
+    object["line"] = toUtf8(entry.line);
+    object["error"] = toUtf8(row.error);
+    rows.push_back(std::move(object));
   }
-  return array.dump(2) + "\n";
+  nlohmann::ordered_json document;
+  document["rows"] = std::move(rows);
+  document["summary"] = {{"checked", summary.checked},     {"inForce", summary.inForce},
+                         {"withdrawn", summary.withdrawn}, {"otherStatus", summary.otherStatus},
+                         {"notFound", summary.notFound},   {"notAnswered", summary.notAnswered}};
+  return document.dump(2) + "\n";
 }
 
-std::string failureReport(const std::vector<ResultRow> &rows) {
-  std::string report;
-  for (const ResultRow &row : rows) {
-    if (row.error.empty()) continue;
-    report += "hengdian-cli: " + toUtf8(row.code) + ": " +
-              (row.site == PortalSite ? "the portal site" : "the library site") +
-              " did not answer: " + toUtf8(row.error) + "\n";
+std::string csvHeader() {
+  std::string header = "\xEF\xBB\xBF";
+  for (const CsvColumn &column : kCsvColumns) {
+    if (&column != kCsvColumns) header.push_back(',');
+    header.append(column.header);
   }
-  return report;
+  return header + "\r\n";
 }
 
-ProgressLine::ProgressLine(const std::u16string &input, std::ostream &terminal) : terminal_(terminal) {
-  for (EnteredLine &line : enteredLines(input))
-    codes_.push_back(std::move(line.code));
+std::string csvRow(const CheckedEntry &entry) {
+  std::string row;
+  for (const CsvColumn &column : kCsvColumns) {
+    if (&column != kCsvColumns) row.push_back(',');
+    appendCsvField(row, toUtf8(column.value(entry)));
+  }
+  return row + "\r\n";
 }
 
-void ProgressLine::resultsChanged(std::size_t linesShown) {
-  done_ = linesShown;
-  retryNote_.clear();
+std::string failureLine(const CheckedEntry &entry) {
+  const ResultRow &row = entry.row;
+  if (row.error.empty()) return "";
+  return "hengdian-cli: " + toUtf8(row.code) + ": " +
+         (row.site == PortalSite ? "the portal site" : "the library site") +
+         " did not answer: " + toUtf8(row.error) + "\n";
 }
 
-void ProgressLine::captionChanged(const std::u16string &caption) {
-  if (caption == kCaptionDone) return finish();
-  // The library site's second attempt counts its waits in ">" marks.
-  const std::size_t waits = countOf(caption, u">");
-  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal
-  // added in front of a temporary string (GCC bugs 105329, 105651).
-  retryNote_.clear();
+std::string summaryLine(const CheckSummary &summary) {
+  return "hengdian-cli: checked " + std::to_string(summary.checked) +
+         (summary.checked == 1 ? " line: " : " lines: ") + std::to_string(summary.inForce) + " in force, " +
+         std::to_string(summary.withdrawn) + " withdrawn, " + std::to_string(summary.otherStatus) +
+         " other status, " + std::to_string(summary.notFound) + " not found, " +
+         std::to_string(summary.notAnswered) + " not answered\n";
+}
+
+std::u16string progressText(std::size_t index, std::size_t count, std::u16string_view code, int waits) {
+  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal added in front of
+  // a temporary string (GCC bugs 105329, 105651).
+  std::u16string text = u"[";
+  text.append(u16(std::to_string(index + 1)))
+      .append(u"/")
+      .append(u16(std::to_string(count)))
+      .append(u"] ")
+      .append(code);
   if (waits != 0) {
-    retryNote_.append(u"  (no hit yet, asking again after wait ")
+    text.append(u"  (no hit yet, asking again after wait ")
         .append(u16(std::to_string(waits)))
         .append(u"/10)");
   }
-  if (done_ >= codes_.size()) return;
-  std::u16string text = u"[";
-  text.append(u16(std::to_string(done_ + 1)))
-      .append(u"/")
-      .append(u16(std::to_string(codes_.size())))
-      .append(u"] ")
-      .append(codes_[done_])
-      .append(retryNote_);
-  show(text);
+  return text;
 }
 
-void ProgressLine::finish() {
-  if (shownWidth_ == 0) return;
-  terminal_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
-  shownWidth_ = 0;
-}
+ProgressLine::ProgressLine(std::ostream &terminal) : terminal_(terminal) {}
 
 void ProgressLine::show(const std::u16string &text) {
   const std::size_t width = terminalWidth(text);
@@ -114,6 +178,12 @@ void ProgressLine::show(const std::u16string &text) {
   if (width < shownWidth_) terminal_ << std::string(shownWidth_ - width, ' ');
   terminal_ << std::flush;
   shownWidth_ = std::max(width, shownWidth_);
+}
+
+void ProgressLine::finish() {
+  if (shownWidth_ == 0) return;
+  terminal_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
+  shownWidth_ = 0;
 }
 
 }  // namespace hengdian::cli

@@ -1,45 +1,77 @@
 #pragma once
-// What the command-line tool writes about a check: the JSON form of its results and the one-line
+// What the command-line tool writes about a check: standard output with every write checked, the
+// results as JSON or as a spreadsheet table, the reports on standard error, and the one-line
 // progress display on a terminal.
 
 #include <cstddef>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "lookup/result_row.h"
+#include "lookup/list_check.h"
+#include "lookup/query_job.h"
 
 namespace hengdian::cli {
 
-/// The JSON array of a finished check: per entered line its row's code, name, site, link and item
-/// id (library rows only, "" for portal rows), its line of `resultsText` and the row's error ("" when
-/// the site answered). Pretty-printed UTF-8 with a final line break.
-std::string resultsJson(const std::vector<ResultRow> &rows, const std::u16string &resultsText);
+/// The exit status when the results (or the download log) could not be written.
+inline constexpr int kExitWriteFailed = 5;
 
-/// One line per row whose lookup got no answer: "hengdian-cli: <code>: the library site did not
-/// answer: <reason>" (or the portal site); "" when every lookup got an answer.
-std::string failureReport(const std::vector<ResultRow> &rows);
-
-/// The progress display: one line on a terminal, rewritten in place after every change of the
-/// check, telling which entry of how many is being looked up and its code.
-class ProgressLine {
+/// Standard output as the results go there: every write flushed and checked. The first failure is
+/// reported on `err` ("hengdian-cli: cannot write the results: <reason>"); nothing is written
+/// after it.
+class ResultsOutput {
  public:
-  /// For the entered text `input`, writing to `terminal`.
-  ProgressLine(const std::u16string &input, std::ostream &terminal);
+  ResultsOutput(std::ostream &out, std::ostream &err);
 
-  /// Shows the state after a results text change; `linesShown` is the number of finished lines.
-  void resultsChanged(std::size_t linesShown);
-  /// Shows the state after a caption change.
-  void captionChanged(const std::u16string &caption);
-  /// Clears the line, leaving the terminal as it was.
-  void finish();
-  /// Replaces the line by `text`.
-  void show(const std::u16string &text);
+  /// Writes and flushes `bytes`; false once any write has failed.
+  bool write(std::string_view bytes);
+  /// Whether a write has failed.
+  bool failed() const { return failed_; }
 
  private:
-  std::vector<std::u16string> codes_;
-  std::size_t done_ = 0;
-  std::u16string retryNote_;
+  std::ostream &out_;
+  std::ostream &err_;
+  bool failed_ = false;
+};
+
+/// The JSON document of a check: "rows", per entered line its row's code, name, site, link and
+/// item id (library rows only, "" for portal rows), its result line and the row's error ("" when
+/// the site answered); and "summary", the counts of `summary`. Pretty-printed UTF-8 with a final
+/// line break.
+std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary);
+
+/// The spreadsheet's header row: a UTF-8 BOM and the Chinese column names, ended by CR LF.
+std::string csvHeader();
+
+/// The spreadsheet's row of one entry: the entered code and name, the first record's fields (its
+/// marker without brackets, status, title, the two further fields, link), the whole result line
+/// and why the site did not answer. Quoted where RFC 4180 asks for it, ended by CR LF.
+std::string csvRow(const CheckedEntry &entry);
+
+/// "hengdian-cli: <code>: the library site did not answer: <reason>\n" (or the portal site) when
+/// the entry's lookup got no answer; "" when it did.
+std::string failureLine(const CheckedEntry &entry);
+
+/// "hengdian-cli: checked 4 lines: 2 in force, 1 withdrawn, 0 other status, 1 not found, 0 not
+/// answered\n".
+std::string summaryLine(const CheckSummary &summary);
+
+/// "[3/40] GB/T 5490-2010": the entry (counted from 0) and its code, with the wait of a library
+/// line's second attempt when one is under way.
+std::u16string progressText(std::size_t index, std::size_t count, std::u16string_view code, int waits = 0);
+
+/// The progress display: one line on a terminal, rewritten in place.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream &terminal);
+
+  /// Replaces the line by `text`.
+  void show(const std::u16string &text);
+  /// Clears the line, leaving the terminal as it was.
+  void finish();
+
+ private:
   std::size_t shownWidth_ = 0;
   std::ostream &terminal_;
 };

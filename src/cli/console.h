@@ -10,4 +10,8 @@ bool standardErrorIsTerminal();
 /// each result line arrive as they are.
 void useBinaryStandardStreams();
 
+/// Makes a write to a closed pipe fail with an error that the writer sees, instead of ending the
+/// process at once.
+void reportBrokenPipesAsWriteErrors();
+
 }  // namespace hengdian::cli

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include "cli/console.h"
@@ -10,5 +11,10 @@ bool standardErrorIsTerminal() {
 
 // POSIX streams never translate line ends.
 void useBinaryStandardStreams() {}
+
+// SIGPIPE would end the process before the failed write could be reported.
+void reportBrokenPipesAsWriteErrors() {
+  signal(SIGPIPE, SIG_IGN);
+}
 
 }  // namespace hengdian::cli

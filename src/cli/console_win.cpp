@@ -16,4 +16,7 @@ void useBinaryStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
 }
 
+// Windows has no signal for a closed pipe; the write fails by itself.
+void reportBrokenPipesAsWriteErrors() {}
+
 }  // namespace hengdian::cli

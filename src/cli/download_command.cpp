@@ -46,16 +46,17 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "first; standard error says why each failed download failed. A file counts as saved only when the "
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
       "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
-      "saved; 3 when at least one download failed; 1 when the input cannot be read; 2 for a usage error; "
-      "130 or 143 when SIGINT or SIGTERM stopped it (the transfer under way is stopped and its temporary "
-      "file removed).");
+      "saved; 3 when at least one download failed; 5 when the log could not be written (the run then stops "
+      "before the next row); 1 when the input cannot be read; 2 for a usage error; 130 or 143 when SIGINT or "
+      "SIGTERM stopped it (the transfer under way is stopped and its temporary file removed).");
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
                      const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
                      bool progressLine) {
   std::optional<ProgressLine> progress;
-  if (progressLine) progress.emplace(u"", err);
+  if (progressLine) progress.emplace(err);
+  ResultsOutput output(out, err);
 
   // The table as the window holds it after the check: one entry per entered line and the empty
   // one behind them.
@@ -68,7 +69,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   view.readSettings = [&options] { return DownloadSettings{u16(options.folder), u16(options.rule), false}; };
   view.insertLogLine = [&](const std::u16string &line) {
     if (progress) progress->finish();
-    out << toUtf8(line) << "\n" << std::flush;
+    output.write(toUtf8(line) + "\n");
   };
   view.showMessage = [](const std::u16string &, MessageKind) {};
   view.showConfirmButton = [](bool) {};
@@ -88,22 +89,16 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
     err << "hengdian-cli: " << toUtf8(row.code) << ": " << toUtf8(result.reason) << "\n" << std::flush;
   };
   context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
+  // A log that cannot be written ends the run: nobody would learn what it saved.
+  context.stopRequested = [&output] { return output.failed(); };
   context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
-    if (!progress) return;
-    // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal added in front of
-    // a temporary string (GCC bugs 105329, 105651).
-    std::u16string text = u"[";
-    text.append(u16(std::to_string(index + 1)))
-        .append(u"/")
-        .append(u16(std::to_string(count)))
-        .append(u"] ")
-        .append(row.code);
-    progress->show(text);
+    if (progress) progress->show(progressText(index, count, row.code));
   };
 
   const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
   if (progress) progress->finish();
   if (stop.stopRequested()) return interruptExitCode();
+  if (output.failed()) return kExitWriteFailed;
   return outcome.failed == 0 ? 0 : 3;
 }
 

@@ -27,7 +27,8 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options);
 /// The batch download over `rows` (one per entered line) from the library site at `libraryHost`:
 /// each log line goes to `out` as it is written, oldest first. With `progressLine` a line on `err`
 /// tells which row is being downloaded, and `err` gets the reason of each failed download. The
-/// exit code: 0 when every row was saved, 3 otherwise, 130 or 143 when SIGINT or SIGTERM ended it.
+/// exit code: 0 when every row was saved, 3 otherwise, 130 or 143 when SIGINT or SIGTERM ended it,
+/// `kExitWriteFailed` when the log could not be written (the run stops before the next row).
 int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
                      const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
                      bool progressLine);

@@ -41,16 +41,35 @@ std::u16string fromUtf16(std::string_view bytes, bool bigEndian) {
   return units;
 }
 
+// How far into a list without BOM its zero bytes are looked for: its first lines.
+constexpr std::size_t kUtf16Sample = 1024;
+
+// Whether `bytes` look like UTF-16 in the given order without a BOM: an even count, and the
+// first lines zero in the high byte of at least a quarter of their units (the ASCII of the codes)
+// while far fewer units are zero in the low byte. UTF-8 and GBK lists hold no zero bytes.
+bool looksLikeUtf16(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() % 2 != 0) return false;
+  const std::string_view sample = bytes.substr(0, kUtf16Sample);
+  std::size_t zeroHigh = 0;
+  std::size_t zeroLow = 0;
+  for (std::size_t at = 0; at + 1 < sample.size(); at += 2) {
+    zeroHigh += sample[bigEndian ? at : at + 1] == '\0';
+    zeroLow += sample[bigEndian ? at + 1 : at] == '\0';
+  }
+  return zeroHigh != 0 && zeroHigh * 4 >= sample.size() / 2 && zeroLow * 4 < zeroHigh;
+}
+
 // A read error (a directory given as the file, say) sets badbit; the end of the data does not.
-std::optional<std::string> readAll(std::istream &stream) {
-  std::string bytes;
+InputBytes readAll(std::istream &stream, std::size_t limit) {
+  InputBytes input;
   char chunk[1 << 16];
   while (stream) {
     stream.read(chunk, sizeof chunk);
-    bytes.append(chunk, static_cast<std::size_t>(stream.gcount()));
+    input.bytes.append(chunk, static_cast<std::size_t>(stream.gcount()));
+    if (input.bytes.size() > limit) return {{}, InputBytes::Failure::TooLarge};
   }
-  if (stream.bad()) return std::nullopt;
-  return bytes;
+  if (stream.bad()) return {{}, InputBytes::Failure::Unreadable};
+  return input;
 }
 
 }  // namespace
@@ -59,15 +78,18 @@ std::u16string decodeInputBytes(std::string_view bytes) {
   if (bytes.starts_with(kUtf8Bom)) return fromUtf8(bytes.substr(kUtf8Bom.size()));
   if (bytes.starts_with(kUtf16LeBom)) return fromUtf16(bytes.substr(kUtf16LeBom.size()), false);
   if (bytes.starts_with(kUtf16BeBom)) return fromUtf16(bytes.substr(kUtf16BeBom.size()), true);
+  for (const bool bigEndian : {false, true}) {
+    if (looksLikeUtf16(bytes, bigEndian)) return fromUtf16(bytes, bigEndian);
+  }
   if (isValidUtf8(bytes)) return fromUtf8(bytes);
   return fromSystemCodePage(bytes);
 }
 
-std::optional<std::string> readInputBytes(const std::string &path, std::istream &standardInput) {
-  if (path == "-") return readAll(standardInput);
+InputBytes readInputBytes(const std::string &path, std::istream &standardInput, std::size_t limit) {
+  if (path == "-") return readAll(standardInput, limit);
   std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  return readAll(file);
+  if (!file) return {{}, InputBytes::Failure::Unreadable};
+  return readAll(file, limit);
 }
 
 }  // namespace hengdian::cli

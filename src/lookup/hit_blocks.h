@@ -1,12 +1,13 @@
 #pragma once
 // Pieces both result parsers share: cutting a page into its hit blocks in one pass, keeping a
-// record on one line, and putting the records of a line in their order without rescanning.
+// record on one line, and putting the records of a line in their order.
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lookup/result_parser.h"
 #include "lookup/result_row.h"
 #include "runtime/text.h"
 
@@ -65,28 +66,27 @@ inline std::u16string singleLine(std::u16string_view text) {
   return line;
 }
 
-/// Collects a page's records and joins them as a line: 同号 records first, the one furthest down
-/// the page in front, then the others in page order. Same result as `addHit` for each record,
-/// without moving the line once per hit.
-struct LineBuilder {
-  std::vector<std::u16string> sameCode;
-  std::vector<std::u16string> otherCode;
+/// A page's records (given in page order) put in the line's order, 同号 records first, the one
+/// furthest down the page in front, then the others in page order, and the line joined from them:
+/// the not-found text when there are none.
+inline ParsedPage lineOf(std::vector<HitRecord> records) {
+  const auto others = std::stable_partition(
+      records.begin(), records.end(), [](const HitRecord &record) { return isSameCode(record.marker); });
+  std::reverse(records.begin(), others);
+  ParsedPage page;
+  if (records.empty()) page.line = kNotFoundLine;
+  for (const HitRecord &record : records)
+    page.line.append(recordText(record));
+  page.records = std::move(records);
+  return page;
+}
 
-  /// Takes one record, in page order.
-  void add(const HitRecord &record) {
-    (isSameCode(record.marker) ? sameCode : otherCode).push_back(recordText(record));
-  }
+/// The library site's records of `page`, in page order.
+std::vector<HitRecord> libraryRecords(std::u16string_view page, std::u16string_view code,
+                                      std::u16string_view name);
 
-  /// The finished line; the not-found text when no record came.
-  ResultLine finish() const {
-    if (sameCode.empty() && otherCode.empty()) return ResultLine(kNotFoundLine);
-    ResultLine line;
-    for (auto it = sameCode.rbegin(); it != sameCode.rend(); ++it)
-      line.append(*it);
-    for (const std::u16string &record : otherCode)
-      line.append(record);
-    return line;
-  }
-};
+/// The portal site's records of `page`, in page order.
+std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
+                                     std::u16string_view name, std::u16string_view portalBase);
 
 }  // namespace hengdian

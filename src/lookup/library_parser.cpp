@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "lookup/hit_blocks.h"
 #include "lookup/result_parser.h"
 #include "runtime/text.h"
@@ -24,8 +26,9 @@ std::u16string between(std::u16string_view block, std::u16string_view start, std
 
 }  // namespace
 
-ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, std::u16string_view name) {
-  LineBuilder line;
+std::vector<HitRecord> libraryRecords(std::u16string_view page, std::u16string_view code,
+                                      std::u16string_view name) {
+  std::vector<HitRecord> records;
   for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
     const std::u16string rawTitle = fieldOf(block, 1, kTitleEnd);
     HitRecord record;
@@ -36,15 +39,24 @@ ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, 
     record.fifth = singleLine(between(block, kFifthStart, kSpanEnd));
     // The block's first href is the one that closes the title, so this is the title anchor's link.
     record.link = singleLine(between(block, kLinkStart, kLinkEnd));
-    line.add(record);
+    records.push_back(std::move(record));
   }
-  return line.finish();
+  return records;
+}
+
+ParsedPage parsePage(std::int32_t site, std::u16string_view page, std::u16string_view code,
+                     std::u16string_view name, std::u16string_view portalBase) {
+  if (site == PortalSite) return lineOf(portalRecords(page, code, name, portalBase));
+  return lineOf(libraryRecords(page, code, name));
 }
 
 ResultLine parseResultPage(std::int32_t site, std::u16string_view page, std::u16string_view code,
                            std::u16string_view name, std::u16string_view portalBase) {
-  if (site == PortalSite) return parsePortalPage(page, code, name, portalBase);
-  return parseLibraryPage(page, code, name);
+  return parsePage(site, page, code, name, portalBase).line;
+}
+
+ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, std::u16string_view name) {
+  return lineOf(libraryRecords(page, code, name)).line;
 }
 
 }  // namespace hengdian

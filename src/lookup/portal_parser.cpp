@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "lookup/hit_blocks.h"
 #include "lookup/result_parser.h"
 #include "runtime/text.h"
@@ -49,9 +51,9 @@ std::u16string dateOf(std::u16string_view block, std::u16string_view label) {
 
 }  // namespace
 
-ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, std::u16string_view name,
-                           std::u16string_view portalBase) {
-  LineBuilder line;
+std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
+                                     std::u16string_view name, std::u16string_view portalBase) {
+  std::vector<HitRecord> records;
   for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
     const std::u16string rawTitle = fieldBetween(block, kTitleStart, kQuote);
     HitRecord record;
@@ -64,9 +66,14 @@ ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, s
     std::u16string link(portalBase);
     link.append(fieldBetween(block, kLinkStart, kQuote));
     record.link = singleLine(link);
-    line.add(record);
+    records.push_back(std::move(record));
   }
-  return line.finish();
+  return records;
+}
+
+ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, std::u16string_view name,
+                           std::u16string_view portalBase) {
+  return lineOf(portalRecords(page, code, name, portalBase)).line;
 }
 
 }  // namespace hengdian

@@ -19,12 +19,6 @@ namespace {
 
 constexpr int kRetryWaits = 10;
 
-/// The caption after line `index` is done: one, two or three dots by the index mod 3.
-std::u16string dotsCaption(std::size_t index) {
-  static constexpr std::u16string_view kDots[] = {u"...", u".", u".."};
-  return std::u16string(kCaptionLoading) + std::u16string(kDots[index % 3]);
-}
-
 /// The view as the calls posted to the user interface thread share it: they may run after the
 /// worker has ended, so they own it together.
 using SharedView = std::shared_ptr<const LookupView>;
@@ -82,46 +76,29 @@ std::optional<std::int32_t> showHeldAndReadSite(const LookupView &view, const Ui
   return site;
 }
 
-/// The line of one lookup, and why the site did not answer ("" when it did).
-struct Lookup {
-  ResultLine line;
+/// A parsed search page, and why the site did not answer ("" when it did).
+struct Answer {
+  ParsedPage page;
   std::u16string error;
 };
 
-/// Looks `code` up on the library site, with the second attempt after ten waits when the first
-/// page holds no hit; the error is the last attempt's. Empty when the job was stopped. Worker
-/// thread.
-std::optional<Lookup> lookUpOnLibrary(const ResultRow &row, const SharedView &view, const UiPost &post,
-                                      HeldUpdates &held, const QuerySettings &settings, StopFlag &stop) {
-  const std::u16string url = u"http://" + settings.libraryHost +
-                             u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(row.code);
+/// Searches `site` once for the entered code. Empty when the job was stopped. Worker thread.
+std::optional<Answer> search(std::int32_t site, const EnteredLine &entered, const QuerySettings &settings,
+                             StopFlag &stop) {
   const std::u16string portalBase = u"https://" + settings.portalHost;
-  FetchedText page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
-  if (stop.stopRequested()) return std::nullopt;
-  ResultLine line = parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase);
-  if (line != kNotFoundLine) return Lookup{std::move(line), std::move(page.error)};
-
-  // A page without hits may be a passing failure of the site, so it is asked once more later.
-  for (int wait = 1; wait <= kRetryWaits; ++wait) {
-    holdCaption(view, held, std::u16string(kCaptionLoading) + padLeft(u"", wait, u'>'));
-    if (!postHeld(post, stop, held)) return std::nullopt;
-    if (!stop.waitFor(settings.retryWait)) return std::nullopt;
+  FetchedText fetched;
+  if (site == PortalSite) {
+    const std::u16string body = urlEncode(u"text=" + entered.code) + u"&search=a100";
+    fetched = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop,
+                               settings.searchLimits);
+  } else {
+    const std::u16string url = u"http://" + settings.libraryHost +
+                               u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(entered.code);
+    fetched = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
   }
-  page = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
   if (stop.stopRequested()) return std::nullopt;
-  return Lookup{parseResultPage(LibrarySite, page.text, row.code, row.name, portalBase),
-                std::move(page.error)};
-}
-
-/// Looks `code` up on the portal site. Empty when the job was stopped. Worker thread.
-std::optional<Lookup> lookUpOnPortal(const ResultRow &row, const QuerySettings &settings, StopFlag &stop) {
-  const std::u16string portalBase = u"https://" + settings.portalHost;
-  const std::u16string body = urlEncode(u"text=" + row.code) + u"&search=a100";
-  FetchedText page =
-      fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop, settings.searchLimits);
-  if (stop.stopRequested()) return std::nullopt;
-  return Lookup{parseResultPage(PortalSite, page.text, row.code, row.name, portalBase),
-                std::move(page.error)};
+  return Answer{parsePage(site, fetched.text, entered.code, entered.name, portalBase),
+                std::move(fetched.error)};
 }
 
 }  // namespace
@@ -158,29 +135,58 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   std::u16string shown;  // only for a view that cannot append
   HeldUpdates held;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    ResultRow row;
-    row.code = std::move(lines[i].code);
-    row.name = std::move(lines[i].name);
-
     // Read anew for every line, after the line before it is shown, so a change of the chooser
     // applies from the next line on.
     const std::optional<std::int32_t> site = showHeldAndReadSite(view, post, stop, held);
     if (!site) return;
-    row.site = *site == PortalSite ? PortalSite : LibrarySite;
-    const std::optional<Lookup> found = row.site == PortalSite
-                                            ? lookUpOnPortal(row, settings, stop)
-                                            : lookUpOnLibrary(row, shared, post, held, settings, stop);
-    if (!found) return;
+    const std::optional<CheckedEntry> entry = checkEntry(
+        std::move(lines[i]), *site == PortalSite ? PortalSite : LibrarySite, settings, stop, [&](int wait) {
+          holdCaption(shared, held, progressCaption({i, lines.size(), wait}));
+          return postHeld(post, stop, held);
+        });
+    if (!entry) return;
 
     // The row goes in whole, so the user interface thread never sees a half-written entry.
-    fillRow(row, found->line);
-    row.error = found->error;
-    if (!stop.runUnlessStopped([&] { table.setRow(i, row); })) return;
-    holdLine(shared, held, found->line, i == 0, shown);
-    holdCaption(shared, held, dotsCaption(i));
+    if (!stop.runUnlessStopped([&] { table.setRow(i, entry->row); })) return;
+    holdLine(shared, held, entry->line, i == 0, shown);
+    holdCaption(shared, held, progressCaption({i + 1, lines.size(), 0}));
   }
   holdCaption(shared, held, std::u16string(kCaptionDone));
   postHeld(post, stop, held);
+}
+
+std::optional<CheckedEntry> checkEntry(EnteredLine entered, std::int32_t site, const QuerySettings &settings,
+                                       StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
+  std::optional<Answer> found = search(site, entered, settings, stop);
+  // A library page without hits may be a passing failure of the site, so it is asked once more
+  // later.
+  if (found && site == LibrarySite && found->page.records.empty()) {
+    for (int wait = 1; wait <= kRetryWaits; ++wait) {
+      if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
+    }
+    found = search(site, entered, settings, stop);
+  }
+  if (!found) return std::nullopt;
+
+  CheckedEntry entry;
+  entry.row.code = entered.code;
+  entry.row.name = entered.name;
+  entry.row.site = site;
+  fillRow(entry.row, found->page.line);
+  entry.row.error = std::move(found->error);
+  entry.entered = std::move(entered);
+  entry.line = std::move(found->page.line);
+  entry.records = std::move(found->page.records);
+  return entry;
+}
+
+std::u16string progressCaption(const CheckProgress &progress) {
+  std::u16string caption(kCaptionLoading);
+  if (progress.waits > 0) return caption.append(padLeft(u"", progress.waits, u'>'));
+  if (progress.index == 0) return caption;
+  // One, two or three dots by the number of the line done last, mod 3.
+  static constexpr std::u16string_view kDots[] = {u"...", u".", u".."};
+  return caption.append(kDots[(progress.index - 1) % 3]);
 }
 
 std::u16string cleanInputText(std::u16string_view text) {

@@ -3,12 +3,15 @@
 // thread; the results text and the progress caption shown through a LookupView.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lookup/result_row.h"
 #include "lookup/result_table.h"
 #include "runtime/stop_flag.h"
 #include "runtime/thread_registry.h"
@@ -81,5 +84,35 @@ struct EnteredLine {
 /// The lines of the entered text after `cleanInputText`, cut in one pass; at least one, also for
 /// an empty text. Line i of a check is entry i.
 std::vector<EnteredLine> enteredLines(std::u16string_view text);
+
+/// One entered line after its lookup.
+struct CheckedEntry {
+  EnteredLine entered;
+  ResultRow row;  // the entered code, the found name and link, the site, why the site did not answer
+  ResultLine line;
+  std::vector<HitRecord> records;  // the line's records in its order; none when nothing was found
+};
+
+/// Looks `entered` up on `site` and fills its row from the line. The library site is asked a
+/// second time, after ten waits, when its first page holds no hit; `beforeWait(m)` runs before
+/// wait m and ends the lookup when it returns false. The row's error is the last attempt's.
+/// Empty when `stop` was raised. Worker thread.
+std::optional<CheckedEntry> checkEntry(EnteredLine entered, std::int32_t site, const QuerySettings &settings,
+                                       StopFlag &stop, const std::function<bool(int wait)> &beforeWait);
+
+/// How far a check has come: the line under way (counted from 0; `count` once every line is
+/// done), the number of lines, and the waits begun of the line's second attempt (1 to 10; 0
+/// before it).
+struct CheckProgress {
+  std::size_t index = 0;
+  std::size_t count = 0;
+  int waits = 0;
+
+  bool operator==(const CheckProgress &) const = default;
+};
+
+/// The caption that shows `progress` in the results frame: the loading caption at the start,
+/// followed by one ">" per wait begun, or by one to three dots by the line done last.
+std::u16string progressCaption(const CheckProgress &progress);
 
 }  // namespace hengdian

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lookup/result_row.h"
 
@@ -15,6 +16,17 @@ namespace hengdian {
 /// DEL, the C1 controls, U+2028 and U+2029) become one space each, so one entry stays on one line.
 ResultLine parseResultPage(std::int32_t site, std::u16string_view page, std::u16string_view code,
                            std::u16string_view name, std::u16string_view portalBase);
+
+/// A parsed page: its line, and the records the line is made of, in the line's order (none when
+/// the line is the not-found text).
+struct ParsedPage {
+  ResultLine line;
+  std::vector<HitRecord> records;
+};
+
+/// The line of `page` as `parseResultPage` gives it, with its records.
+ParsedPage parsePage(std::int32_t site, std::u16string_view page, std::u16string_view code,
+                     std::u16string_view name, std::u16string_view portalBase);
 
 /// The library site's parser.
 ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, std::u16string_view name);

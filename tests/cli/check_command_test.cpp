@@ -2,15 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
+#include <tuple>
+#endif
 
 namespace hengdian::cli {
 namespace {
@@ -91,7 +107,9 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
             "【同号同名■现行有效■GB/T 5490-2010 粮油检验 "
             "一般规则■2010-01-01■2011-01-01■/standard/show-5490.html】\n" +
                 notFound);
-  EXPECT_EQ(library.err, "");
+  EXPECT_EQ(library.err,
+            "hengdian-cli: checked 2 lines: 1 in force, 0 withdrawn, 0 other status, 1 not found, 0 not "
+            "answered\n");
 
   const CliRun portal = run(arguments({"--input", list.string(), "--site", "portal"}));
   EXPECT_EQ(portal.exitCode, 0) << portal.err;
@@ -100,7 +118,14 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
 
   const CliRun libraryJson = run(arguments({"--input", list.string(), "--format", "json"}));
   ASSERT_EQ(libraryJson.exitCode, 0) << libraryJson.err;
-  const nlohmann::json rows = nlohmann::json::parse(libraryJson.out);
+  const nlohmann::json document = nlohmann::json::parse(libraryJson.out);
+  EXPECT_EQ(document["summary"], (nlohmann::json{{"checked", 2},
+                                                 {"inForce", 1},
+                                                 {"withdrawn", 0},
+                                                 {"otherStatus", 0},
+                                                 {"notFound", 1},
+                                                 {"notAnswered", 0}}));
+  const nlohmann::json rows = document["rows"];
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]["code"], "GB/T 5490-2010");
   EXPECT_EQ(rows[0]["name"], "粮油检验 一般规则");
@@ -119,7 +144,7 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
 
   const CliRun portalJson = run(arguments({"--site", "portal", "--format", "json"}), readFileBytes(list));
   ASSERT_EQ(portalJson.exitCode, 0) << portalJson.err;
-  const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out);
+  const nlohmann::json portalRows = nlohmann::json::parse(portalJson.out)["rows"];
   ASSERT_EQ(portalRows.size(), 2u);
   EXPECT_EQ(portalRows[0]["site"], 1);
   EXPECT_EQ(portalRows[0]["link"], sites.portalBase() + "/gb/5490");
@@ -131,17 +156,21 @@ TEST_F(CheckCommandTest, CaptionsGoToStandardErrorInOrder) {
   const CliRun withCaptions =
       run(arguments({"--captions", "--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n");
   EXPECT_EQ(withCaptions.exitCode, 0);
+  const std::string summary =
+      "hengdian-cli: checked 2 lines: 1 in force, 0 withdrawn, 0 other status, 1 not found, 0 not answered\n";
   EXPECT_EQ(withCaptions.err,
             "查询得到信息：正在加载中\n查询得到信息：正在加载中...\n查询得到信息：正在加载中."
-            "\n查询得到信息：已加载完成。\n");
+            "\n查询得到信息：已加载完成。\n" +
+                summary);
 
   // On a terminal without --captions: one progress line, rewritten and cleared at the end.
   const CliRun onTerminal = run(arguments({"--site", "portal"}), "GB/T 5490-2010\nGB/T 5491-1985\n", true);
   EXPECT_EQ(onTerminal.exitCode, 0);
-  EXPECT_NE(onTerminal.err.find("\r[1/2] GB/T 5490-2010"), std::string::npos) << onTerminal.err;
-  EXPECT_NE(onTerminal.err.find("\r[2/2] GB/T 5491-1985"), std::string::npos) << onTerminal.err;
-  EXPECT_EQ(onTerminal.err.back(), '\r');
-  EXPECT_EQ(onTerminal.err.find('\n'), std::string::npos);
+  ASSERT_TRUE(onTerminal.err.ends_with("\r" + summary)) << onTerminal.err;
+  const std::string progress = onTerminal.err.substr(0, onTerminal.err.size() - summary.size());
+  EXPECT_NE(progress.find("\r[1/2] GB/T 5490-2010"), std::string::npos) << progress;
+  EXPECT_NE(progress.find("\r[2/2] GB/T 5491-1985"), std::string::npos) << progress;
+  EXPECT_EQ(progress.find('\n'), std::string::npos);
 }
 
 TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
@@ -150,7 +179,8 @@ TEST_F(CheckCommandTest, ReadsGbkListsAndDropsTheUtf8Bom) {
       "gbk.txt", "GB/T 5490-2010\t\xC1\xB8\xD3\xCD\xBC\xEC\xD1\xE9 \xD2\xBB\xB0\xE3\xB9\xE6\xD4\xF2\r\n");
   const CliRun fromGbk = run(arguments({"--input", gbk.string(), "--format", "json"}));
   ASSERT_EQ(fromGbk.exitCode, 0) << fromGbk.err;
-  EXPECT_TRUE(nlohmann::json::parse(fromGbk.out)[0]["line"].get<std::string>().starts_with("【同号同名■"));
+  EXPECT_TRUE(
+      nlohmann::json::parse(fromGbk.out)["rows"][0]["line"].get<std::string>().starts_with("【同号同名■"));
 
   const fs::path bom = writeList("bom.txt", "\xEF\xBB\xBFGB/T 5490-2010\n");
   const CliRun fromBom = run(arguments({"--input", bom.string()}));
@@ -171,7 +201,7 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
 
   const CliRun library = run(arguments({"--format", "json"}), input);
   EXPECT_EQ(library.exitCode, 4);
-  const nlohmann::json rows = nlohmann::json::parse(library.out);
+  const nlohmann::json rows = nlohmann::json::parse(library.out)["rows"];
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0]["error"], "");
   EXPECT_EQ(rows[1]["line"], "【★未查询到该标准!】");
@@ -180,7 +210,9 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
   EXPECT_TRUE(rows[2]["line"].get<std::string>().starts_with("【同号■"));
   EXPECT_EQ(library.err,
             "hengdian-cli: LOOP: the library site did not answer: " + rows[1]["error"].get<std::string>() +
-                "\nhengdian-cli: GB 500: the library site did not answer: HTTP status 500\n");
+                "\nhengdian-cli: GB 500: the library site did not answer: HTTP status 500\n"
+                "hengdian-cli: checked 3 lines: 1 in force, 0 withdrawn, 0 other status, 0 not found, 2 not "
+                "answered\n");
 
   std::vector<std::string> unreachable = arguments({"--site", "portal"});
   unreachable[4] = "127.0.0.1:" + std::to_string(hengdian::testing::closedLocalPort());
@@ -191,12 +223,108 @@ TEST_F(CheckCommandTest, LookupsTheSiteDidNotAnswerAreReportedAndExitWithFour) {
       << portal.err;
 }
 
+// The lines answer slowest first, and one finds nothing and waits before its second attempt: with
+// four lookups at once they finish out of order, yet every output is the one-at-a-time output.
+TEST_F(CheckCommandTest, FourJobsGiveTheSameOutputsInInputOrder) {
+  std::string input;
+  for (int i = 0; i < 6; ++i) {
+    const std::string code = "GB " + std::to_string(i) + "-2000";
+    sites.setLibrarySearch(code, {hengdian::testing::delayed(libraryHit(code + " 标准", "/s/" + code),
+                                                             std::chrono::milliseconds(15 * (6 - i)))});
+    input += code + "\n";
+  }
+  input += "GB 9-2099\n";  // found by neither attempt
+  for (const std::vector<std::string> &format :
+       {std::vector<std::string>{"--captions"}, std::vector<std::string>{"--format", "json"},
+        std::vector<std::string>{"--format", "csv"}}) {
+    SCOPED_TRACE(format.back());
+    std::vector<std::string> one = arguments(format);
+    std::vector<std::string> four = one;
+    four.insert(four.end(), {"--jobs", "4"});
+    const CliRun sequential = run(one, input);
+    const CliRun parallel = run(four, input);
+    EXPECT_EQ(sequential.exitCode, 0) << sequential.err;
+    EXPECT_EQ(parallel.exitCode, 0);
+    EXPECT_EQ(parallel.out, sequential.out);
+    EXPECT_EQ(parallel.err, sequential.err);
+    EXPECT_NE(sequential.out.find("GB 0-2000"), std::string::npos);
+  }
+}
+
+/// The rows of an RFC 4180 text: fields cut at commas, quoted fields unquoted, rows ended by CR LF.
+std::vector<std::vector<std::string>> readCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows(1);
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      field += text[++i];
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && (c == ',' || c == '\r')) {
+      rows.back().push_back(std::move(field));
+      field.clear();
+      if (c == '\r') {
+        EXPECT_EQ(text.substr(i, 2), "\r\n");
+        rows.emplace_back();
+        ++i;
+      }
+    } else {
+      EXPECT_TRUE(quoted || c != '\n') << "a bare line feed at " << i;
+      field += c;
+    }
+  }
+  EXPECT_TRUE(rows.back().empty() && field.empty()) << "the last row has no CR LF";
+  rows.pop_back();
+  return rows;
+}
+
+TEST_F(CheckCommandTest, CsvQuotesWhatNeedsItAndReadsBackAsTheEntries) {
+  const std::string title = "GB 7-2000 \"油\",■ 规则";
+  sites.setLibrarySearch("GB 7-2000", {libraryHit(title, "/s/7.html")});
+  const CliRun csv = run(arguments({"--format", "csv"}), "GB 7-2000\t油, 规则\nGB 8-2099\n");
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  ASSERT_TRUE(csv.out.starts_with("\xEF\xBB\xBF"));
+  const std::string line = "【同号异名■现行有效■" + title + "■2010-01-01■2011-01-01■/s/7.html】";
+  EXPECT_EQ(readCsv(csv.out.substr(3)),
+            (std::vector<std::vector<std::string>>{
+                {"标准代号", "标准名称", "匹配", "状态", "标题", "发布日期", "实施日期", "链接", "查询结果",
+                 "站点未应答原因"},
+                {"GB 7-2000", "油, 规则", "同号异名", "现行有效", title, "2010-01-01", "2011-01-01",
+                 "/s/7.html", line, ""},
+                {"GB 8-2099", "", "", "", "", "", "", "", "【★未查询到该标准!】", ""}}));
+}
+
+// Like `yes | hengdian-cli check`: the reading stops at the limit instead of running out of memory.
+TEST_F(CheckCommandTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
+  struct EndlessZeros : std::streambuf {
+    char chunk[1 << 16]{};
+    std::size_t served = 0;
+    int_type underflow() override {
+      served += sizeof chunk;
+      setg(chunk, chunk, chunk + sizeof chunk);
+      return 0;
+    }
+  } zeros;
+  std::istream in(&zeros);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runCli(arguments({}), in, out, err), 1);
+  EXPECT_EQ(err.str(),
+            "hengdian-cli: the input from standard input is larger than 64 MiB; check it in parts\n");
+  EXPECT_LE(zeros.served, (std::size_t{64} << 20) + 2 * sizeof zeros.chunk);
+  EXPECT_TRUE(sites.requests().empty());
+}
+
 TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
   const std::vector<std::vector<std::string>> wrong{
       {},
       {"lookup"},
       {"check", "--site", "both"},
       {"check", "--format", "xml"},
+      {"check", "--jobs", "0"},
+      {"check", "--jobs", "9"},
       {"check", "--retry-pause-ms", "-5"},
       {"check", "--retry-pause-ms", "soon"},
       {"check", "--library-host", "http://example.test/"},
@@ -220,7 +348,7 @@ TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
   const CliRun help = run({"check", "--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char *option : {"--site", "--input", "--format", "--library-host", "--portal-host", "--ca-file",
-                             "--retry-pause-ms", "--captions", "--help"}) {
+                             "--retry-pause-ms", "--jobs", "--captions", "--help"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }
@@ -235,6 +363,107 @@ TEST_F(CheckCommandTest, TheProgramPrintsTheSameLines) {
   ASSERT_EQ(std::system(shellLine(command).c_str()), 0) << readFileBytes(folder / "err.txt");
   EXPECT_EQ(readFileBytes(out), run(arguments({"--input", list.string()})).out);
 }
+
+#ifdef _WIN32
+TEST_F(CheckCommandTest, InterruptsAndWriteFailuresOfTheProgram) {
+  GTEST_SKIP() << "runs the program with POSIX signals, /dev/full and pipes";
+}
+#else
+/// The program started with `args`, standard input from `input`, standard output to `out` and
+/// standard error into `errFile`; its exit status, or -1 when it ran longer than `limit` (it is
+/// then killed). `whenRunning` is called with its process id while it runs.
+int runProgram(const std::vector<std::string> &args, const fs::path &input, int out, const fs::path &errFile,
+               std::chrono::seconds limit, const std::function<void(pid_t)> &whenRunning = {}) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<std::string> all{HENGDIAN_CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (std::string &arg : all)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  if (whenRunning) whenRunning(pid);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The third line's answer never comes: the signal stops the check, and the two lines done stay.
+TEST_F(CheckCommandTest, AnInterruptOrTerminationKeepsTheLinesDone) {
+  sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
+  sites.setLibrarySearch("GB 2-2000", {libraryHit("GB 2-2000 二", "/s/2.html")});
+  sites.setLibrarySearch("GB 3-HOLD", {hengdian::testing::delayed(libraryHit("GB 3-HOLD 三", "/s/3.html"),
+                                                                  std::chrono::minutes(10))});
+  const fs::path list = writeList("list.txt", "GB 1-2000\nGB 2-2000\nGB 3-HOLD\n");
+  const std::string done =
+      "【同号■现行有效■GB 1-2000 一■2010-01-01■2011-01-01■/s/1.html】\n"
+      "【同号■现行有效■GB 2-2000 二■2010-01-01■2011-01-01■/s/2.html】\n";
+  for (const auto &[signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    SCOPED_TRACE(signal);
+    const fs::path out = folder / "out.txt";
+    const int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int exitCode = runProgram(
+        arguments({"--jobs", "2"}), list, file, folder / "err.txt", std::chrono::seconds(30), [&](pid_t pid) {
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+          while (readFileBytes(out).size() < done.size() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          kill(pid, signal);
+        });
+    close(file);
+    EXPECT_EQ(exitCode, status) << readFileBytes(folder / "err.txt");
+    EXPECT_EQ(readFileBytes(out), done);
+    EXPECT_NE(readFileBytes(folder / "err.txt").find("hengdian-cli: checked 2 lines: 2 in force"),
+              std::string::npos);
+  }
+}
+
+// A full disk or a closed pipe: the run ends at once, without waiting for the held second line,
+// and says why.
+TEST_F(CheckCommandTest, AWriteFailureEndsTheRunWithFive) {
+  sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
+  sites.setLibrarySearch("GB 2-HOLD", {hengdian::testing::delayed(libraryHit("GB 2-HOLD 二", "/s/2.html"),
+                                                                  std::chrono::minutes(10))});
+  const fs::path held = writeList("held.txt", "GB 1-2000\nGB 2-HOLD\n");
+  const fs::path one = writeList("one.txt", "GB 1-2000\n");
+  int pipeEnds[2] = {-1, -1};
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  close(pipeEnds[0]);
+  const int full = open("/dev/full", O_WRONLY);
+  std::vector<std::string> download = arguments({"--folder", folder.string() + "/"});
+  download[0] = "download";
+  // {arguments, entered list, standard output, reason}
+  const std::vector<std::tuple<std::vector<std::string>, fs::path, int, std::string>> rows{
+      {arguments({}), held, full, "No space left on device"},
+      {arguments({"--format", "csv"}), held, pipeEnds[1], "Broken pipe"},
+      {download, one, full, "No space left on device"},
+  };
+  for (const auto &[args, list, out, reason] : rows) {
+    SCOPED_TRACE(args[0] + " " + reason);
+    EXPECT_EQ(runProgram(args, list, out, folder / "err.txt", std::chrono::seconds(20)), 5);
+    EXPECT_NE(
+        readFileBytes(folder / "err.txt").find("hengdian-cli: cannot write the results: " + reason + "\n"),
+        std::string::npos)
+        << readFileBytes(folder / "err.txt");
+  }
+  close(pipeEnds[1]);
+  close(full);
+}
+#endif
 
 }  // namespace
 }  // namespace hengdian::cli

@@ -22,14 +22,18 @@ TEST(InputFile, DecodesUtf8WithOrWithoutBomAndFallsBackToGbk) {
       u"GB/T 5490-2010\t粮油检验 一般规则");
 }
 
-// Windows Notepad's "Unicode" files; without the BOM they would be misread as UTF-8 with NULs.
-TEST(InputFile, DecodesUtf16WithItsBomInEitherByteOrder) {
+// Windows Notepad's "Unicode" files; misread as UTF-8 they would send codes with NULs.
+TEST(InputFile, DecodesUtf16WithOrWithoutItsBomInEitherByteOrder) {
   const std::vector<std::pair<std::string, std::u16string>> cases{
       {std::string("\xFF\xFEG\0B\0\t\0\xAE\x7C\r\0\n\0", 14), u"GB\t粮\r\n"},
       {std::string("\xFE\xFF\0G\0B\0\t\x7C\xAE", 10), u"GB\t粮"},
       {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), u"\U0001F600"},
       {std::string("\xFF\xFE\x3D\xD8G\0\x41", 7), u"\uFFFDG\uFFFD"},  // lone surrogate, odd byte
       {"\xFF\xFE", u""},
+      // Without a BOM, known by the zero bytes of the ASCII, also beside a zero low byte (一).
+      {std::string("G\0B\0\t\0\xAE\x7C\0N\r\0\n\0", 14), u"GB\t粮一\r\n"},
+      {std::string("\0G\0B\0\t\x7C\xAE", 8), u"GB\t粮"},
+      {std::string("G\0B\0\0", 5), std::u16string(u"G\0B\0\0", 5)},  // an odd count: UTF-8 as before
   };
   for (const auto &[bytes, text] : cases)
     EXPECT_EQ(decodeInputBytes(bytes), text) << ::testing::PrintToString(bytes);
@@ -37,12 +41,15 @@ TEST(InputFile, DecodesUtf16WithItsBomInEitherByteOrder) {
 
 TEST(InputFile, ReadsStandardInputForADashAndFailsOnWhatCannotBeRead) {
   std::istringstream in("GB 1-2000\r\nGB 2-2000");
-  EXPECT_EQ(readInputBytes("-", in), "GB 1-2000\r\nGB 2-2000");
+  EXPECT_EQ(readInputBytes("-", in).bytes, "GB 1-2000\r\nGB 2-2000");
   std::istringstream empty;
-  EXPECT_EQ(readInputBytes("-", empty), "");
+  const InputBytes none = readInputBytes("-", empty);
+  EXPECT_EQ(none.bytes, "");
+  EXPECT_EQ(none.failure, InputBytes::Failure::None);
 
-  EXPECT_EQ(readInputBytes("/nonexistent/hengdian/list.txt", in), std::nullopt);
-  EXPECT_EQ(readInputBytes(std::filesystem::temp_directory_path().string(), in), std::nullopt);
+  EXPECT_EQ(readInputBytes("/nonexistent/hengdian/list.txt", in).failure, InputBytes::Failure::Unreadable);
+  EXPECT_EQ(readInputBytes(std::filesystem::temp_directory_path().string(), in).failure,
+            InputBytes::Failure::Unreadable);
 }
 
 }  // namespace

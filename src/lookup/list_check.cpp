@@ -1,0 +1,181 @@
+#include "lookup/list_check.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+namespace hengdian {
+
+namespace {
+
+/// How many lines behind the one handed over next may be looked up already. The lines done ahead
+/// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
+/// many waiting, however long the list.
+constexpr std::size_t kLookahead = 256;
+
+/// The statuses, beside the library site's "现行有效" and "已经废止", that the portal site prints.
+constexpr std::u16string_view kPortalInForce = u"现行";
+constexpr std::u16string_view kPortalWithdrawn = u"废止";
+
+/// One line between its worker and the hand-over.
+struct Slot {
+  int waits = 0;                      // waits begun of the line's second attempt
+  std::optional<CheckedEntry> entry;  // set once the line is done
+};
+
+/// What the workers and the handing-over thread share, under `mutex`.
+struct Shared {
+  explicit Shared(std::size_t lines) : slots(std::clamp<std::size_t>(lines, 1, kLookahead)) {}
+
+  std::mutex mutex;
+  std::condition_variable changed;  // a slot changed, the hand-over moved on, or the check ends
+  std::vector<Slot> slots;          // line i in slots[i % size], while next <= i < next + size
+  std::size_t next = 0;             // the line handed over next
+  std::size_t taken = 0;            // the lines the workers have taken
+  bool ending = false;              // no worker takes another line
+  std::exception_ptr failure;       // what a worker threw
+};
+
+/// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
+/// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
+/// thread.
+void work(Shared &shared, const std::vector<EnteredLine> &lines, std::int32_t site,
+          const QuerySettings &settings, StopFlag &stop) {
+  for (;;) {
+    std::size_t index = 0;
+    {
+      std::unique_lock lock(shared.mutex);
+      shared.changed.wait(lock, [&] {
+        return shared.ending || shared.taken == lines.size() ||
+               shared.taken < shared.next + shared.slots.size();
+      });
+      if (shared.ending || shared.taken == lines.size()) return;
+      index = shared.taken++;
+    }
+    // The slot is this line's until the hand-over has taken its entry.
+    Slot &slot = shared.slots[index % shared.slots.size()];
+    std::optional<CheckedEntry> entry = checkEntry(lines[index], site, settings, stop, [&](int wait) {
+      {
+        std::lock_guard lock(shared.mutex);
+        slot.waits = wait;
+      }
+      shared.changed.notify_all();
+      return true;
+    });
+    {
+      std::lock_guard lock(shared.mutex);
+      if (entry) {
+        slot.entry = std::move(entry);
+      } else {
+        shared.ending = true;
+      }
+    }
+    shared.changed.notify_all();
+  }
+}
+
+/// The workers of one check. Going, it ends the check (stopping the lookups under way unless every
+/// line was handed over) and waits for every worker to end.
+struct Workers {
+  Shared &shared;
+  StopFlag &stop;
+  std::size_t count;
+  std::vector<std::thread> threads;
+
+  ~Workers() {
+    bool incomplete = false;
+    {
+      std::lock_guard lock(shared.mutex);
+      shared.ending = true;
+      incomplete = shared.next < count;
+    }
+    if (incomplete) stop.requestStop();
+    shared.changed.notify_all();
+    for (std::thread &thread : threads)
+      thread.join();
+  }
+};
+
+}  // namespace
+
+bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
+               int jobs, StopFlag &stop, const ListCheckHooks &hooks) {
+  const std::size_t count = lines.size();
+  const auto progress = [&hooks](const CheckProgress &shown) {
+    if (hooks.onProgress) hooks.onProgress(shown);
+  };
+  Shared shared(count);
+  {
+    Workers workers{shared, stop, count, {}};
+    const std::size_t wanted = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
+                                                       std::max<std::size_t>(count, 1));
+    for (std::size_t i = 0; i < wanted; ++i) {
+      workers.threads.emplace_back([&] {
+        try {
+          work(shared, lines, site, settings, stop);
+        } catch (...) {
+          {
+            std::lock_guard lock(shared.mutex);
+            if (!shared.failure) shared.failure = std::current_exception();
+            shared.ending = true;
+          }
+          stop.requestStop();
+          shared.changed.notify_all();
+        }
+      });
+    }
+
+    progress({0, count, 0});
+    int shownWaits = 0;
+    std::unique_lock lock(shared.mutex);
+    while (shared.next < count) {
+      const std::size_t index = shared.next;
+      Slot &slot = shared.slots[index % shared.slots.size()];
+      shared.changed.wait(lock, [&] { return shared.ending || slot.entry || slot.waits > shownWaits; });
+      if (shared.ending || stop.stopRequested()) break;
+      const int waits = slot.waits;
+      std::optional<CheckedEntry> entry = std::move(slot.entry);
+      if (entry) slot = Slot{};
+      lock.unlock();
+
+      for (int wait = shownWaits + 1; wait <= waits; ++wait)
+        progress({index, count, wait});
+      shownWaits = waits;
+      if (entry) {
+        if (!hooks.onEntry(index, *entry)) break;
+        progress({index + 1, count, 0});
+        shownWaits = 0;
+      }
+      lock.lock();
+      if (entry) {
+        ++shared.next;
+        shared.changed.notify_all();
+      }
+    }
+  }
+  if (shared.failure) std::rethrow_exception(shared.failure);
+  return shared.next == count;
+}
+
+void CheckSummary::add(const CheckedEntry &entry) {
+  ++checked;
+  if (!entry.row.error.empty()) {
+    ++notAnswered;
+  } else if (entry.records.empty()) {
+    ++notFound;
+  } else if (const std::u16string &status = entry.records.front().status;
+             status == statusText(StandardStatus::InForce) || status == kPortalInForce) {
+    ++inForce;
+  } else if (status == statusText(StandardStatus::Withdrawn) || status == kPortalWithdrawn) {
+    ++withdrawn;
+  } else {
+    ++otherStatus;
+  }
+}
+
+}  // namespace hengdian

@@ -1,0 +1,52 @@
+#pragma once
+// The check of a whole list with several lookups at once, for the command-line tool: the same
+// lookup per line as the window's check, on worker threads of its own, each with its own kept
+// connections; what it finds is handed over in input order, as if the lines had been looked up
+// one after another.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "lookup/query_job.h"
+#include "runtime/stop_flag.h"
+
+namespace hengdian {
+
+/// What a list check hands over, always in input order and on the thread that runs it.
+struct ListCheckHooks {
+  /// {0, count, 0} first; {i, count, m} before wait m of line i's second attempt; {i + 1, count,
+  /// 0} once line i has been handed over.
+  std::function<void(const CheckProgress &)> onProgress;
+  /// Line `index`, done. Returning false ends the check at once.
+  std::function<bool(std::size_t index, CheckedEntry &entry)> onEntry;
+};
+
+/// Checks every line of `lines` on `site` with up to `jobs` lookups under way at once (a line
+/// that waits before its second attempt keeps its lookup), and returns once the check has ended:
+/// true when every line was handed over, false when `stop` was raised or `onEntry` refused a line
+/// (the check raises `stop` itself then). Nothing of the check runs any more once it has
+/// returned. An exception of a worker is thrown again here.
+bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
+               int jobs, StopFlag &stop, const ListCheckHooks &hooks);
+
+/// The entries of a check counted by what their lookups found. Each entry counts once, as the
+/// first of these that applies: the site did not answer, nothing found, in force (the first
+/// record's status "现行有效" or the portal site's "现行"), withdrawn ("已经废止" or "废止"), any
+/// other status.
+struct CheckSummary {
+  std::size_t checked = 0;
+  std::size_t inForce = 0;
+  std::size_t withdrawn = 0;
+  std::size_t otherStatus = 0;
+  std::size_t notFound = 0;
+  std::size_t notAnswered = 0;
+
+  /// Counts `entry`.
+  void add(const CheckedEntry &entry);
+
+  bool operator==(const CheckSummary &) const = default;
+};
+
+}  // namespace hengdian
