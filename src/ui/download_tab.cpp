@@ -11,7 +11,7 @@ namespace hengdian {
 
 namespace {
 
-constexpr int kNoticeFontPixels = 10;
+constexpr int kNoticeFontPoints = 7;
 
 /// A right-aligned label whose text is shown as it is ("&" included).
 wxStaticText *createLabel(wxWindow *parent, std::u16string_view text, const wxPoint &position,
@@ -58,7 +58,7 @@ DownloadTab createDownloadTab(wxNotebook *mainPanel) {
   fitToLayoutSize(tab.folderButton);
   fitToLayoutSize(tab.confirmButton);
   // Nine characters beside the mark in 100 pixels.
-  fitToLayoutSize(tab.noticeBox, kNoticeFontPixels);
+  fitToLayoutSize(tab.noticeBox, kNoticeFontPoints);
   return tab;
 }
 

@@ -8,11 +8,11 @@
 
 namespace hengdian {
 
-/// The height of Windows' message font in pixels, which the layout's sizes are made for.
-inline constexpr int kMessageFontPixels = 12;
+/// The size of Windows' message font in points, which the layout's sizes are made for.
+inline constexpr int kMessageFontPoints = 9;
 
 /// Fits the padding of `control` to the size the layout gives it and, on GTK, draws its text in
-/// a font `fontPixels` high. UI thread.
-void fitToLayoutSize(wxWindow *control, int fontPixels = kMessageFontPixels);
+/// a font of `fontPoints`. UI thread.
+void fitToLayoutSize(wxWindow *control, int fontPoints = kMessageFontPoints);
 
 }  // namespace hengdian

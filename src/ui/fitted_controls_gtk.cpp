@@ -17,7 +17,7 @@ button.hengdian-fitted, combobox.hengdian-fitted button {
 combobox.hengdian-fitted arrow { min-width: 10px; }
 combobox.hengdian-fitted box.linked button { padding-left: 4px; padding-right: 2px; }
 checkbutton.hengdian-fitted { padding: 0; }
-checkbutton.hengdian-fitted check { min-width: 12px; min-height: 12px; margin: 0 2px 0 0; }
+checkbutton.hengdian-fitted check { min-width: 10px; min-height: 10px; margin: 0 2px 0 0; }
 )";
 
 /// The style sheet of the fitted controls, given to the whole screen once, so that it reaches the
@@ -36,11 +36,11 @@ void installFittedStyle() {
 
 }  // namespace
 
-void fitToLayoutSize(wxWindow *control, int fontPixels) {
+void fitToLayoutSize(wxWindow *control, int fontPoints) {
   installFittedStyle();
   gtk_style_context_add_class(gtk_widget_get_style_context(control->GetHandle()), kFittedClass);
   wxFont font = control->GetFont();
-  font.SetPixelSize(wxSize(0, fontPixels));
+  font.SetPointSize(fontPoints);
   control->SetFont(font);
 }
 
