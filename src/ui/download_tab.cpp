@@ -11,6 +11,7 @@ namespace hengdian {
 
 namespace {
 
+// The check box's label: nine characters beside the mark in 100 pixels.
 constexpr int kNoticeFontPoints = 7;
 
 /// A right-aligned label whose text is shown as it is ("&" included).
@@ -57,7 +58,6 @@ DownloadTab createDownloadTab(wxNotebook *mainPanel) {
   tab.downloadLog = createTextArea(page, {10, 510}, {800, 150});
   fitToLayoutSize(tab.folderButton);
   fitToLayoutSize(tab.confirmButton);
-  // Nine characters beside the mark in 100 pixels.
   fitToLayoutSize(tab.noticeBox, kNoticeFontPoints);
   return tab;
 }

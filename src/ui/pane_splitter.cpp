@@ -7,11 +7,6 @@
 
 namespace hengdian {
 
-int initialLeftWidth(int width) {
-  const int space = std::max(0, width - kSplitterBarWidth);
-  return space - space / 2;
-}
-
 namespace {
 
 /// Puts `pane` at `rect`. A pane without width is hidden: GTK leaves a window of width 0 at its
@@ -22,6 +17,11 @@ void placePane(wxWindow *pane, const wxRect &rect) {
 }
 
 }  // namespace
+
+int initialLeftWidth(int width) {
+  const int space = std::max(0, width - kSplitterBarWidth);
+  return space - space / 2;
+}
 
 PaneWidths paneWidths(int width, int leftWidth) {
   const int space = std::max(0, width - kSplitterBarWidth);
