@@ -14,7 +14,7 @@ namespace {
 
 class HengdianApp : public wxApp {
  public:
-  // The app is made before wx starts the toolkit.
+  // Made before wx starts the toolkit, which is when its messages can still be filtered.
   HengdianApp() { hengdian::quietKnownToolkitAlarms(); }
 
   bool OnInit() override {
