@@ -8,11 +8,15 @@
 
 #include "lookup/query_job.h"
 #include "ui/main_window.h"
+#include "ui/toolkit_alarms.h"
 
 namespace {
 
 class HengdianApp : public wxApp {
  public:
+  // Made before wx starts the toolkit, which is when its messages can still be filtered.
+  HengdianApp() { hengdian::quietKnownToolkitAlarms(); }
+
   bool OnInit() override {
     hengdian::createMainWindow(hengdian::defaultQuerySettings(), hengdian::programSeams());
     return true;

@@ -4,11 +4,15 @@
 
 #include "downloads/naming_rule.h"
 #include "runtime/desktop_folder.h"
+#include "ui/fitted_controls.h"
 #include "ui/wx_text.h"
 
 namespace hengdian {
 
 namespace {
+
+// The check box's label: nine characters beside the mark in 100 pixels.
+constexpr int kNoticeFontPoints = 7;
 
 /// A right-aligned label whose text is shown as it is ("&" included).
 wxStaticText *createLabel(wxWindow *parent, std::u16string_view text, const wxPoint &position,
@@ -52,6 +56,9 @@ DownloadTab createDownloadTab(wxNotebook *mainPanel) {
   tab.confirmButton = new wxButton(page, wxID_ANY, toWx(u"确认并开始下载"), {120, 475}, {100, 25});
   tab.confirmButton->Hide();
   tab.downloadLog = createTextArea(page, {10, 510}, {800, 150});
+  fitToLayoutSize(tab.folderButton);
+  fitToLayoutSize(tab.confirmButton);
+  fitToLayoutSize(tab.noticeBox, kNoticeFontPoints);
   return tab;
 }
 

@@ -15,7 +15,9 @@
 
 #include "lookup/library_site.h"
 #include "runtime/desktop_folder.h"
+#include "ui/fitted_controls.h"
 #include "ui/row_menu.h"
+#include "ui/window_icon.h"
 #include "ui/wx_text.h"
 
 namespace hengdian {
@@ -77,6 +79,7 @@ MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
       seams_(seams),
       postTarget_(std::make_shared<PostTarget>()) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  SetIcons(programIcons());
   SetClientSize(kClientWidth, kClientHeight);
 
   popupMenu = std::make_unique<wxMenu>();
@@ -125,6 +128,8 @@ void MainWindow::createSearchTab() {
   search.siteChooser = new wxChoice(page, wxID_ANY, {130, 5}, {90, 25}, 2, sites);
   search.siteChooser->SetSelection(LibrarySite);
   search.checkButton = new wxButton(page, wxID_ANY, toWx(u"检查标准信息"), {225, 5}, {120, 25});
+  fitToLayoutSize(search.siteChooser);
+  fitToLayoutSize(search.checkButton);
 
   search.inputPane = new wxPanel(page, wxID_ANY, {0, 0}, {600, 700}, wxBORDER_NONE);
   search.inputFrame = createFrame(search.inputPane, u"输入需检查的标准信息");

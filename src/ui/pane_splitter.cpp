@@ -7,6 +7,17 @@
 
 namespace hengdian {
 
+namespace {
+
+/// Puts `pane` at `rect`. A pane without width is hidden: GTK leaves a window of width 0 at its
+/// last size on screen, over the bar and the other pane.
+void placePane(wxWindow *pane, const wxRect &rect) {
+  if (pane->GetRect() != rect) pane->SetSize(rect);
+  if (pane->IsShown() != (rect.width > 0)) pane->Show(rect.width > 0);
+}
+
+}  // namespace
+
 int initialLeftWidth(int width) {
   const int space = std::max(0, width - kSplitterBarWidth);
   return space - space / 2;
@@ -54,10 +65,12 @@ void PaneSplitter::placePanes() {
     if (IsShownOnScreen() && size.x > kSplitterBarWidth) wantedLeft_ = wantedLeft;
   }
   const PaneWidths widths = paneWidths(size.x, wantedLeft);
-  const wxRect leftRect(0, 0, widths.left, size.y);
-  const wxRect rightRect(widths.left + kSplitterBarWidth, 0, widths.right, size.y);
-  if (left_->GetRect() != leftRect) left_->SetSize(leftRect);
-  if (right_->GetRect() != rightRect) right_->SetSize(rightRect);
+  // A squeezed left pane keeps the width it was squeezed to: when the splitter grows again, the
+  // right pane takes the growth. A splitter without room for the bar (a minimised window) keeps
+  // the division it had.
+  if (wantedLeft_ >= 0 && size.x > kSplitterBarWidth) wantedLeft_ = widths.left;
+  placePane(left_, wxRect(0, 0, widths.left, size.y));
+  placePane(right_, wxRect(widths.left + kSplitterBarWidth, 0, widths.right, size.y));
   Refresh();
 }
 

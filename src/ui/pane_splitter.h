@@ -1,8 +1,9 @@
 #pragma once
 // The splitter of the search tab: two panes side by side with a 7-pixel bar between them. The
 // left pane keeps its width when the splitter is resized and the right pane takes the change;
-// neither pane has a minimum width. wxSplitterWindow cannot keep these rules exactly (it unsplits
-// at the edges and sizes its sash from the theme), so this is a small one of our own.
+// neither pane has a minimum width, and a pane without width is hidden. wxSplitterWindow cannot
+// keep these rules exactly (it unsplits at the edges and sizes its sash from the theme), so this
+// is a small one of our own.
 
 #include <wx/window.h>
 

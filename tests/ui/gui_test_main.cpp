@@ -7,10 +7,13 @@
 
 #include <cstdio>
 
+#include "ui/toolkit_alarms.h"
+
 int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
+  hengdian::quietKnownToolkitAlarms();
   wxApp::SetInstance(new wxApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::fprintf(stderr, "gui_tests: the window system cannot be started (no display?)\n");

@@ -1,6 +1,9 @@
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -52,6 +55,8 @@ void expectLaidOut(const MainWindow &window) {
 TEST_F(WindowTest, StartsWithItsTextsAndDefaults) {
   EXPECT_EQ(fromWx(window->GetTitle()), u"衡典 v3.6");
   EXPECT_EQ(window->GetClientSize(), wxSize(1280, 700));
+  // Six sizes on GTK; on Windows only the program's resources hold the icon, not the tests'.
+  EXPECT_EQ(window->GetIcons().GetIconCount(), wxPlatformInfo::Get().GetPortId() == wxPORT_GTK ? 6u : 0u);
   EXPECT_EQ(window->mainPanel->GetPageCount(), 2u);
   EXPECT_EQ(window->mainPanel->GetSelection(), 0);
   EXPECT_EQ(fromWx(window->mainPanel->GetPageText(0)), u"衡典");
@@ -99,6 +104,94 @@ TEST_F(WindowTest, LayoutFollowsTheWindowAndTheSplitterBar) {
   const wxRect before = window->search.resultsEditor->GetRect();
   window->layoutMainWindow();
   EXPECT_EQ(window->search.resultsEditor->GetRect(), before);
+}
+
+/// Where `pane` is on screen, in its parent's coordinates; empty when it is not shown. GTK's own
+/// record, since GTK may keep a window where wx no longer has it.
+#ifdef __WXGTK__
+wxRect onScreen(wxWindow *pane) {
+  GtkWidget *widget = pane->GetHandle();
+  if (!gtk_widget_is_visible(widget)) return {};
+  GtkAllocation allocation;  // within the parent's own GDK window
+  gtk_widget_get_allocation(widget, &allocation);
+  return {allocation.x, allocation.y, allocation.width, allocation.height};
+}
+#else
+wxRect onScreen(wxWindow *pane) {
+  return pane->IsShown() ? pane->GetRect() : wxRect();
+}
+#endif
+
+/// Drags the splitter's bar by the pointer from its middle to `x`.
+void dragBar(PaneSplitter *splitter, int x) {
+  const auto mouse = [&](wxEventType type, int at) {
+    wxMouseEvent event(type);
+    event.SetPosition({at, 100});
+    event.SetEventObject(splitter);
+    splitter->GetEventHandler()->ProcessEvent(event);
+  };
+  mouse(wxEVT_LEFT_DOWN, splitter->leftWidth() + kSplitterBarWidth / 2);
+  mouse(wxEVT_MOTION, x);
+  mouse(wxEVT_LEFT_UP, x);
+  pumpFor(100ms);
+}
+
+TEST_F(WindowTest, APaneWithoutWidthLeavesTheBarFreeAndTheSqueezedLeftPaneKeepsItsWidth) {
+  PaneSplitter *splitter = window->search.paneSplitter;
+  wxWindow *left = window->search.inputPane;
+  wxWindow *right = window->search.resultsPane;
+  const int width = splitter->GetClientSize().x;
+  // Neither pane covers any of the bar's pixels.
+  const auto barIsFree = [&] {
+    const wxRect bar(splitter->leftWidth(), 0, kSplitterBarWidth, splitter->GetClientSize().y);
+    return !onScreen(left).Intersects(bar) && !onScreen(right).Intersects(bar);
+  };
+  const auto shownWidth = [](wxWindow *pane) { return onScreen(pane).width; };
+
+  dragBar(splitter, -40);
+  EXPECT_EQ(shownWidth(left), 0);
+  EXPECT_EQ(onScreen(right),
+            wxRect(kSplitterBarWidth, 0, width - kSplitterBarWidth, splitter->GetClientSize().y));
+  EXPECT_TRUE(barIsFree());
+
+  dragBar(splitter, width + 40);
+  EXPECT_EQ(shownWidth(right), 0);
+  EXPECT_EQ(shownWidth(left), width - kSplitterBarWidth);
+  EXPECT_TRUE(barIsFree());
+
+  // Dragged back, both panes show again; then the window squeezes the left pane.
+  dragBar(splitter, 886);
+  ASSERT_TRUE(left->IsShown() && right->IsShown());
+  const wxSize page = window->search.page->GetClientSize();
+  window->SetClientSize(800, 600);
+  pumpUntil([&] { return window->search.page->GetClientSize().x < page.x; }, 5s);
+  pumpFor(100ms);
+  const int squeezed = splitter->GetClientSize().x;
+  ASSERT_LT(squeezed, 886 + kSplitterBarWidth);
+  EXPECT_EQ(shownWidth(left), squeezed - kSplitterBarWidth);
+  EXPECT_EQ(shownWidth(right), 0);
+  EXPECT_TRUE(barIsFree());
+
+  // Grown again, the left pane keeps the width the squeeze left it; the right pane takes the rest.
+  window->SetClientSize(1280, 700);
+  pumpUntil([&] { return window->search.page->GetClientSize() == page; }, 5s);
+  pumpFor(100ms);
+  EXPECT_EQ(shownWidth(left), squeezed - kSplitterBarWidth);
+  EXPECT_EQ(shownWidth(right), width - squeezed);
+  expectLaidOut(*window);
+}
+
+TEST_F(WindowTest, TheChooserAndTheCheckBoxShowTheirTextsWholeInTheirSizes) {
+  if (wxPlatformInfo::Get().GetPortId() != wxPORT_GTK) GTEST_SKIP() << "the look of GTK's controls";
+  // The chooser's best size is that of its widest item.
+  for (const auto &[control, size] : std::vector<std::pair<wxWindow *, wxSize>>{
+           {window->search.siteChooser, {90, 25}}, {window->downloads.noticeBox, {100, 25}}}) {
+    SCOPED_TRACE(control->GetLabel().utf8_string());
+    EXPECT_EQ(control->GetSize(), size);
+    const wxSize best = control->GetBestSize();
+    EXPECT_LE(best.x, size.x);
+    EXPECT_LE(best.y, size.y);
+  }
 }
 
 TEST(PaneSplitter, DividesLikeTheBarSays) {
