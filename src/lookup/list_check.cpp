@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "lookup/result_parser.h"
+
 namespace hengdian {
 
 namespace {
@@ -17,10 +19,6 @@ namespace {
 /// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
 /// many waiting, however long the list.
 constexpr std::size_t kLookahead = 256;
-
-/// The statuses, beside the library site's "现行有效" and "已经废止", that the portal site prints.
-constexpr std::u16string_view kPortalInForce = u"现行";
-constexpr std::u16string_view kPortalWithdrawn = u"废止";
 
 /// One line between its worker and the hand-over.
 struct Slot {
@@ -163,15 +161,15 @@ bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const Q
 }
 
 void CheckSummary::add(const CheckedEntry &entry) {
+  const StatusWords words = statusWords(entry.row.site);
   ++checked;
   if (!entry.row.error.empty()) {
     ++notAnswered;
   } else if (entry.records.empty()) {
     ++notFound;
-  } else if (const std::u16string &status = entry.records.front().status;
-             status == statusText(StandardStatus::InForce) || status == kPortalInForce) {
+  } else if (const std::u16string &status = entry.records.front().status; status == words.inForce) {
     ++inForce;
-  } else if (status == statusText(StandardStatus::Withdrawn) || status == kPortalWithdrawn) {
+  } else if (status == words.withdrawn) {
     ++withdrawn;
   } else {
     ++otherStatus;

@@ -33,8 +33,8 @@ bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const Q
 
 /// The entries of a check counted by what their lookups found. Each entry counts once, as the
 /// first of these that applies: the site did not answer, nothing found, in force (the first
-/// record's status "现行有效" or the portal site's "现行"), withdrawn ("已经废止" or "废止"), any
-/// other status.
+/// record's status is its site's word for it, "现行有效" or the portal site's "现行"), withdrawn
+/// ("已经废止" or "废止"), any other status.
 struct CheckSummary {
   std::size_t checked = 0;
   std::size_t inForce = 0;
