@@ -239,7 +239,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "--current", options.current,
       "标准查新: for every entry that is not in force (its record's status is not 现行有效, on the portal "
       "site 现行, or it was not found), search the same site once more with the code without its \"-\" "
-      "and year (GB/T 5491-1985: GB/T 5491) and report the version in force: of the hits whose title "
+      "and year (GB/T 5491-1985: GB/T 5491; a code without a year is its own stem, and its own page "
+      "serves) and report the version in force: of the hits whose title "
       "begins with that stem, \"-\" and a year, the latest in force, or else the latest. The search "
       "goes through the same connections and --jobs, once per stem; on the library site it has no second "
       "attempt. Text: one line per such entry on standard error, the results text unchanged; JSON: "
@@ -251,7 +252,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "whatever it found; 4 when a site did not answer some lookup (no answer, TLS failure, stall, redirect "
       "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
       "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
-      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason); 5 when the results "
+      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
+      "--current search, \"… did not answer the search for <stem>: <reason>\"; 5 when the results "
       "could not be written (a full disk, a closed pipe: standard error says why); 1 when the input cannot "
       "be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a termination "
       "request stopped the check (the lines done before it stay written).");
