@@ -67,23 +67,22 @@ const CurrentVersion *currentVersion(const CheckedEntry &entry) {
   return entry.current.version ? &*entry.current.version : nullptr;
 }
 
+/// A field of the entry's version in force, "" when there is none.
+template <std::u16string CurrentVersion::*field>
+std::u16string currentField(const CheckedEntry &entry) {
+  const CurrentVersion *version = currentVersion(entry);
+  return version == nullptr ? std::u16string() : version->*field;
+}
+
 /// The columns `--current` adds behind the others.
 const CsvColumn kCurrentColumns[] = {
-    {"现行版本",
-     [](const CheckedEntry &entry) {
-       const CurrentVersion *version = currentVersion(entry);
-       return version == nullptr ? std::u16string() : version->code;
-     }},
+    {"现行版本", currentField<&CurrentVersion::code>},
     {"现行版本名称",
      [](const CheckedEntry &entry) {
        const CurrentVersion *version = currentVersion(entry);
        return version == nullptr ? std::u16string() : nameInTitle(version->title, version->code);
      }},
-    {"现行版本状态",
-     [](const CheckedEntry &entry) {
-       const CurrentVersion *version = currentVersion(entry);
-       return version == nullptr ? std::u16string() : version->status;
-     }},
+    {"现行版本状态", currentField<&CurrentVersion::status>},
 };
 
 /// The spreadsheet's columns, with or without those of `--current`.
@@ -204,16 +203,17 @@ std::string currentLine(const CheckedEntry &entry) {
   switch (current.standing) {
     case CurrentStanding::Replaced:
     case CurrentStanding::NotReplaced:
-      said = u"现行版本 " + version->title;
+      said.append(u"现行版本 ").append(version->title);
       break;
     case CurrentStanding::NoneInForce:
-      said = u"没有找到现行版本";
-      if (version != nullptr)
+      said.append(u"没有找到现行版本");
+      if (version != nullptr) {
         said.append(u"，最新版本 ")
             .append(version->title)
             .append(u"（")
             .append(version->status)
             .append(u"）");
+      }
       break;
     case CurrentStanding::NotSought:
     case CurrentStanding::Itself:

@@ -46,7 +46,8 @@ struct StemAnswer {
   std::u16string error;
 };
 
-/// The stem searches of one check, shared by its workers, so that no stem is searched twice.
+/// The stem searches of one check, shared by its workers, so that no stem is searched twice. What
+/// each gave (its page's choice, not the page) stays until the check ends.
 class StemSearches {
  public:
   using Search = std::function<std::optional<StemAnswer>()>;

@@ -84,23 +84,5 @@ TEST(ChooseCurrentVersion, TheLatestVersionInForceOrElseTheLatestOfTheStem) {
   testing::expectEach(choose, rows);
 }
 
-// Only a later version in force replaces an entry: one not in force yet is not replaced by the one
-// in force now.
-TEST(StandingAgainst, ReplacedOnlyByALaterVersionInForce) {
-  const auto standing = [](const Text &code, const Text &versionCode, bool inForce) {
-    if (versionCode.empty()) return standingAgainst(code, std::nullopt);
-    return standingAgainst(code, CurrentVersion{versionCode, versionCode + u" a", u"", u"", inForce});
-  };
-  const std::vector<std::tuple<Text, Text, bool, CurrentStanding>> rows{
-      {u"GB/T 5491-1985", u"GB/T 5491-2020", true, CurrentStanding::Replaced},
-      {u"GB 2760", u"GB 2760-2014", true, CurrentStanding::Replaced},
-      {u"GB 1-2030", u"GB 1-2000", true, CurrentStanding::NotReplaced},
-      {u"gb 1-2000", u"GB 1-2000", true, CurrentStanding::NotReplaced},
-      {u"GB 2-1990", u"GB 2-2005", false, CurrentStanding::NoneInForce},
-      {u"GB 9-2099", u"", false, CurrentStanding::NoneInForce},
-  };
-  testing::expectEach(standing, rows);
-}
-
 }  // namespace
 }  // namespace hengdian
