@@ -321,6 +321,16 @@ TEST_F(CheckCommandTest, CurrentNamesTheVersionInForceSearchingEachStemOnce) {
                   summary);
   }
 
+  // A stem search the site does not answer is reported as a lookup is.
+  hengdian::testing::RawAnswer unavailable = page({});
+  unavailable.status = 503;
+  sites.setLibrarySearch("GB 2", {unavailable});
+  const CliRun failed = run(arguments({"--current"}), "GB 2-1990\n");
+  EXPECT_EQ(failed.exitCode, 4);
+  EXPECT_TRUE(failed.err.starts_with(
+      "hengdian-cli: GB 2-1990: the library site did not answer the search for GB 2: HTTP status 503\n"))
+      << failed.err;
+
   // On the portal site "现行" is in force: the entry is its own version, and nothing more is asked.
   sites.clearRequests();
   const CliRun portal = run(arguments({"--current", "--site", "portal"}), "GB/T 5490-2010\n");
