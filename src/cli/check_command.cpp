@@ -41,6 +41,7 @@ struct CheckOptions {
   int retryPauseMs = 1010;
   int jobs = 1;
   bool captions = false;
+  bool current = false;  // check only
 };
 
 /// A host with an optional port; the scheme and the path are the tool's own.
@@ -161,7 +162,8 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     if (progress) progress->finish();
     // A failed lookup reads as not found in the results; a script learns of it here.
     err << failureLine(entry) << std::flush;
-    part.lookupFailed = part.lookupFailed || !entry.row.error.empty();
+    part.lookupFailed = part.lookupFailed || !entry.row.error.empty() ||
+                        entry.current.standing == CurrentStanding::NotAnswered;
     // Counted before `take`, which may move the entry, but only once it has taken it.
     CheckSummary counted = part.summary;
     counted.add(entry);
@@ -175,11 +177,11 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
   bool complete = false;
   {
     const InterruptSubscription interrupted([&stop] { stop.requestStop(); });
-    complete = checkList(lines, site, querySettings(options), options.jobs, stop, hooks);
+    complete = checkList(lines, site, querySettings(options), {options.jobs, options.current}, stop, hooks);
   }
   if (progress) progress->finish();
   if (complete && options.captions) err << toUtf8(kCaptionDone) << "\n";
-  err << summaryLine(part.summary) << std::flush;
+  err << summaryLine(part.summary, options.current) << std::flush;
   // Short of an interrupt, only `take` ends a check early, when its output failed.
   if (interruptSignal() != 0) {
     part.exitCode = interruptExitCode();
@@ -201,15 +203,18 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
       return true;
     }
     if (options.format == "csv") {
-      if (!headerWritten && !output.write(csvHeader())) return false;
+      if (!headerWritten && !output.write(csvHeader(options.current))) return false;
       headerWritten = true;
-      return output.write(csvRow(entry));
+      return output.write(csvRow(entry, options.current));
     }
-    return output.write(toUtf8(entry.line) + "\n");
+    if (!output.write(toUtf8(entry.line) + "\n")) return false;
+    // The results text stays as without --current; what the stem search found goes beside it.
+    err << currentLine(entry) << std::flush;
+    return true;
   });
   if (part.exitCode == 1) return 1;
   // After an interrupt too, with the rows done before it.
-  if (options.format == "json") output.write(resultsJson(kept, part.summary));
+  if (options.format == "json") output.write(resultsJson(kept, part.summary, options.current));
   if (part.exitCode != 0) return part.exitCode;
   if (output.failed()) return kExitWriteFailed;
   return part.lookupFailed ? kExitLookupFailed : 0;
@@ -230,13 +235,25 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
+  check->add_flag(
+      "--current", options.current,
+      "标准查新: for every entry that is not in force (its record's status is not 现行有效, on the portal "
+      "site 现行, or it was not found), search the same site once more with the code without its \"-\" "
+      "and year (GB/T 5491-1985: GB/T 5491; a code without a year is its own stem, and its own page "
+      "serves) and report the version in force: of the hits whose title "
+      "begins with that stem, \"-\" and a year, the latest in force, or else the latest. The search "
+      "goes through the same connections and --jobs, once per stem; on the library site it has no second "
+      "attempt. Text: one line per such entry on standard error, the results text unchanged; JSON: "
+      "\"current\" in every row; CSV: three more columns; the summary counts the replaced entries and "
+      "those with no version in force");
   check->footer(
       "At the end standard error gets a summary: the lines checked, and how many are in force, withdrawn, "
       "of another status, not found and not answered. Exit status: 0 when every lookup got an answer, "
       "whatever it found; 4 when a site did not answer some lookup (no answer, TLS failure, stall, redirect "
       "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
       "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
-      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason); 5 when the results "
+      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
+      "--current search, \"… did not answer the search for <stem>: <reason>\"; 5 when the results "
       "could not be written (a full disk, a closed pipe: standard error says why); 1 when the input cannot "
       "be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a termination "
       "request stopped the check (the lines done before it stay written).");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -61,6 +62,41 @@ const CsvColumn kCsvColumns[] = {
     {"站点未应答原因", [](const CheckedEntry &entry) { return entry.row.error; }},
 };
 
+/// The entry's version in force, or none.
+const CurrentVersion *currentVersion(const CheckedEntry &entry) {
+  return entry.current.version ? &*entry.current.version : nullptr;
+}
+
+/// A field of the entry's version in force, "" when there is none.
+template <std::u16string CurrentVersion::*field>
+std::u16string currentField(const CheckedEntry &entry) {
+  const CurrentVersion *version = currentVersion(entry);
+  return version == nullptr ? std::u16string() : version->*field;
+}
+
+/// The columns `--current` adds behind the others.
+const CsvColumn kCurrentColumns[] = {
+    {"现行版本", currentField<&CurrentVersion::code>},
+    {"现行版本名称",
+     [](const CheckedEntry &entry) {
+       const CurrentVersion *version = currentVersion(entry);
+       return version == nullptr ? std::u16string() : nameInTitle(version->title, version->code);
+     }},
+    {"现行版本状态", currentField<&CurrentVersion::status>},
+};
+
+/// The spreadsheet's columns, with or without those of `--current`.
+std::vector<CsvColumn> csvColumns(bool withCurrent) {
+  std::vector<CsvColumn> columns(std::begin(kCsvColumns), std::end(kCsvColumns));
+  if (withCurrent) columns.insert(columns.end(), std::begin(kCurrentColumns), std::end(kCurrentColumns));
+  return columns;
+}
+
+/// "the library site" or "the portal site".
+const char *siteName(std::int32_t site) {
+  return site == PortalSite ? "the portal site" : "the library site";
+}
+
 /// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
 /// break.
 void appendCsvField(std::string &row, std::string_view text) {
@@ -95,7 +131,8 @@ bool ResultsOutput::write(std::string_view bytes) {
   return false;
 }
 
-std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary) {
+std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary,
+                        bool withCurrent) {
   // Keys stay in the documented order rather than sorted.
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (const CheckedEntry &entry : entries) {
@@ -109,6 +146,16 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
     object["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
     object["line"] = toUtf8(entry.line);
     object["error"] = toUtf8(row.error);
+    if (withCurrent) {
+      const CurrentVersion *version = currentVersion(entry);
+      object["current"] = nullptr;
+      if (version != nullptr) {
+        object["current"] = {{"code", toUtf8(version->code)},
+                             {"title", toUtf8(version->title)},
+                             {"status", toUtf8(version->status)},
+                             {"link", toUtf8(version->link)}};
+      }
+    }
     rows.push_back(std::move(object));
   }
   nlohmann::ordered_json document;
@@ -116,41 +163,78 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
   document["summary"] = {{"checked", summary.checked},     {"inForce", summary.inForce},
                          {"withdrawn", summary.withdrawn}, {"otherStatus", summary.otherStatus},
                          {"notFound", summary.notFound},   {"notAnswered", summary.notAnswered}};
+  if (withCurrent) {
+    document["summary"]["replaced"] = summary.replaced;
+    document["summary"]["noneInForce"] = summary.noneInForce;
+  }
   return document.dump(2) + "\n";
 }
 
-std::string csvHeader() {
-  std::string header = "\xEF\xBB\xBF";
-  for (const CsvColumn &column : kCsvColumns) {
-    if (&column != kCsvColumns) header.push_back(',');
-    header.append(column.header);
-  }
-  return header + "\r\n";
+std::string csvHeader(bool withCurrent) {
+  std::string header;
+  for (const CsvColumn &column : csvColumns(withCurrent))
+    header.append(",").append(column.header);
+  return "\xEF\xBB\xBF" + header.substr(1) + "\r\n";
 }
 
-std::string csvRow(const CheckedEntry &entry) {
+std::string csvRow(const CheckedEntry &entry, bool withCurrent) {
   std::string row;
-  for (const CsvColumn &column : kCsvColumns) {
-    if (&column != kCsvColumns) row.push_back(',');
+  for (const CsvColumn &column : csvColumns(withCurrent)) {
+    row.push_back(',');
     appendCsvField(row, toUtf8(column.value(entry)));
   }
-  return row + "\r\n";
+  return row.substr(1) + "\r\n";
 }
 
 std::string failureLine(const CheckedEntry &entry) {
   const ResultRow &row = entry.row;
-  if (row.error.empty()) return "";
-  return "hengdian-cli: " + toUtf8(row.code) + ": " +
-         (row.site == PortalSite ? "the portal site" : "the library site") +
-         " did not answer: " + toUtf8(row.error) + "\n";
+  const std::string start =
+      "hengdian-cli: " + toUtf8(row.code) + ": " + siteName(row.site) + " did not answer";
+  if (!row.error.empty()) return start + ": " + toUtf8(row.error) + "\n";
+  const CurrentFinding &current = entry.current;
+  if (current.standing != CurrentStanding::NotAnswered) return "";
+  return start + " the search for " + toUtf8(current.stem) + ": " + toUtf8(current.error) + "\n";
 }
 
-std::string summaryLine(const CheckSummary &summary) {
-  return "hengdian-cli: checked " + std::to_string(summary.checked) +
-         (summary.checked == 1 ? " line: " : " lines: ") + std::to_string(summary.inForce) + " in force, " +
-         std::to_string(summary.withdrawn) + " withdrawn, " + std::to_string(summary.otherStatus) +
-         " other status, " + std::to_string(summary.notFound) + " not found, " +
-         std::to_string(summary.notAnswered) + " not answered\n";
+std::string currentLine(const CheckedEntry &entry) {
+  const CurrentFinding &current = entry.current;
+  const CurrentVersion *version = currentVersion(entry);
+  std::u16string said;
+  switch (current.standing) {
+    case CurrentStanding::Replaced:
+    case CurrentStanding::NotReplaced:
+      said.append(u"现行版本 ").append(version->title);
+      break;
+    case CurrentStanding::NoneInForce:
+      said.append(u"没有找到现行版本");
+      if (version != nullptr) {
+        said.append(u"，最新版本 ")
+            .append(version->title)
+            .append(u"（")
+            .append(version->status)
+            .append(u"）");
+      }
+      break;
+    case CurrentStanding::NotSought:
+    case CurrentStanding::Itself:
+    case CurrentStanding::NotAnswered:
+      return "";
+  }
+  return "hengdian-cli: " + toUtf8(entry.entered.code) + ": " + toUtf8(said) + "\n";
+}
+
+std::string summaryLine(const CheckSummary &summary, bool withCurrent) {
+  std::string line = "hengdian-cli: checked " + std::to_string(summary.checked) +
+                     (summary.checked == 1 ? " line: " : " lines: ") + std::to_string(summary.inForce) +
+                     " in force, " + std::to_string(summary.withdrawn) + " withdrawn, " +
+                     std::to_string(summary.otherStatus) + " other status, " +
+                     std::to_string(summary.notFound) + " not found, " + std::to_string(summary.notAnswered) +
+                     " not answered";
+  if (withCurrent) {
+    line += "; " + std::to_string(summary.replaced) + " replaced by a newer version, " +
+            std::to_string(summary.noneInForce) + " with no version in force";
+  }
+  return line + "\n";
 }
 
 std::u16string progressText(std::size_t index, std::size_t count, std::u16string_view code, int waits) {

@@ -37,25 +37,35 @@ class ResultsOutput {
 
 /// The JSON document of a check: "rows", per entered line its row's code, name, site, link and
 /// item id (library rows only, "" for portal rows), its result line and the row's error ("" when
-/// the site answered); and "summary", the counts of `summary`. Pretty-printed UTF-8 with a final
-/// line break.
-std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary);
+/// the site answered), with `withCurrent` also "current", the version in force (code, title,
+/// status, link) or null; and "summary", the counts of `summary` (with `withCurrent` also
+/// "replaced" and "noneInForce"). Pretty-printed UTF-8 with a final line break.
+std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary,
+                        bool withCurrent);
 
 /// The spreadsheet's header row: a UTF-8 BOM and the Chinese column names, ended by CR LF.
-std::string csvHeader();
+std::string csvHeader(bool withCurrent);
 
 /// The spreadsheet's row of one entry: the entered code and name, the first record's fields (its
 /// marker without brackets, status, title, the two further fields, link), the whole result line
-/// and why the site did not answer. Quoted where RFC 4180 asks for it, ended by CR LF.
-std::string csvRow(const CheckedEntry &entry);
+/// and why the site did not answer; with `withCurrent` then the version in force's code, name and
+/// status. Quoted where RFC 4180 asks for it, ended by CR LF.
+std::string csvRow(const CheckedEntry &entry, bool withCurrent);
 
 /// "hengdian-cli: <code>: the library site did not answer: <reason>\n" (or the portal site) when
-/// the entry's lookup got no answer; "" when it did.
+/// the entry's lookup got no answer, "hengdian-cli: <code>: the library site did not answer the
+/// search for <stem>: <reason>\n" when its stem search got none; "" when both did.
 std::string failureLine(const CheckedEntry &entry);
 
+/// For an entry whose version in force was searched for: "hengdian-cli: <code>: 现行版本 <title>\n",
+/// or "hengdian-cli: <code>: 没有找到现行版本\n", followed by "，最新版本 <title>（<status>）" when a
+/// version not in force was found; "" for any other entry.
+std::string currentLine(const CheckedEntry &entry);
+
 /// "hengdian-cli: checked 4 lines: 2 in force, 1 withdrawn, 0 other status, 1 not found, 0 not
-/// answered\n".
-std::string summaryLine(const CheckSummary &summary);
+/// answered\n"; with `withCurrent` "; 1 replaced by a newer version, 1 with no version in force"
+/// before the line break.
+std::string summaryLine(const CheckSummary &summary, bool withCurrent);
 
 /// "[3/40] GB/T 5490-2010": the entry (counted from 0) and its code, with the wait of a library
 /// line's second attempt when one is under way.

@@ -85,6 +85,12 @@ inline ParsedPage lineOf(std::vector<HitRecord> records) {
 std::vector<HitRecord> libraryRecords(std::u16string_view page, std::u16string_view code,
                                       std::u16string_view name);
 
+/// The library site's status words.
+StatusWords libraryStatusWords();
+
+/// The portal site's status words.
+StatusWords portalStatusWords();
+
 /// The portal site's records of `page`, in page order.
 std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
                                      std::u16string_view name, std::u16string_view portalBase);

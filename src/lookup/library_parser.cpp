@@ -44,6 +44,14 @@ std::vector<HitRecord> libraryRecords(std::u16string_view page, std::u16string_v
   return records;
 }
 
+StatusWords libraryStatusWords() {
+  return {statusText(StandardStatus::InForce), statusText(StandardStatus::Withdrawn)};
+}
+
+StatusWords statusWords(std::int32_t site) {
+  return site == PortalSite ? portalStatusWords() : libraryStatusWords();
+}
+
 ParsedPage parsePage(std::int32_t site, std::u16string_view page, std::u16string_view code,
                      std::u16string_view name, std::u16string_view portalBase) {
   if (site == PortalSite) return lineOf(portalRecords(page, code, name, portalBase));

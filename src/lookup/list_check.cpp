@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <thread>
 #include <utility>
+
+#include "lookup/result_parser.h"
 
 namespace hengdian {
 
@@ -17,10 +20,6 @@ namespace {
 /// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
 /// many waiting, however long the list.
 constexpr std::size_t kLookahead = 256;
-
-/// The statuses, beside the library site's "现行有效" and "已经废止", that the portal site prints.
-constexpr std::u16string_view kPortalInForce = u"现行";
-constexpr std::u16string_view kPortalWithdrawn = u"废止";
 
 /// One line between its worker and the hand-over.
 struct Slot {
@@ -41,11 +40,98 @@ struct Shared {
   std::exception_ptr failure;       // what a worker threw
 };
 
+/// What a stem search found: its page's choice, and why the site did not answer ("" when it did).
+struct StemAnswer {
+  std::optional<CurrentVersion> version;
+  std::u16string error;
+};
+
+/// The stem searches of one check, shared by its workers, so that no stem is searched twice. What
+/// each gave (its page's choice, not the page) stays until the check ends.
+class StemSearches {
+ public:
+  using Search = std::function<std::optional<StemAnswer>()>;
+
+  /// The answer for `stem`: `search()`'s when no worker has searched the stem yet, else the one
+  /// that search gave, waited for while it is under way. Empty when the search was stopped.
+  /// Worker thread.
+  std::optional<StemAnswer> answer(const std::u16string &stem, const Search &search) {
+    {
+      std::unique_lock lock(mutex_);
+      for (;;) {
+        const auto [known, added] = known_.try_emplace(stem);
+        if (added) break;
+        if (known->second) return known->second;
+        settled_.wait(lock);
+      }
+    }
+    // Stopped or thrown, the search leaves the stem unknown again, and a worker waiting for it
+    // searches it itself.
+    struct Settle {
+      StemSearches &searches;
+      const std::u16string &stem;
+      bool answered = false;
+      ~Settle() {
+        if (!answered) {
+          std::lock_guard lock(searches.mutex_);
+          searches.known_.erase(stem);
+        }
+        searches.settled_.notify_all();
+      }
+    } settle{*this, stem};
+    std::optional<StemAnswer> found = search();
+    if (found) {
+      std::lock_guard lock(mutex_);
+      known_[stem] = found;
+      settle.answered = true;
+    }
+    return found;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable settled_;                            // a search ended
+  std::map<std::u16string, std::optional<StemAnswer>> known_;  // empty while it is under way
+};
+
+/// Gives `entry` its version in force, as `ListCheckOptions::findCurrent` has it; false when the
+/// check was stopped. Worker thread.
+bool findCurrent(CheckedEntry &entry, std::int32_t site, const QuerySettings &settings, StopFlag &stop,
+                 StemSearches &searches) {
+  CurrentFinding &found = entry.current;
+  const std::u16string &code = entry.entered.code;
+  // An empty line names no standard, and a lookup the site did not answer tells nothing of it.
+  if (code.empty() || !entry.row.error.empty()) return true;
+  found.version = inForceRecord(site, code, entry.records);
+  if (found.version) {
+    found.standing = CurrentStanding::Itself;
+    return true;
+  }
+  found.stem = codeStem(code);
+  if (found.stem.empty()) return true;
+  std::optional<StemAnswer> answer;
+  if (found.stem == code) {
+    // The stem search would be the lookup just made.
+    answer = StemAnswer{chooseCurrentVersion(site, found.stem, entry.records), u""};
+  } else {
+    answer = searches.answer(found.stem, [&]() -> std::optional<StemAnswer> {
+      std::optional<SiteAnswer> page = searchSite(site, found.stem, u"", settings, stop);
+      if (!page) return std::nullopt;
+      return StemAnswer{chooseCurrentVersion(site, found.stem, page->page.records), std::move(page->error)};
+    });
+    if (!answer) return false;
+  }
+  found.version = std::move(answer->version);
+  found.error = std::move(answer->error);
+  found.standing = found.error.empty() ? standingAgainst(code, found.version) : CurrentStanding::NotAnswered;
+  return true;
+}
+
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
 /// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
 /// thread.
 void work(Shared &shared, const std::vector<EnteredLine> &lines, std::int32_t site,
-          const QuerySettings &settings, StopFlag &stop) {
+          const QuerySettings &settings, bool findCurrents, StemSearches &stems, StopFlag &stop) {
   for (;;) {
     std::size_t index = 0;
     {
@@ -67,6 +153,7 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, std::int32_t si
       shared.changed.notify_all();
       return true;
     });
+    if (entry && findCurrents && !findCurrent(*entry, site, settings, stop, stems)) entry.reset();
     {
       std::lock_guard lock(shared.mutex);
       if (entry) {
@@ -104,20 +191,21 @@ struct Workers {
 }  // namespace
 
 bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
-               int jobs, StopFlag &stop, const ListCheckHooks &hooks) {
+               const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks) {
   const std::size_t count = lines.size();
   const auto progress = [&hooks](const CheckProgress &shown) {
     if (hooks.onProgress) hooks.onProgress(shown);
   };
   Shared shared(count);
+  StemSearches stems;
   {
     Workers workers{shared, stop, count, {}};
-    const std::size_t wanted = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
+    const std::size_t wanted = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(options.jobs, 1)), 1,
                                                        std::max<std::size_t>(count, 1));
     for (std::size_t i = 0; i < wanted; ++i) {
       workers.threads.emplace_back([&] {
         try {
-          work(shared, lines, site, settings, stop);
+          work(shared, lines, site, settings, options.findCurrent, stems, stop);
         } catch (...) {
           {
             std::lock_guard lock(shared.mutex);
@@ -163,15 +251,17 @@ bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const Q
 }
 
 void CheckSummary::add(const CheckedEntry &entry) {
+  const StatusWords words = statusWords(entry.row.site);
   ++checked;
+  replaced += entry.current.standing == CurrentStanding::Replaced ? 1 : 0;
+  noneInForce += entry.current.standing == CurrentStanding::NoneInForce ? 1 : 0;
   if (!entry.row.error.empty()) {
     ++notAnswered;
   } else if (entry.records.empty()) {
     ++notFound;
-  } else if (const std::u16string &status = entry.records.front().status;
-             status == statusText(StandardStatus::InForce) || status == kPortalInForce) {
+  } else if (const std::u16string &status = entry.records.front().status; status == words.inForce) {
     ++inForce;
-  } else if (status == statusText(StandardStatus::Withdrawn) || status == kPortalWithdrawn) {
+  } else if (status == words.withdrawn) {
     ++withdrawn;
   } else {
     ++otherStatus;

@@ -23,18 +23,30 @@ struct ListCheckHooks {
   std::function<bool(std::size_t index, CheckedEntry &entry)> onEntry;
 };
 
-/// Checks every line of `lines` on `site` with up to `jobs` lookups under way at once (a line
-/// that waits before its second attempt keeps its lookup), and returns once the check has ended:
+/// How a list check runs.
+struct ListCheckOptions {
+  /// Lookups under way at once (a line that waits before its second attempt keeps its lookup).
+  int jobs = 1;
+  /// Whether every entry gets its version in force (`CheckedEntry::current`). An entry whose first
+  /// record is a 同号 record in force is its own; for any other (nothing found, or a 同号 record
+  /// not in force, or none) the site is searched once more for the code's stem by the worker that
+  /// looked the entry up, with the same request and parser and no second attempt. Entries of one
+  /// stem share one search, and a code without a year, its own stem, takes its own page. An empty
+  /// code and a lookup the site did not answer get none.
+  bool findCurrent = false;
+};
+
+/// Checks every line of `lines` on `site` as `options` say, and returns once the check has ended:
 /// true when every line was handed over, false when `stop` was raised or `onEntry` refused a line
 /// (the check raises `stop` itself then). Nothing of the check runs any more once it has
 /// returned. An exception of a worker is thrown again here.
 bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
-               int jobs, StopFlag &stop, const ListCheckHooks &hooks);
+               const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks);
 
 /// The entries of a check counted by what their lookups found. Each entry counts once, as the
 /// first of these that applies: the site did not answer, nothing found, in force (the first
-/// record's status "现行有效" or the portal site's "现行"), withdrawn ("已经废止" or "废止"), any
-/// other status.
+/// record's status is its site's word for it, "现行有效" or the portal site's "现行"), withdrawn
+/// ("已经废止" or "废止"), any other status.
 struct CheckSummary {
   std::size_t checked = 0;
   std::size_t inForce = 0;
@@ -42,6 +54,10 @@ struct CheckSummary {
   std::size_t otherStatus = 0;
   std::size_t notFound = 0;
   std::size_t notAnswered = 0;
+  /// Of the entries whose version in force was looked for: those a later version replaces, and
+  /// those of which no version is in force.
+  std::size_t replaced = 0;
+  std::size_t noneInForce = 0;
 
   /// Counts `entry`.
   void add(const CheckedEntry &entry);

@@ -51,6 +51,11 @@ std::u16string dateOf(std::u16string_view block, std::u16string_view label) {
 
 }  // namespace
 
+StatusWords portalStatusWords() {
+  // The page prints its own words, not the library site's status vocabulary.
+  return {u"现行", u"废止"};
+}
+
 std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
                                      std::u16string_view name, std::u16string_view portalBase) {
   std::vector<HitRecord> records;

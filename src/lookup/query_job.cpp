@@ -76,32 +76,26 @@ std::optional<std::int32_t> showHeldAndReadSite(const LookupView &view, const Ui
   return site;
 }
 
-/// A parsed search page, and why the site did not answer ("" when it did).
-struct Answer {
-  ParsedPage page;
-  std::u16string error;
-};
+}  // namespace
 
-/// Searches `site` once for the entered code. Empty when the job was stopped. Worker thread.
-std::optional<Answer> search(std::int32_t site, const EnteredLine &entered, const QuerySettings &settings,
-                             StopFlag &stop) {
+std::optional<SiteAnswer> searchSite(std::int32_t site, std::u16string_view code, std::u16string_view name,
+                                     const QuerySettings &settings, StopFlag &stop) {
   const std::u16string portalBase = u"https://" + settings.portalHost;
   FetchedText fetched;
   if (site == PortalSite) {
-    const std::u16string body = urlEncode(u"text=" + entered.code) + u"&search=a100";
+    std::u16string form = u"text=";
+    form.append(code);
+    const std::u16string body = urlEncode(form) + u"&search=a100";
     fetched = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop,
                                settings.searchLimits);
   } else {
     const std::u16string url = u"http://" + settings.libraryHost +
-                               u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(entered.code);
+                               u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(code);
     fetched = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
   }
   if (stop.stopRequested()) return std::nullopt;
-  return Answer{parsePage(site, fetched.text, entered.code, entered.name, portalBase),
-                std::move(fetched.error)};
+  return SiteAnswer{parsePage(site, fetched.text, code, name, portalBase), std::move(fetched.error)};
 }
-
-}  // namespace
 
 QuerySettings defaultQuerySettings() {
   return QuerySettings{u16(HENGDIAN_LIBRARY_HOST), u16(HENGDIAN_PORTAL_HOST),
@@ -157,14 +151,14 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
 
 std::optional<CheckedEntry> checkEntry(EnteredLine entered, std::int32_t site, const QuerySettings &settings,
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
-  std::optional<Answer> found = search(site, entered, settings, stop);
+  std::optional<SiteAnswer> found = searchSite(site, entered.code, entered.name, settings, stop);
   // A library page without hits may be a passing failure of the site, so it is asked once more
   // later.
   if (found && site == LibrarySite && found->page.records.empty()) {
     for (int wait = 1; wait <= kRetryWaits; ++wait) {
       if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
     }
-    found = search(site, entered, settings, stop);
+    found = searchSite(site, entered.code, entered.name, settings, stop);
   }
   if (!found) return std::nullopt;
 

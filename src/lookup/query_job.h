@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/current_version.h"
+#include "lookup/result_parser.h"
 #include "lookup/result_row.h"
 #include "lookup/result_table.h"
 #include "runtime/stop_flag.h"
@@ -91,7 +93,20 @@ struct CheckedEntry {
   ResultRow row;  // the entered code, the found name and link, the site, why the site did not answer
   ResultLine line;
   std::vector<HitRecord> records;  // the line's records in its order; none when nothing was found
+  CurrentFinding current;          // the version in force, when the check looks for it
 };
+
+/// A search page as its site's parser read it, and why the site did not answer ("" when it did).
+struct SiteAnswer {
+  ParsedPage page;
+  std::u16string error;
+};
+
+/// One search of `site` for `code` with the check's request, fetch and parser, its hits classified
+/// against `code` and `name`, without a second attempt. Empty when `stop` was raised. Worker
+/// thread.
+std::optional<SiteAnswer> searchSite(std::int32_t site, std::u16string_view code, std::u16string_view name,
+                                     const QuerySettings &settings, StopFlag &stop);
 
 /// Looks `entered` up on `site` and fills its row from the line. The library site is asked a
 /// second time, after ten waits, when its first page holds no hit; `beforeWait(m)` runs before

@@ -28,6 +28,16 @@ struct ParsedPage {
 ParsedPage parsePage(std::int32_t site, std::u16string_view page, std::u16string_view code,
                      std::u16string_view name, std::u16string_view portalBase);
 
+/// The words a site's records use for a standard in force and for a withdrawn one: the library
+/// site's status images give "现行有效" and "已经废止", the portal site prints "现行" and "废止".
+struct StatusWords {
+  std::u16string_view inForce;
+  std::u16string_view withdrawn;
+};
+
+/// The status words of `site` (LibrarySite or PortalSite).
+StatusWords statusWords(std::int32_t site);
+
 /// The library site's parser.
 ResultLine parseLibraryPage(std::u16string_view page, std::u16string_view code, std::u16string_view name);
 

@@ -101,13 +101,17 @@ void addHit(ResultLine &line, const HitRecord &record) {
   }
 }
 
+std::u16string nameInTitle(std::u16string_view title, std::u16string_view code) {
+  return trimSpaces(replaceAll(title, code, u""));
+}
+
 void fillRow(ResultRow &row, std::u16string_view line) {
   if (line == kNotFoundLine) {
     row.link.clear();
     return;
   }
   // The fields are counted over the whole line, so the first record decides.
-  row.name = trimSpaces(replaceAll(fieldOf(line, 3, kFieldSeparator), row.code, u""));
+  row.name = nameInTitle(fieldOf(line, 3, kFieldSeparator), row.code);
   row.link = fieldOf(fieldOf(line, 6, kFieldSeparator), 1, kRecordEnd);
 }
 

@@ -74,6 +74,9 @@ MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, 
 /// Adds a record to a line under construction: 同号 records in front, the others at the end.
 void addHit(ResultLine &line, const HitRecord &record);
 
+/// The name a title gives: the title with every occurrence of `code` removed, spaces trimmed.
+std::u16string nameInTitle(std::u16string_view title, std::u16string_view code);
+
 /// Sets the row's name and link from its line (only the first record counts).
 void fillRow(ResultRow &row, std::u16string_view line);
 

@@ -40,7 +40,8 @@ the portal host and the CA file, then serves until it receives SIGINT (Ctrl+C) o
 file is removed when it ends.
 
 Samples: GB/T 5490-2010 and GB/T 5491-1985 are found on both sites, GB/T 99999-2099 finds
-nothing, and the library sample GB/T 5490-2010 can be downloaded as a small PDF.
+nothing, and the library sample GB/T 5490-2010 can be downloaded as a small PDF. A search for
+GB/T 5491 (what check --current sends for GB/T 5491-1985) lists both its versions.
 )";
 
 }  // namespace

@@ -40,6 +40,14 @@ void serveSamples(StandInSites &sites) {
                   libraryResultPage({{"GB/T 5491-1985 粮食、油料检验 扦样、分样法", "yjfz", "1986-07-01",
                                       "388", libraryBase + "/standard/sort/3/9637.html"}}))});
   sites.setLibrarySearch("GB/T 99999-2099", {pageAnswer(kHtml, libraryEmptyPage())});
+  // The search for the stem of GB/T 5491-1985, as `check --current` makes it: every version.
+  sites.setLibrarySearch(
+      "GB/T 5491",
+      {pageAnswer(kHtml,
+                  libraryResultPage({{"GB/T 5491-1985 粮食、油料检验 扦样、分样法", "yjfz", "1986-07-01",
+                                      "388", libraryBase + "/standard/sort/3/9637.html"},
+                                     {"GB/T 5491-2020 粮食、油料检验 扦样、分样法", "xxyx", "2021-05-01",
+                                      "512", libraryBase + "/standard/sort/3/81230.html"}}))});
 
   sites.setLibraryPath(
       "/standard/sort/3/24416.html",
@@ -61,6 +69,13 @@ void serveSamples(StandInSites &sites) {
                   portalResultPage({{"废止", "GB/T 5491-1985 粮食、油料检验 扦样、分样法", "1985-10-14",
                                      "1986-07-01", "/gb/detail?code=GB%2FT%205491-1985"}}))});
   sites.setPortalSearch("GB/T 99999-2099", {pageAnswer(kHtml, portalEmptyPage())});
+  sites.setPortalSearch(
+      "GB/T 5491",
+      {pageAnswer(kHtml,
+                  portalResultPage({{"现行", "GB/T 5491-2020 粮食、油料检验 扦样、分样法", "2020-11-19",
+                                     "2021-05-01", "/gb/detail?code=GB%2FT%205491-2020"},
+                                    {"废止", "GB/T 5491-1985 粮食、油料检验 扦样、分样法", "1985-10-14",
+                                     "1986-07-01", "/gb/detail?code=GB%2FT%205491-1985"}}))});
 }
 
 }  // namespace hengdian::testing
