@@ -114,10 +114,8 @@ void startCheck(QueryJob &job) {
   // The worker gets its own copies of the view, the poster and the settings; only the table is
   // shared, and it guards itself.
   job.runningThread = startThread(
-      job.threads,
-      [&table = job.table, view = job.view, post = job.post, settings = job.settings](
-          std::int32_t, StopFlag &stop) { runCheck(table, view, post, settings, stop); },
-      0);
+      job.threads, [&table = job.table, view = job.view, post = job.post, settings = job.settings](
+                       StopFlag &stop) { runCheck(table, view, post, settings, stop); });
 }
 
 void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, const QuerySettings &settings,
