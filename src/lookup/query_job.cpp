@@ -89,12 +89,11 @@ std::optional<Answer> search(std::int32_t site, const EnteredLine &entered, cons
   FetchedText fetched;
   if (site == PortalSite) {
     const std::u16string body = urlEncode(u"text=" + entered.code) + u"&search=a100";
-    fetched = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop,
-                               settings.searchLimits);
+    fetched = fetchTextByPost(portalBase + u"/basicsearch", 1, body, settings.http, &stop);
   } else {
     const std::u16string url = u"http://" + settings.libraryHost +
                                u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(entered.code);
-    fetched = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
+    fetched = fetchTextByGet(url, 0, settings.http, &stop);
   }
   if (stop.stopRequested()) return std::nullopt;
   return Answer{parsePage(site, fetched.text, entered.code, entered.name, portalBase),

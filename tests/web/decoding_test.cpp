@@ -55,7 +55,7 @@ class FetchTextTest : public testing::SitesTest {
  protected:
   std::u16string fetchPage(const std::string &path, RawAnswer answer, int includeHeaders = 0) {
     sites.setLibraryPath(path, std::move(answer));
-    return fetchTextByGet(libraryUrl(path), includeHeaders);
+    return fetchTextByGet(libraryUrl(path), includeHeaders).text;
   }
 };
 
@@ -99,15 +99,19 @@ TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
 
 TEST_F(FetchTextTest, PostGoesToThePortalOverHttps) {
   sites.setPortalSearch("GB/T 5490-2010", {testing::utf8Page(kUtf8Text)});
-  const std::u16string text =
-      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100");
-  EXPECT_EQ(text, u"中文 粮");
+  const FetchedText fetched =
+      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100", http);
+  EXPECT_EQ(fetched.text, u"中文 粮");
+  EXPECT_EQ(fetched.error, u"");
 }
 
-TEST_F(FetchTextTest, UnreachableHostGivesEmptyText) {
+TEST_F(FetchTextTest, UnreachableHostGivesEmptyTextAndAnError) {
   const std::string base = testing::unreachableBase();
-  EXPECT_EQ(fetchTextByGet(u16(base + "/x"), 1), u"");
-  EXPECT_EQ(fetchTextByPost(u16(base + "/x"), 0, u"text=a"), u"");
+  for (const FetchedText &fetched :
+       {fetchTextByGet(u16(base + "/x"), 1), fetchTextByPost(u16(base + "/x"), 0, u"text=a")}) {
+    EXPECT_EQ(fetched.text, u"");
+    EXPECT_NE(fetched.error, u"");
+  }
 }
 
 }  // namespace
