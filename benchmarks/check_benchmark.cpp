@@ -133,6 +133,7 @@ hengdian::QuerySettings settings() {
   settings.libraryHost = hengdian::u16(sites().libraryHost());
   settings.portalHost = hengdian::u16(sites().portalHost());
   settings.retryWait = 0ms;
+  settings.http.caFile = sites().caFile();
   return settings;
 }
 
@@ -320,13 +321,11 @@ int main(int argc, char **argv) {
     } else if (argument.starts_with("--repetitions=")) {
       repetitions = std::stoi(argument.substr(14));
     } else if (argument.starts_with("--peak-memory=")) {
-      hengdian::setHttpCaFile(sites().caFile());
       return peakMemory(argument.substr(14));
     } else {
       rest.push_back(argv[i]);
     }
   }
-  hengdian::setHttpCaFile(sites().caFile());
 
   for (const std::int32_t site : {LibrarySite, PortalSite}) {
     for (const std::size_t lines : sizes) {

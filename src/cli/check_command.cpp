@@ -106,12 +106,13 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
                  "Print every change of the progress caption to standard error, one per line");
 }
 
-/// The hosts and the wait of the check.
+/// The hosts, the CA file and the wait of the check.
 QuerySettings querySettings(const CheckOptions &options) {
   QuerySettings settings;
   settings.libraryHost = u16(options.libraryHost);
   settings.portalHost = u16(options.portalHost);
   settings.retryWait = std::chrono::milliseconds(options.retryPauseMs);
+  settings.http.caFile = options.caFile;
   return settings;
 }
 
@@ -145,8 +146,6 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     }
     lines = enteredLines(decodeInputBytes(input.bytes));
   }
-
-  if (!options.caFile.empty()) setHttpCaFile(options.caFile);
 
   std::optional<ProgressLine> progress;
   if (errIsTerminal && !options.captions) progress.emplace(err);
@@ -285,7 +284,7 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       return true;
     });
     if (part.exitCode != 0) return part.exitCode;
-    return runBatchDownload(rows, u16(downloadCheck.libraryHost), downloadOptions, out, err,
+    return runBatchDownload(rows, querySettings(downloadCheck), downloadOptions, out, err,
                             errIsTerminal && !downloadCheck.captions);
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);

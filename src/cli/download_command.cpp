@@ -51,7 +51,7 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "SIGTERM stopped it (the transfer under way is stopped and its temporary file removed).");
 }
 
-int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
+int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &checked,
                      const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
                      bool progressLine) {
   std::optional<ProgressLine> progress;
@@ -81,7 +81,8 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &l
   const InterruptSubscription interrupts([&stop] { stop.requestStop(); });
 
   DownloadContext context;
-  context.libraryHost = libraryHost;
+  context.libraryHost = checked.libraryHost;
+  context.http.caFile = checked.http.caFile;
   context.stop = &stop;
   context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
     if (result.status == DownloadStatus::Saved) return;

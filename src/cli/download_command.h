@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lookup/query_job.h"
 #include "lookup/result_row.h"
 
 namespace CLI {
@@ -24,12 +25,13 @@ struct DownloadCommandOptions {
 /// Adds `download`'s own options and its help footer to `download`, which has those of `check`.
 void describeDownload(CLI::App &download, DownloadCommandOptions &options);
 
-/// The batch download over `rows` (one per entered line) from the library site at `libraryHost`:
+/// The batch download over `rows` (one per entered line) from the library site of `checked`,
+/// trusting its CA file:
 /// each log line goes to `out` as it is written, oldest first. With `progressLine` a line on `err`
 /// tells which row is being downloaded, and `err` gets the reason of each failed download. The
 /// exit code: 0 when every row was saved, 3 otherwise, 130 or 143 when SIGINT or SIGTERM ended it,
 /// `kExitWriteFailed` when the log could not be written (the run stops before the next row).
-int runBatchDownload(const std::vector<ResultRow> &rows, const std::u16string &libraryHost,
+int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &checked,
                      const DownloadCommandOptions &options, std::ostream &out, std::ostream &err,
                      bool progressLine);
 

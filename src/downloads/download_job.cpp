@@ -1,7 +1,6 @@
 #include "downloads/download_job.h"
 
 #include "downloads/naming_rule.h"
-#include "downloads/windows_file_name.h"
 #include "lookup/library_site.h"
 #include "runtime/text.h"
 #include "web/download.h"
@@ -10,13 +9,6 @@
 namespace hengdian {
 
 namespace {
-
-/// The request headers of every download, refilled by each one and kept for the whole program,
-/// like the window and its controls. UI thread only.
-HttpHeaders &downloadHeaderMap() {
-  static HttpHeaders headerMap;
-  return headerMap;
-}
 
 /// Whether the name goes into the file name and would bring a path separator with it: the title
 /// comes from a web page, and "../" in it would write outside the chosen folder. The user's own
@@ -133,20 +125,27 @@ DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &setting
     return DownloadResult{
         DownloadStatus::NotWritten, {}, u"the name would put a path separator into the file name"};
   }
-  const std::optional<std::u16string> path =
-      targetPathWithin(settings.folder, settings.rule, row.code, row.name, kLongestTargetPath);
-  if (!path)
+  // The name gets the room the folder leaves in the longest path a file can be created under.
+  const std::size_t folderLength = settings.folder.size();
+  const std::optional<std::u16string> name =
+      folderLength > kLongestTargetPath
+          ? std::nullopt
+          : expandNamingRule(settings.rule, row.code, row.name, kLongestTargetPath - folderLength);
+  if (!name)
     return DownloadResult{DownloadStatus::NotWritten, {}, u"the path would be too long for any file"};
 
   DownloadOptions options;
   options.retryPause = context.retryPause;
   options.serveEvents = context.serveEvents;
+  options.http = context.http;
   options.stop = context.stop;
-  options.nameStart = settings.folder.size();
-  options.fileName = platformFileName;
-  const std::u16string id = itemId(row);
-  return downloadFile(downloadHeaderMap(), libraryDownloadUrl(context.libraryHost, id), *path,
-                      libraryRefererUrl(context.libraryHost), u"", options);
+  const HttpHeaders headers{{u"Referer", libraryRefererUrl(context.libraryHost)}};
+  return downloadFile(
+      libraryDownloadUrl(context.libraryHost, itemId(row)), headers,
+      [&](std::u16string_view extension, std::u16string_view redirectTarget) {
+        return savedPath(settings.folder, *name, extension, redirectTarget);
+      },
+      options);
 }
 
 std::u16string downloadResultText(const ResultRow &row, const DownloadResult &result) {

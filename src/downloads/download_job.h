@@ -75,6 +75,8 @@ struct DownloadContext {
   std::function<void(std::size_t index, std::size_t count, const ResultRow &row)> rowStarting;
   /// Called after each row's log line with the row and how its download went; may be empty.
   std::function<void(const ResultRow &row, const DownloadResult &result)> rowDone;
+  /// How the download requests go out: as a browser, with the download's bounds.
+  HttpSettings http = kDownloadHttpSettings;
 };
 
 /// How a run went: the rows saved and failed, and whether stopRequested ended it early.

@@ -3,6 +3,8 @@
 #include <limits>
 #include <optional>
 
+#include "downloads/windows_file_name.h"
+#include "runtime/desktop_folder.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -59,25 +61,21 @@ std::u16string expandCodeForms(std::u16string_view rule, std::u16string_view cod
   return expandCodeFormsWithin(rule, code, kNoLimit).value_or(u"");
 }
 
-std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code,
-                                std::u16string_view name) {
-  return replaceAll(expandCodeForms(rule, code), kNamePlaceholder, name);
-}
-
-std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,
-                          std::u16string_view name) {
-  return std::u16string(folder) + expandNamingRule(rule, code, name);
-}
-
-std::optional<std::u16string> targetPathWithin(std::u16string_view folder, std::u16string_view rule,
-                                               std::u16string_view code, std::u16string_view name,
-                                               std::size_t limit) {
-  if (folder.size() > limit) return std::nullopt;
-  const std::size_t nameLimit = limit - folder.size();
-  std::optional<std::u16string> expanded = expandCodeFormsWithin(rule, code, nameLimit);
-  if (expanded) expanded = replaceWithin(*expanded, kNamePlaceholder, name, nameLimit);
+std::optional<std::u16string> expandNamingRule(std::u16string_view rule, std::u16string_view code,
+                                               std::u16string_view name, std::size_t limit) {
+  std::optional<std::u16string> expanded = expandCodeFormsWithin(rule, code, limit);
   if (!expanded) return std::nullopt;
-  return std::u16string(folder) + *expanded;
+  return replaceWithin(*expanded, kNamePlaceholder, name, limit);
+}
+
+std::u16string savedPath(std::u16string_view folder, std::u16string_view name, std::u16string_view extension,
+                         std::u16string_view redirectTarget) {
+  if (folder.empty() && name.empty())
+    return desktopFolder() +
+           platformFileName(fileNamePart(redirectTarget, true) + u"." + std::u16string(extension));
+  // The folder is the user's own and stays as typed; only the name comes from the rule and the site.
+  return replaceAll(folder, kExtensionPlaceholder, extension) +
+         platformFileName(replaceAll(name, kExtensionPlaceholder, extension));
 }
 
 }  // namespace hengdian

@@ -1,13 +1,11 @@
 #pragma once
 // File names for downloaded standards, built from a naming rule with placeholders for the code,
-// in four spellings, and the name.
+// in four spellings, the name and the extension, and the path a download saves under.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "web/download.h"
 
 namespace hengdian {
 
@@ -19,23 +17,25 @@ std::u16string codeForm(std::u16string_view code, int form);
 
 /// Where a naming rule puts the standard's name.
 inline constexpr std::u16string_view kNamePlaceholder = u"[标准名称]";
+/// Where a naming rule puts the file's extension; filled in once the download knows the type.
+inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
 
 /// The rule with the four code placeholders replaced, in the order 1, 2, 3, 4; the name and
 /// extension placeholders are still in it.
 std::u16string expandCodeForms(std::u16string_view rule, std::u16string_view code);
 
-/// The rule with every placeholder but "[扩展名]" replaced, in the order 1, 2, 3, 4, name.
-std::u16string expandNamingRule(std::u16string_view rule, std::u16string_view code, std::u16string_view name);
+/// The rule with every placeholder but "[扩展名]" replaced, in the order 1, 2, 3, 4, name, each
+/// step searching the text as the steps before it left it; nothing when a step would make it
+/// longer than `limit` UTF-16 units. Each step's length is known before its text is built, so a
+/// rule and a code full of placeholders never grow a huge text.
+std::optional<std::u16string> expandNamingRule(std::u16string_view rule, std::u16string_view code,
+                                               std::u16string_view name, std::size_t limit);
 
-/// The download's target path: the folder text followed by the expanded name, nothing added.
-std::u16string targetPath(std::u16string_view folder, std::u16string_view rule, std::u16string_view code,
-                          std::u16string_view name);
-
-/// The target path as `targetPath` builds it, or nothing when it would be longer than `limit`
-/// UTF-16 units. Each step's length is known before its text is built, so a rule and a code full
-/// of placeholders never grow a huge text.
-std::optional<std::u16string> targetPathWithin(std::u16string_view folder, std::u16string_view rule,
-                                               std::u16string_view code, std::u16string_view name,
-                                               std::size_t limit);
+/// The path a download saves under once it knows the file's `extension`: `folder` directly
+/// followed by `name` (an expanded rule), "[扩展名]" replaced by the extension in both, the name
+/// made one the platform's file system holds (`platformFileName`). With both empty: the desktop
+/// folder and the redirect target's own name with the extension.
+std::u16string savedPath(std::u16string_view folder, std::u16string_view name, std::u16string_view extension,
+                         std::u16string_view redirectTarget);
 
 }  // namespace hengdian

@@ -86,12 +86,11 @@ std::optional<SiteAnswer> searchSite(std::int32_t site, std::u16string_view code
     std::u16string form = u"text=";
     form.append(code);
     const std::u16string body = urlEncode(form) + u"&search=a100";
-    fetched = fetchTextOrError(HttpMethod::Post, portalBase + u"/basicsearch", 1, body, &stop,
-                               settings.searchLimits);
+    fetched = fetchTextByPost(portalBase + u"/basicsearch", 1, body, settings.http, &stop);
   } else {
     const std::u16string url = u"http://" + settings.libraryHost +
                                u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(code);
-    fetched = fetchTextOrError(HttpMethod::Get, url, 0, u"", &stop, settings.searchLimits);
+    fetched = fetchTextByGet(url, 0, settings.http, &stop);
   }
   if (stop.stopRequested()) return std::nullopt;
   return SiteAnswer{parsePage(site, fetched.text, code, name, portalBase), std::move(fetched.error)};
@@ -108,10 +107,8 @@ void startCheck(QueryJob &job) {
   // The worker gets its own copies of the view, the poster and the settings; only the table is
   // shared, and it guards itself.
   job.runningThread = startThread(
-      job.threads,
-      [&table = job.table, view = job.view, post = job.post, settings = job.settings](
-          std::int32_t, StopFlag &stop) { runCheck(table, view, post, settings, stop); },
-      0);
+      job.threads, [&table = job.table, view = job.view, post = job.post, settings = job.settings](
+                       StopFlag &stop) { runCheck(table, view, post, settings, stop); });
 }
 
 void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, const QuerySettings &settings,

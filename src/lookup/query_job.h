@@ -40,14 +40,15 @@ struct LookupView {
   std::function<void(const std::u16string &)> setResultsCaption;
 };
 
-/// Where the check looks and how long it waits before the library site's second attempt.
+/// Where the check looks, how it asks and how long it waits before the library site's second
+/// attempt.
 struct QuerySettings {
   std::u16string libraryHost;                 // host[:port]; scheme is always http://
   std::u16string portalHost;                  // host[:port]; scheme is always https://
   std::chrono::milliseconds retryWait{1010};  // each of the ten waits
-  /// Each search request ends within two minutes, whatever the site sends (one that stalls for
-  /// 60 s sooner); a request cut off so reads as one the site did not answer.
-  HttpLimits searchLimits{std::chrono::minutes(2)};
+  /// How each search request goes out: it ends within two minutes, whatever the site sends (one
+  /// that stalls for 60 s sooner); a request cut off so reads as one the site did not answer.
+  HttpSettings http{.totalTime = std::chrono::minutes(2)};
 };
 
 /// The hosts of the build configuration and the usual waits.

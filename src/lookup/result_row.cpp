@@ -93,14 +93,6 @@ MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, 
   return sameName ? MatchMarker::OtherCodeSameName : MatchMarker::OtherCodeOtherName;
 }
 
-void addHit(ResultLine &line, const HitRecord &record) {
-  if (isSameCode(record.marker)) {
-    line.insert(0, recordText(record));
-  } else {
-    line.append(recordText(record));
-  }
-}
-
 std::u16string nameInTitle(std::u16string_view title, std::u16string_view code) {
   return trimSpaces(replaceAll(title, code, u""));
 }
@@ -121,19 +113,6 @@ bool hasLink(const ResultRow &row) {
 
 std::u16string itemId(const ResultRow &row) {
   return fileNamePart(row.link, true);
-}
-
-std::u16string resultsText(const std::vector<ResultLine> &lines) {
-  std::size_t length = 0;
-  for (const ResultLine &line : lines)
-    length += line.size() + 1;
-  std::u16string text;
-  text.reserve(length);
-  for (const ResultLine &line : lines) {
-    text.append(line);
-    text.push_back(u'\n');
-  }
-  return text;
 }
 
 }  // namespace hengdian

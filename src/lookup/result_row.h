@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace hengdian {
 
@@ -71,9 +70,6 @@ std::u16string recordText(const HitRecord &record);
 /// The marker of a hit from its raw title and the row's code and name.
 MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, std::u16string_view name);
 
-/// Adds a record to a line under construction: 同号 records in front, the others at the end.
-void addHit(ResultLine &line, const HitRecord &record);
-
 /// The name a title gives: the title with every occurrence of `code` removed, spaces trimmed.
 std::u16string nameInTitle(std::u16string_view title, std::u16string_view code);
 
@@ -85,8 +81,5 @@ bool hasLink(const ResultRow &row);
 
 /// The row's item number on the library site: the link's last element without its extension.
 std::u16string itemId(const ResultRow &row);
-
-/// The results text: each line followed by one LF.
-std::u16string resultsText(const std::vector<ResultLine> &lines);
 
 }  // namespace hengdian

@@ -70,18 +70,18 @@ void ThreadRegistry::waitForAll() {
   pruneEnded(stopped_);
 }
 
-std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure, std::int32_t parameter) {
+std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure) {
   std::lock_guard lock(registry.mutex_);
   pruneEnded(registry.entries_);
   pruneEnded(registry.stopped_);
 
   auto entry = std::make_shared<ThreadEntry>();
   try {
-    entry->thread = std::thread([entry, procedure = std::move(procedure), parameter] {
+    entry->thread = std::thread([entry, procedure = std::move(procedure)] {
       // No exception leaves a worker: one that escaped would end the whole process. A job that
       // runs out of memory ends quietly with what it has shown so far.
       try {
-        procedure(parameter, entry->stop);
+        procedure(entry->stop);
       } catch (...) {
       }
       entry->ended.store(true);

@@ -13,8 +13,8 @@
 
 namespace hengdian {
 
-/// What a worker thread runs: the start parameter and the thread's stop flag.
-using ThreadProcedure = std::function<void(std::int32_t parameter, StopFlag &stop)>;
+/// What a worker thread runs, given the thread's stop flag.
+using ThreadProcedure = std::function<void(StopFlag &stop)>;
 
 struct ThreadEntry;
 
@@ -34,7 +34,7 @@ class ThreadRegistry {
   void waitForAll();
 
  private:
-  friend std::int32_t startThread(ThreadRegistry &, ThreadProcedure, std::int32_t);
+  friend std::int32_t startThread(ThreadRegistry &, ThreadProcedure);
   friend bool isThreadRunning(ThreadRegistry &, std::int32_t);
   friend void stopThread(ThreadRegistry &, std::int32_t);
 
@@ -44,10 +44,10 @@ class ThreadRegistry {
   std::vector<std::shared_ptr<ThreadEntry>> stopped_;
 };
 
-/// Starts `procedure(parameter, stop)` on a new thread; returns its number, or 0 when no thread
-/// could be made. Entries of ended threads are pruned first. An exception that `procedure` lets
-/// escape ends the thread quietly.
-std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure, std::int32_t parameter);
+/// Starts `procedure(stop)` on a new thread; returns its number, or 0 when no thread could be
+/// made. Entries of ended threads are pruned first. An exception that `procedure` lets escape
+/// ends the thread quietly.
+std::int32_t startThread(ThreadRegistry &registry, ThreadProcedure procedure);
 
 /// True while the numbered thread has not ended; false for 0, unknown numbers and ended threads.
 bool isThreadRunning(ThreadRegistry &registry, std::int32_t number);

@@ -9,11 +9,11 @@
 
 namespace hengdian {
 
-FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int includeHeaders,
-                             std::u16string_view formData, const StopFlag *stop, const HttpLimits &limits) {
-  if (method == HttpMethod::Get) formData = {};
-  std::unique_ptr<HttpRequest> request =
-      sendHttpRequest(method, url, formData, nullptr, stop, nullptr, limits);
+namespace {
+
+FetchedText fetchText(HttpMethod method, std::u16string_view url, int includeHeaders,
+                      std::u16string_view formData, const HttpSettings &settings, const StopFlag *stop) {
+  std::unique_ptr<HttpRequest> request = sendHttpRequest(method, url, formData, nullptr, settings, stop);
   if (!request) return {{}, u"no request could be made"};
   // Only a finished transfer's body is read: a cut-off page must not pass for a whole one.
   if (request->state != HttpState::Finished) {
@@ -37,24 +37,29 @@ FetchedText fetchTextOrError(HttpMethod method, std::u16string_view url, int inc
   return fetched;
 }
 
-std::u16string fetchTextByPost(std::u16string_view url, int includeHeaders, std::u16string_view formData,
-                               const StopFlag *stop) {
-  return fetchTextOrError(HttpMethod::Post, url, includeHeaders, formData, stop).text;
+}  // namespace
+
+FetchedText fetchTextByPost(std::u16string_view url, int includeHeaders, std::u16string_view formData,
+                            const HttpSettings &settings, const StopFlag *stop) {
+  return fetchText(HttpMethod::Post, url, includeHeaders, formData, settings, stop);
 }
 
-std::u16string fetchTextByGet(std::u16string_view url, int includeHeaders, const StopFlag *stop) {
-  return fetchTextOrError(HttpMethod::Get, url, includeHeaders, u"", stop).text;
+FetchedText fetchTextByGet(std::u16string_view url, int includeHeaders, const HttpSettings &settings,
+                           const StopFlag *stop) {
+  return fetchText(HttpMethod::Get, url, includeHeaders, u"", settings, stop);
 }
 
-std::u16string charsetFromHeaders(std::u16string_view headerText) {
+std::u16string afterLastHeader(std::u16string_view headerText, std::u16string_view name) {
   std::u16string text = lowerCase(headerText);
   text = replaceAll(text, u"\r", u"\n");
   text = replaceAll(text, u"\n\n", u"\n");
+  const std::size_t count = countOf(text, name);
+  return fieldOf(text, static_cast<std::int64_t>(count) + 1, name);
+}
+
+std::u16string charsetFromHeaders(std::u16string_view headerText) {
   // Only the last content-type counts: after redirects it is the final response's.
-  const std::size_t count = countOf(text, u"content-type:");
-  const std::u16string lastContentType =
-      fieldOf(text, static_cast<std::int64_t>(count) + 1, u"content-type:");
-  const std::u16string afterCharset = fieldOf(lastContentType, 2, u"charset=");
+  const std::u16string afterCharset = fieldOf(afterLastHeader(headerText, u"content-type:"), 2, u"charset=");
   return fieldOf(afterCharset, 1, u"\n");
 }
 

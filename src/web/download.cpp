@@ -1,6 +1,5 @@
 #include "web/download.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -13,8 +12,8 @@
 #include <utility>
 
 #include "runtime/code_page.h"
-#include "runtime/desktop_folder.h"
 #include "runtime/text.h"
+#include "web/decoding.h"
 #include "web/file_output.h"
 #include "web/file_type.h"
 
@@ -73,18 +72,16 @@ std::u16string statusReason(std::int32_t status) {
 /// beside the target, which replaces the target only once the whole body is there and fits its
 /// type. Whatever is left of the temporary file goes with it.
 struct BodyFile {
-  const DownloadOptions &options;
-  std::u16string targetPath;  // as given, still holding the extension placeholder
-  std::u16string extension;   // known once the body starts
-  std::u16string path;        // where the file goes, known once the body starts
+  const SavePath &savePath;
+  std::u16string extension;  // known once the body starts
+  std::u16string path;       // where the file goes, known once the body starts
   std::filesystem::path temporary;
   OutputFile file;
   bool started = false;
   std::string head;                       // the first bytes, which the file type is judged by
   std::optional<DownloadResult> refusal;  // the download's result when the body was refused
 
-  BodyFile(std::u16string_view target, const DownloadOptions &downloadOptions)
-      : options(downloadOptions), targetPath(target) {}
+  explicit BodyFile(const SavePath &whereToSave) : savePath(whereToSave) {}
   ~BodyFile() { discard(); }
   BodyFile(const BodyFile &) = delete;
   BodyFile &operator=(const BodyFile &) = delete;
@@ -97,19 +94,6 @@ struct BodyFile {
     temporary.clear();
   }
 
-  std::u16string named(std::u16string_view name) const {
-    return options.fileName ? options.fileName(name) : std::u16string(name);
-  }
-
-  /// The target path with the extension filled in and its name made one the file system holds.
-  std::u16string finalPath(std::u16string_view target) const {
-    if (targetPath.empty()) return desktopFolder() + named(fileNamePart(target, true) + u"." + extension);
-    const std::u16string_view whole(targetPath);
-    const std::size_t nameStart = std::min(options.nameStart, whole.size());
-    return replaceAll(whole.substr(0, nameStart), kExtensionPlaceholder, extension) +
-           named(replaceAll(whole.substr(nameStart), kExtensionPlaceholder, extension));
-  }
-
   /// Decides, when the final response's body starts, whether and where it is saved: only a
   /// status of 200 with a file type in the redirect, into a new file beside the target.
   bool start(const HttpRequest &request) {
@@ -120,7 +104,7 @@ struct BodyFile {
     if (extension.empty()) return refuse(DownloadStatus::NotDownloaded, kNoFileType);
     if (request.statusCode != 200)
       return refuse(DownloadStatus::NotDownloaded, statusReason(request.statusCode));
-    path = finalPath(target);
+    path = savePath(extension, target);
     return createTemporary();
   }
 
@@ -173,9 +157,8 @@ struct BodyFile {
 
 /// Sends the download's request with the body streaming into `body`, serving the caller's
 /// window events every so often while the transfer runs.
-std::unique_ptr<HttpRequest> sendToFile(const HttpHeaders &headerMap, std::u16string_view url,
-                                        std::u16string_view formData, const DownloadOptions &options,
-                                        BodyFile &body) {
+std::unique_ptr<HttpRequest> sendToFile(std::u16string_view url, const HttpHeaders &headers,
+                                        const DownloadOptions &options, BodyFile &body) {
   auto lastServed = std::chrono::steady_clock::now();
   HttpTransferHooks hooks;
   hooks.takeBody = [&body](const HttpRequest &request, std::string_view chunk) {
@@ -188,28 +171,23 @@ std::unique_ptr<HttpRequest> sendToFile(const HttpHeaders &headerMap, std::u16st
     lastServed = now;
     serveEventsOnce(options);
   };
-  return sendHttpRequest(HttpMethod::Get, url, formData, &headerMap, options.stop, &hooks, options.limits);
+  return sendHttpRequest(HttpMethod::Get, url, u"", &headers, options.http, options.stop, &hooks);
 }
 
-DownloadResult download(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
-                        std::u16string_view referer, std::u16string_view formData,
+DownloadResult download(std::u16string_view url, const HttpHeaders &headers, const SavePath &savePath,
                         const DownloadOptions &options) {
-  headerMap.clear();
-  headerMap[u"User-Agent"] = std::u16string(kDownloadUserAgent);
-  headerMap[u"Referer"] = std::u16string(referer);
-
-  auto body = std::make_unique<BodyFile>(targetPath, options);
-  std::unique_ptr<HttpRequest> request = sendToFile(headerMap, url, formData, options, *body);
+  auto body = std::make_unique<BodyFile>(savePath);
+  std::unique_ptr<HttpRequest> request = sendToFile(url, headers, options, *body);
   if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
 
   // Without a file type in the redirect there is nothing to name the file by; the site gets one
   // more chance after a pause.
   if (extensionOfTarget(redirectTarget(*request)).empty()) {
     finishHttpRequest(std::move(request));
-    body = std::make_unique<BodyFile>(targetPath, options);
+    body = std::make_unique<BodyFile>(savePath);
     pauseServingEvents(options);
     if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
-    request = sendToFile(headerMap, url, formData, options, *body);
+    request = sendToFile(url, headers, options, *body);
     if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
     if (extensionOfTarget(redirectTarget(*request)).empty())
       return failure(DownloadStatus::NotDownloaded, kNoFileType);
@@ -237,12 +215,7 @@ DownloadResult download(HttpHeaders &headerMap, std::u16string_view url, std::u1
 }  // namespace
 
 std::u16string redirectTargetOf(std::u16string_view headerText) {
-  std::u16string text = lowerCase(headerText);
-  text = replaceAll(text, u"\r", u"\n");
-  text = replaceAll(text, u"\n\n", u"\n");
-  const std::size_t count = countOf(text, u"location:");
-  const std::u16string afterLast = fieldOf(text, static_cast<std::int64_t>(count) + 1, u"location:");
-  return trimSpaces(fieldOf(afterLast, 1, u"\n"));
+  return trimSpaces(fieldOf(afterLastHeader(headerText, u"location:"), 1, u"\n"));
 }
 
 std::u16string extensionOfTarget(std::u16string_view target) {
@@ -255,11 +228,10 @@ std::u16string extensionOfTarget(std::u16string_view target) {
   return lowerCase(extension);
 }
 
-DownloadResult downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
-                            std::u16string_view referer, std::u16string_view formData,
+DownloadResult downloadFile(std::u16string_view url, const HttpHeaders &headers, const SavePath &savePath,
                             const DownloadOptions &options) {
   try {
-    return download(headerMap, url, targetPath, referer, formData, options);
+    return download(url, headers, savePath, options);
   } catch (...) {
     // Out of memory or a failing event handler: the download failed; the temporary file is gone.
     return failure(DownloadStatus::NotDownloaded,

@@ -1,9 +1,8 @@
 #pragma once
 // Downloading one file: the library site answers with a redirect to the file, whose address tells
-// the file's type; the body is saved under the target path with "[扩展名]" filled in.
+// the file's type; the caller names the file once the type is known, and the body is saved there.
 
 #include <chrono>
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,13 +12,13 @@
 
 namespace hengdian {
 
-/// Where a naming rule puts the file's extension; the download fills it in once the type is known.
-inline constexpr std::u16string_view kExtensionPlaceholder = u"[扩展名]";
-
-/// The browser user agent the download presents to the library site.
-inline constexpr std::u16string_view kDownloadUserAgent =
-    u"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
-    u"Chrome/94.0.4606.71 Safari/537.36 Core/1.94.244.400 QQBrowser/12.5.5645.400";
+/// How a download's requests go out unless the caller says otherwise: as a browser, and a
+/// transfer that moves less than 1 KiB a second for 60 s fails.
+inline const HttpSettings kDownloadHttpSettings{
+    .lowSpeedBytes = 1024,
+    .userAgent =
+        u"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+        u"Chrome/94.0.4606.71 Safari/537.36 Core/1.94.244.400 QQBrowser/12.5.5645.400"};
 
 struct DownloadOptions {
   /// The pause before the one retry when the redirect named no file type; the pause lasts more
@@ -28,16 +27,16 @@ struct DownloadOptions {
   /// Called repeatedly during the pause, and every few tens of milliseconds while a transfer
   /// runs, so the caller can serve its pending window events; never while it is running already.
   std::function<void()> serveEvents;
-  /// Bounds on each request: a transfer that moves less than 1 KiB a second for 60 s fails.
-  HttpLimits limits{std::chrono::milliseconds(0), 1024, std::chrono::seconds(60)};
+  /// How each request goes out.
+  HttpSettings http = kDownloadHttpSettings;
   /// When given and raised, the transfer or the pause under way ends and the download fails.
   const StopFlag *stop = nullptr;
-  /// Where the file name starts in the target path: the length of the folder in front of it.
-  std::size_t nameStart = 0;
-  /// Makes the file name, its extension filled in, one the file system can hold; the folder is
-  /// never passed through it. Empty: the name is used as it is.
-  std::function<std::u16string(std::u16string_view name)> fileName;
 };
+
+/// Where the file goes, asked once the redirect has named its type: from the extension (lower
+/// case, without the dot) and the redirect target it was learned from.
+using SavePath =
+    std::function<std::u16string(std::u16string_view extension, std::u16string_view redirectTarget)>;
 
 /// What became of a download.
 enum class DownloadStatus {
@@ -54,14 +53,12 @@ struct DownloadResult {
   std::u16string reason;  // in English, such as "not a pdf file: the site sent a web page (text/html)"
 };
 
-/// Requests `url` with the download's User-Agent and `referer` (refilling `headerMap`, which the
-/// caller keeps for the whole run), learns the extension from the last "location:" and saves the
-/// body at `targetPath` (the desktop and the target's own name when empty), streaming it to the
-/// disk as it arrives. Saved only when the final status is 200 and the body is not empty and fits
-/// the promised type (`fileTypeMismatch`). A failed download never changes an existing file and
-/// leaves nothing behind. Never throws. UI thread.
-DownloadResult downloadFile(HttpHeaders &headerMap, std::u16string_view url, std::u16string_view targetPath,
-                            std::u16string_view referer, std::u16string_view formData,
+/// Requests `url` with `headers`, learns the extension from the last "location:" and saves the
+/// body at `savePath`'s answer, streaming it to the disk as it arrives. Saved only when the final
+/// status is 200 and the body is not empty and fits the promised type (`fileTypeMismatch`). A
+/// failed download never changes an existing file and leaves nothing behind. Never throws. UI
+/// thread.
+DownloadResult downloadFile(std::u16string_view url, const HttpHeaders &headers, const SavePath &savePath,
                             const DownloadOptions &options = {});
 
 /// The value of the last "location:" in `headerText` (the header text of a whole redirect chain),

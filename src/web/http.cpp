@@ -27,14 +27,6 @@ constexpr long kMaxRedirects = 30;
 
 std::once_flag curlInitialised;
 
-std::mutex caFileMutex;
-std::string caFile;  // guarded by caFileMutex
-
-std::string currentCaFile() {
-  std::lock_guard lock(caFileMutex);
-  return caFile;
-}
-
 // The share every request's handle joins: the DNS cache and the TLS sessions, so a new thread
 // (a new check) resumes the sessions of the previous one instead of a full handshake. Connections
 // stay with each thread's own handle; libcurl does not support sharing them between threads that
@@ -314,16 +306,15 @@ class OptionSetter {
   CURLcode refused_ = CURLE_OK;
 };
 
-void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *stop,
-             const HttpTransferHooks *hooks, const HttpLimits &limits) {
+void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSettings &settings,
+             const StopFlag *stop, const HttpTransferHooks *hooks) {
   const std::string url = toSystemCodePage(request.url);
-  const std::string userAgent = toSystemCodePage(fromUtf8(kHttpUserAgent));
+  const std::string userAgent = toSystemCodePage(settings.userAgent);
 
   // Everything libcurl keeps a pointer to is declared before the lease, so it outlives the
   // handle's use; the lease resets the handle when it goes.
   Transfer transfer{&request, stop, hooks, nullptr, std::nullopt};
   std::array<char, CURL_ERROR_SIZE> errorBuffer{};
-  const std::string caPath = currentCaFile();
   HeaderList headerList;
 
   initialiseCurlOnce();
@@ -354,12 +345,10 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   if (request.method == HttpMethod::Post) set(CURLOPT_POST, 1L);
   // A POST without body data would make libcurl read the body from standard input; an empty
   // POST therefore sends an explicit empty body.
-  if (!request.requestBody.empty() || request.method == HttpMethod::Post) {
+  if (request.method == HttpMethod::Post) {
     set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.requestBody.size()));
     set(CURLOPT_POSTFIELDS, request.requestBody.data());
   }
-  // Body data alone would turn a GET into a POST.
-  if (request.method == HttpMethod::Get && !request.requestBody.empty()) set(CURLOPT_CUSTOMREQUEST, "GET");
   if (headers != nullptr) set(CURLOPT_HTTPHEADER, headerList.get());
   set(CURLOPT_URL, url.c_str());
   set(CURLOPT_USERAGENT, userAgent.c_str());
@@ -369,7 +358,7 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   set(CURLOPT_HEADERDATA, &transfer);
   set(CURLOPT_ERRORBUFFER, errorBuffer.data());
   set(CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
-  set(CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTime.count()));
+  set(CURLOPT_TIMEOUT_MS, static_cast<long>(settings.totalTime.count()));
   set(CURLOPT_NOSIGNAL, 1L);
   set(CURLOPT_MAXREDIRS, kMaxRedirects);
   // Only the web: a redirect to ftp:// or file:// is not followed, and a request that went out
@@ -378,12 +367,12 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const StopFlag *s
   const bool overTls = lowerCase(std::u16string_view(request.url).substr(0, 8)) == u"https://";
   set(CURLOPT_REDIR_PROTOCOLS_STR, overTls ? "https" : "http,https");
   // A connection that delivers too little for too long fails instead of blocking for ever.
-  set(CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
-  set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+  set(CURLOPT_LOW_SPEED_LIMIT, settings.lowSpeedBytes);
+  set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(settings.lowSpeedTime.count()));
   set(CURLOPT_NOPROGRESS, 0L);
   set(CURLOPT_XFERINFOFUNCTION, onProgress);
   set(CURLOPT_XFERINFODATA, &transfer);
-  if (!caPath.empty()) set(CURLOPT_CAINFO, caPath.c_str());
+  if (!settings.caFile.empty()) set(CURLOPT_CAINFO, settings.caFile.c_str());
   // A page that announces its size over the limit fails before its body is read.
   const bool bodyInMemory = hooks == nullptr || !hooks->takeBody;
   if (bodyInMemory) set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPageBytes));
@@ -425,20 +414,20 @@ struct KeptBytes {
 
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
-                                             const StopFlag *stop, const HttpTransferHooks *hooks,
-                                             const HttpLimits &limits) {
+                                             const HttpSettings &settings, const StopFlag *stop,
+                                             const HttpTransferHooks *hooks) {
   if (url.empty()) return nullptr;
   std::unique_ptr<HttpRequest> request;
   try {
     request = std::make_unique<HttpRequest>();
     request->url = std::u16string(url);
     request->method = method;
-    request->requestBody = toUtf8(body);
+    if (method == HttpMethod::Post) request->requestBody = toUtf8(body);
   } catch (...) {
     return nullptr;
   }
   try {
-    perform(*request, headers, stop, hooks, limits);
+    perform(*request, headers, settings, stop, hooks);
   } catch (...) {
     fail(*request, std::nullopt);
   }
@@ -466,12 +455,6 @@ std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind, TextDecod
   return {};
 }
 
-std::optional<std::string> takeHttpBody(HttpRequest &request) {
-  if (request.state != HttpState::Finished || request.bodyTaken) return std::nullopt;
-  request.bodyTaken = true;
-  return std::move(request.body);
-}
-
 void finishHttpRequest(std::unique_ptr<HttpRequest> request) {
   if (!request) return;
   keepBuffer(request->body, &ThreadKept::body);
@@ -494,11 +477,6 @@ std::u16string urlEncode(std::u16string_view text) {
     }
   }
   return out;
-}
-
-void setHttpCaFile(const std::string &pemPath) {
-  std::lock_guard lock(caFileMutex);
-  caFile = pemPath;
 }
 
 }  // namespace hengdian

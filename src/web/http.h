@@ -28,21 +28,25 @@ using HttpHeaders = std::map<std::u16string, std::u16string>;
 
 enum class HttpState { InProgress, Finished, Failed };
 
-/// The user agent of every request that does not bring its own.
-inline constexpr std::string_view kHttpUserAgent = "Mozilla/5.0 Gecko/41.0 Firefox/41.0";
-
 /// The largest body a request keeps in memory (a search page); a larger one fails the transfer.
 inline constexpr std::size_t kMaxPageBytes = std::size_t{32} << 20;
 
 struct HttpRequest;
 
-/// Bounds on one request, its redirects included; the defaults end only a stalled transfer.
-struct HttpLimits {
-  /// The whole request ends within this time, whatever the site sends; zero sets no bound.
+/// How a request goes out: whom it trusts, how long it may take and as whom it speaks. The
+/// defaults trust libcurl's CA store and end only a stalled transfer.
+struct HttpSettings {
+  /// Extra CA certificates (a PEM file) trusted for HTTPS; empty: libcurl's defaults. Verification
+  /// always stays on.
+  std::string caFile{};
+  /// The whole request, its redirects included, ends within this time, whatever the site sends;
+  /// zero sets no bound.
   std::chrono::milliseconds totalTime{0};
   /// A transfer that moves fewer than `lowSpeedBytes` bytes a second for `lowSpeedTime` fails.
   long lowSpeedBytes = 1;
   std::chrono::seconds lowSpeedTime{60};
+  /// Sent as User-Agent, unless the request's headers bring one.
+  std::u16string userAgent = u"Mozilla/5.0 Gecko/41.0 Firefox/41.0";
 };
 
 /// What a caller may add to a request beyond the whole body in memory.
@@ -61,36 +65,32 @@ struct HttpRequest {
   HttpState state = HttpState::InProgress;
   std::u16string url;
   HttpMethod method = HttpMethod::Get;
-  std::string requestBody;                  // UTF-8 bytes of the body text; empty means no body
-  std::string body;                         // body of the final response
+  std::string requestBody;                  // UTF-8 bytes of a POST's body text
+  std::string body;                         // body of the final response; emptied when Failed
   std::string headers;                      // header lines of every response of the redirect chain
   std::optional<std::u16string> errorText;  // set only when the transfer failed
   std::int32_t statusCode = 0;              // last response's status; 0 when none came
-  bool bodyTaken = false;
 };
 
-/// Performs one request and returns only when it has ended. Returns nullptr only when `url` is
-/// empty or no request object can be made; a failed transfer comes back in the Failed state.
-/// An empty `body` sends none. When `stop` is given and raised, a transfer under way ends at once
-/// (as a failed request). A body larger than `kMaxPageBytes` fails the transfer unless `hooks`
-/// take it. Only a transfer that finished hands out a body; anything cut short, or over one of
-/// the `limits`, is Failed. Only http and https are spoken, redirects included, and a request
-/// that starts on https follows no redirect to plain http. Each thread keeps its connections
-/// open between requests. Never throws. Any thread; the request belongs to that thread.
+/// Performs one request as `settings` say and returns only when it has ended. Returns nullptr
+/// only when `url` is empty or no request object can be made; a failed transfer comes back in the
+/// Failed state. `body` is a POST's form body; a GET sends none. When `stop` is given and raised,
+/// a transfer under way ends at once (as a failed request). A body larger than `kMaxPageBytes`
+/// fails the transfer unless `hooks` take it. Only a transfer that finished keeps a body; anything
+/// cut short, or over a bound of `settings`, is Failed. Only http and https are spoken, redirects
+/// included, and a request that starts on https follows no redirect to plain http. Each thread
+/// keeps its connections open between requests. Never throws. Any thread; the request belongs to
+/// that thread.
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
+                                             const HttpSettings &settings = {},
                                              const StopFlag *stop = nullptr,
-                                             const HttpTransferHooks *hooks = nullptr,
-                                             const HttpLimits &limits = {});
+                                             const HttpTransferHooks *hooks = nullptr);
 
 /// Status code digits, body or header text decoded by `decoding` (up to the first zero byte),
 /// or the error text of a failed transfer. A failed transfer has no body text.
 std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind,
                         TextDecoding decoding = TextDecoding::Utf8);
-
-/// Hands over the body bytes of a finished request, once; nothing for a failed request or a
-/// second call.
-std::optional<std::string> takeHttpBody(HttpRequest &request);
 
 /// Releases the request. Its receiving buffers, emptied, are kept for the calling thread's next
 /// request. The thread that made the request.
@@ -99,9 +99,5 @@ void finishHttpRequest(std::unique_ptr<HttpRequest> request);
 /// Percent-encodes the UTF-8 bytes of `text`, keeping ASCII letters, digits and
 /// - . _ ~ ! ' ( ) * : ; / ? @ & = # $ ,
 std::u16string urlEncode(std::u16string_view text);
-
-/// Extra CA certificates (a PEM file) trusted for HTTPS by every later request in the process;
-/// empty restores libcurl's defaults. Verification always stays on. Call before requests start.
-void setHttpCaFile(const std::string &pemPath);
 
 }  // namespace hengdian

@@ -133,6 +133,10 @@ TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
   EXPECT_EQ(readFileBytes(folder / "GBT 1.pdf"), "%PDF-second");  // the later row replaced the file
   EXPECT_EQ(downloadQueries(),
             (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=2", "auth=2", "auth=show-2"}));
+  // Every request comes as a browser from the site's start page.
+  const testing::RecordedRequest first = sites.requests().front();
+  EXPECT_EQ(first.header("User-Agent"), toUtf8(kDownloadHttpSettings.userAgent));
+  EXPECT_EQ(first.header("Referer"), sites.libraryBase() + "/standard/index.html");
   EXPECT_EQ(outcome.saved, 2u);
   EXPECT_EQ(outcome.failed, 2u);
   EXPECT_EQ(fake.boxes,

@@ -49,6 +49,7 @@ class QueryJobTest : public testing::SitesTest {
     job.settings.libraryHost = u16(sites.libraryHost());
     job.settings.portalHost = u16(sites.portalHost());
     job.settings.retryWait = 1ms;
+    job.settings.http.caFile = http.caFile;
   }
   ~QueryJobTest() override { threads.waitForAll(); }
 
@@ -412,7 +413,7 @@ TEST_F(QueryJobTest, ASearchRequestEndsWithinItsBoundWhateverTheSiteSends) {
   trickled.trickle = 20ms;
   sites.setLibrarySearch("GB 7", {trickled});
   sites.setPortalSearch("GB 7", {trickled});
-  job.settings.searchLimits.totalTime = 300ms;
+  job.settings.http.totalTime = 300ms;
   for (const std::int32_t chosen : {LibrarySite, PortalSite}) {
     site = chosen;
     input = u"GB 7";

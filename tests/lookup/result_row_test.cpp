@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "lookup/hit_blocks.h"
 #include "support/test_helpers.h"
 
 namespace hengdian {
@@ -64,15 +65,13 @@ TEST(HitRecordText, SixFieldsJoinedBySquaresAndClosedByBracket) {
 }
 
 TEST(ResultLineBuilding, SameCodeHitsGoInFrontInReversePageOrder) {
-  ResultLine line;
-  addHit(line, record(MatchMarker::SameCode, u"first", u"1"));
-  addHit(line, record(MatchMarker::OtherCode, u"second", u"2"));
-  addHit(line, record(MatchMarker::SameCodeOtherName, u"third", u"3"));
-  addHit(line, record(MatchMarker::OtherCodeOtherName, u"fourth", u"4"));
-  EXPECT_EQ(line, recordText(record(MatchMarker::SameCodeOtherName, u"third", u"3")) +
-                      recordText(record(MatchMarker::SameCode, u"first", u"1")) +
-                      recordText(record(MatchMarker::OtherCode, u"second", u"2")) +
-                      recordText(record(MatchMarker::OtherCodeOtherName, u"fourth", u"4")));
+  const HitRecord first = record(MatchMarker::SameCode, u"first", u"1");
+  const HitRecord second = record(MatchMarker::OtherCode, u"second", u"2");
+  const HitRecord third = record(MatchMarker::SameCodeOtherName, u"third", u"3");
+  const HitRecord fourth = record(MatchMarker::OtherCodeOtherName, u"fourth", u"4");
+  EXPECT_EQ(lineOf({first, second, third, fourth}).line,
+            recordText(third) + recordText(first) + recordText(second) + recordText(fourth));
+  EXPECT_EQ(lineOf({}).line, kNotFoundLine);
 }
 
 TEST(FillRow, NotFoundKeepsTheEnteredNameAndDropsAnEarlierLink) {
@@ -82,19 +81,20 @@ TEST(FillRow, NotFoundKeepsTheEnteredNameAndDropsAnEarlierLink) {
 }
 
 TEST(FillRow, FirstRecordGivesNameWithoutCodeAndLink) {
-  ResultLine line;
-  addHit(line, record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"));
-  addHit(line,
-         record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则", u"/standard/7.html"));
+  const ResultLine line = lineOf({record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"),
+                                  record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则",
+                                         u"/standard/7.html")})
+                              .line;
   ResultRow row{std::u16string(kCode), u"typed name", u"", PortalSite};
   fillRow(row, line);
   EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则", u"/standard/7.html", PortalSite}));
 }
 
 TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
-  ResultLine line;
-  addHit(line, record(MatchMarker::OtherCode, u"  GB 5490-85 粮食检验 ", u"/standard/9.html"));
-  addHit(line, record(MatchMarker::OtherCode, u"GB 1354 大米", u"/standard/8.html"));
+  const ResultLine line =
+      lineOf({record(MatchMarker::OtherCode, u"  GB 5490-85 粮食检验 ", u"/standard/9.html"),
+              record(MatchMarker::OtherCode, u"GB 1354 大米", u"/standard/8.html")})
+          .line;
   ResultRow row{std::u16string(kCode), u"", u"", LibrarySite};
   fillRow(row, line);
   EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
@@ -107,8 +107,8 @@ TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
 
 TEST(FillRow, SquareInsideTheFirstTitleShiftsTheFieldsAsTheCutYields) {
   // The line is cut at every square, so a square inside the title moves the later fields.
-  ResultLine line;
-  addHit(line, record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html"));
+  const ResultLine line =
+      recordText(record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html"));
   ResultRow row{std::u16string(kCode), u"", u"", LibrarySite};
   fillRow(row, line);
   EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
@@ -121,12 +121,6 @@ TEST(RowLink, HasLinkFromFourCharactersAndItemIdIsTheLastElement) {
   EXPECT_EQ(itemId(ResultRow{u"", u"", u"/standard/12345.html", LibrarySite}), u"12345");
   EXPECT_EQ(itemId(ResultRow{u"", u"", u"http://lib.example.invalid/standard/678.html", LibrarySite}),
             u"678");
-}
-
-TEST(ResultsText, EveryLineEndsWithOneLineFeed) {
-  EXPECT_EQ(resultsText({}), u"");
-  EXPECT_EQ(resultsText({std::u16string(kNotFoundLine), u"【异号■■■■■】"}),
-            u"【★未查询到该标准!】\n【异号■■■■■】\n");
 }
 
 }  // namespace

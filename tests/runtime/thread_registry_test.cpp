@@ -24,31 +24,20 @@ TEST(ThreadRegistry, NumbersThreadsFromOneAndKnowsWhenTheyEnd) {
 
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
-  std::vector<std::int32_t> parameters(3, -1);
   std::vector<std::int32_t> numbers;
-  for (std::int32_t i = 0; i < 3; ++i) {
-    numbers.push_back(startThread(
-        registry,
-        [&parameters, i, released](std::int32_t parameter, StopFlag &) {
-          parameters[i] = parameter;
-          released.wait();
-        },
-        i * 10));
-  }
+  for (int i = 0; i < 3; ++i)
+    numbers.push_back(startThread(registry, [released](StopFlag &) { released.wait(); }));
   EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2, 3}));
   for (std::int32_t number : numbers)
     EXPECT_TRUE(isThreadRunning(registry, number));
 
   release.set_value();
   registry.waitForAll();
-  EXPECT_EQ(parameters, (std::vector<std::int32_t>{0, 10, 20}));
   for (std::int32_t number : numbers)
     EXPECT_FALSE(isThreadRunning(registry, number));
 
   // Ended entries are pruned at the next start; numbers keep counting up.
-  EXPECT_EQ(startThread(
-                registry, [](std::int32_t, StopFlag &) {}, 0),
-            4);
+  EXPECT_EQ(startThread(registry, [](StopFlag &) {}), 4);
   stopThread(registry, 3);   // ended: forgotten, nothing else
   stopThread(registry, 99);  // never handed out: ignored
   registry.waitForAll();
@@ -58,8 +47,7 @@ TEST(ThreadRegistry, NumbersThreadsFromOneAndKnowsWhenTheyEnd) {
 // An exception escaping a worker would end the whole process through std::terminate.
 TEST(ThreadRegistry, AnEscapingExceptionEndsOnlyItsThread) {
   ThreadRegistry registry;
-  const std::int32_t number = startThread(
-      registry, [](std::int32_t, StopFlag &) { throw std::bad_alloc(); }, 0);
+  const std::int32_t number = startThread(registry, [](StopFlag &) { throw std::bad_alloc(); });
   ASSERT_NE(number, 0);
   registry.waitForAll();
   EXPECT_FALSE(isThreadRunning(registry, number));
@@ -68,8 +56,8 @@ TEST(ThreadRegistry, AnEscapingExceptionEndsOnlyItsThread) {
 TEST(ThreadRegistry, StopWakesTheThreadAndForgetsItsNumber) {
   ThreadRegistry registry;
   std::atomic<int> waitResult{-1};
-  const std::int32_t number = startThread(
-      registry, [&](std::int32_t, StopFlag &stop) { waitResult = stop.waitFor(10min) ? 1 : 0; }, 0);
+  const std::int32_t number =
+      startThread(registry, [&](StopFlag &stop) { waitResult = stop.waitFor(10min) ? 1 : 0; });
   ASSERT_NE(number, 0);
 
   const auto started = std::chrono::steady_clock::now();
@@ -91,22 +79,19 @@ TEST(ThreadRegistry, AStoppedJobWritesNothingAfterStopThreadReturns) {
     std::atomic<long> tableWrites{0};
     std::vector<std::string> viewLog;  // touched on `ui` only
 
-    const std::int32_t number = startThread(
-        registry,
-        [&](std::int32_t, StopFlag &stop) {
-          for (;;) {
-            // Slow writes, so that the stop often comes while one is under way.
-            for (int i = 0; i < 10; ++i) {
-              const bool wrote = stop.runUnlessStopped([&] {
-                std::this_thread::sleep_for(20us);
-                ++tableWrites;
-              });
-              if (!wrote) return;
-            }
-            if (!callOnUiThread(post, stop, [&] { viewLog.push_back("write"); })) return;
-          }
-        },
-        0);
+    const std::int32_t number = startThread(registry, [&](StopFlag &stop) {
+      for (;;) {
+        // Slow writes, so that the stop often comes while one is under way.
+        for (int i = 0; i < 10; ++i) {
+          const bool wrote = stop.runUnlessStopped([&] {
+            std::this_thread::sleep_for(20us);
+            ++tableWrites;
+          });
+          if (!wrote) return;
+        }
+        if (!callOnUiThread(post, stop, [&] { viewLog.push_back("write"); })) return;
+      }
+    });
     ASSERT_NE(number, 0);
     while (tableWrites < 50)
       std::this_thread::yield();
@@ -133,15 +118,11 @@ TEST(ThreadRegistry, DestructionNeitherWaitsForRunningThreadsNorEndsTheProcess) 
   {
     ThreadRegistry registry;
     // Blocks on something the stop flag cannot wake, like a request the job cannot abort.
-    startThread(
-        registry,
-        [released, flagSeen](std::int32_t, StopFlag &stop) {
-          released.wait();
-          *flagSeen = stop.stopRequested();
-        },
-        0);
-    const std::int32_t stopped = startThread(
-        registry, [released](std::int32_t, StopFlag &) { released.wait(); }, 0);
+    startThread(registry, [released, flagSeen](StopFlag &stop) {
+      released.wait();
+      *flagSeen = stop.stopRequested();
+    });
+    const std::int32_t stopped = startThread(registry, [released](StopFlag &) { released.wait(); });
     stopThread(registry, stopped);
   }
   release->set_value();

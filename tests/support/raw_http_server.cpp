@@ -309,10 +309,13 @@ class RawHttpServer::Listener : public httplib::Server {
       // Head and body in one write: written apart, the body would wait for the client's delayed
       // acknowledgement of the head (Nagle's algorithm), some 40 ms per answer.
       const std::string whole = head + std::string(body);
-      const bool written =
-          answer.trickle.count() > 0
-              ? trickle(connection, whole, answer.trickle, stopping_)
-              : connection.write(whole) && (headOnly || writeFiller(connection, answer.fillerBytes));
+      bool written = false;
+      if (answer.trickle.count() > 0) {
+        written = trickle(connection, whole, answer.trickle, stopping_);
+      } else if (connection.write(whole)) {
+        holdAnswer(answer.holdAfterBody, stopping_);
+        written = headOnly || writeFiller(connection, answer.fillerBytes);
+      }
       if (!written || close) return written;
     }
     return true;

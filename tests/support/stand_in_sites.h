@@ -26,6 +26,8 @@ struct RawAnswer {
   std::chrono::milliseconds trickle{0};
   /// This many filler bytes follow the body, written as they go, and count in its length.
   std::size_t fillerBytes = 0;
+  /// Held this long after the body, before the filler bytes (ends early when the sites shut down).
+  std::chrono::milliseconds holdAfterBody{0};
   /// The connection closes as soon as the request has been read, without an answer.
   bool closeAtOnce = false;
 };

@@ -91,11 +91,10 @@ std::vector<Field> requestFields(const StandInSites &sites, Field RecordedReques
   return values;
 }
 
-/// Both stand-in sites, with the test CA trusted for the duration of a test.
+/// Both stand-in sites, and request settings that trust their test CA.
 class SitesTest : public ::testing::Test {
  protected:
-  void SetUp() override { setHttpCaFile(sites.caFile()); }
-  void TearDown() override { setHttpCaFile(""); }
+  SitesTest() { http.caFile = sites.caFile(); }
 
   std::u16string libraryUrl(const std::string &pathAndQuery) const {
     return u16(sites.libraryBase() + pathAndQuery);
@@ -105,6 +104,7 @@ class SitesTest : public ::testing::Test {
   }
 
   StandInSites sites;
+  HttpSettings http;
 };
 
 /// A fresh folder under the system's temporary folder, removed with everything in it at the end.

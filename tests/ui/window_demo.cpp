@@ -32,11 +32,11 @@ class DemoApp : public wxApp {
     }
     sites_ = std::make_unique<hengdian::testing::StandInSites>();
     hengdian::testing::serveSamples(*sites_);
-    hengdian::setHttpCaFile(sites_->caFile());
 
     hengdian::QuerySettings settings;
     settings.libraryHost = hengdian::u16(sites_->libraryHost());
     settings.portalHost = hengdian::u16(sites_->portalHost());
+    settings.http.caFile = sites_->caFile();
     hengdian::WindowSeams seams = hengdian::programSeams();
     seams.openInBrowser = [](const std::u16string &address) {
       std::printf("open %s\n", hengdian::toUtf8(address).c_str());

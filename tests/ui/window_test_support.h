@@ -49,6 +49,7 @@ class WindowTest : public SitesTest {
     settings.libraryHost = u16(sites.libraryHost());
     settings.portalHost = u16(sites.portalHost());
     settings.retryWait = std::chrono::milliseconds(1);
+    settings.http = http;
     WindowSeams seams;
     seams.openInBrowser = [this](const std::u16string &address) { opened.push_back(address); };
     seams.chooseFolder = [this](wxWindow *) { return chosenFolder; };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace hengdian {
 namespace {
 
+using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::RawAnswer;
 
@@ -55,7 +57,7 @@ class FetchTextTest : public testing::SitesTest {
  protected:
   std::u16string fetchPage(const std::string &path, RawAnswer answer, int includeHeaders = 0) {
     sites.setLibraryPath(path, std::move(answer));
-    return fetchTextByGet(libraryUrl(path), includeHeaders);
+    return fetchTextByGet(libraryUrl(path), includeHeaders).text;
   }
 };
 
@@ -99,15 +101,48 @@ TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
 
 TEST_F(FetchTextTest, PostGoesToThePortalOverHttps) {
   sites.setPortalSearch("GB/T 5490-2010", {testing::utf8Page(kUtf8Text)});
-  const std::u16string text =
-      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100");
-  EXPECT_EQ(text, u"中文 粮");
+  const FetchedText fetched =
+      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100", http);
+  EXPECT_EQ(fetched.text, u"中文 粮");
+  EXPECT_EQ(fetched.error, u"");
 }
 
-TEST_F(FetchTextTest, UnreachableHostGivesEmptyText) {
+TEST_F(FetchTextTest, UnreachableHostGivesEmptyTextAndAnError) {
   const std::string base = testing::unreachableBase();
-  EXPECT_EQ(fetchTextByGet(u16(base + "/x"), 1), u"");
-  EXPECT_EQ(fetchTextByPost(u16(base + "/x"), 0, u"text=a"), u"");
+  for (const FetchedText &fetched :
+       {fetchTextByGet(u16(base + "/x"), 1), fetchTextByPost(u16(base + "/x"), 0, u"text=a")}) {
+    EXPECT_EQ(fetched.text, u"");
+    EXPECT_NE(fetched.error, u"");
+  }
+}
+
+// The site answered a search only with a status of 200 to 299; another page is still the text.
+// A 1xx is no final answer: what follows it breaks the exchange.
+TEST_F(FetchTextTest, OnlyAStatusOf200To299IsAnAnswer) {
+  const std::vector<std::tuple<int, std::u16string, bool>> rows{
+      {199, u"", false}, {200, u"页", true}, {299, u"页", true}, {300, u"页", false}};
+  for (const auto &[status, text, answered] : rows) {
+    SCOPED_TRACE(status);
+    sites.setLibraryPath("/page",
+                         RawAnswer{status, {{"Content-Type", "text/html; charset=utf-8"}}, "\xE9\xA1\xB5"});
+    const FetchedText fetched = fetchTextByGet(libraryUrl("/page"), 0);
+    EXPECT_EQ(fetched.text, text);
+    EXPECT_EQ(fetched.error.empty(), answered) << toUtf8(fetched.error);
+  }
+}
+
+// A page announced larger than a page may be fails as its head arrives, not once the limit has
+// been read or the site has stopped holding the rest back.
+TEST_F(FetchTextTest, APageAnnouncedTooLargeFailsAtOnceWithTheSize) {
+  RawAnswer announced = testing::utf8Page("<html>");
+  announced.fillerBytes = std::size_t{64} << 20;
+  announced.holdAfterBody = 30s;
+  sites.setLibraryPath("/huge", announced);
+  const auto start = std::chrono::steady_clock::now();
+  const FetchedText fetched = fetchTextByGet(libraryUrl("/huge"), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  EXPECT_EQ(fetched.text, u"");
+  EXPECT_EQ(fetched.error, u"response body larger than " + u16(std::to_string(kMaxPageBytes)) + u" bytes");
 }
 
 }  // namespace

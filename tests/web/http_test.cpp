@@ -22,14 +22,19 @@ using testing::RawAnswer;
 
 class HttpTest : public testing::SitesTest {
  protected:
-  /// A GET of `pathAndQuery` on the library site, without extra headers.
+  /// A GET of `pathAndQuery` on the library site, without extra headers, failing when it stalls
+  /// for `stall`.
   std::unique_ptr<HttpRequest> getLibrary(const std::string &pathAndQuery, const StopFlag *stop = nullptr,
-                                          const HttpLimits &limits = {}) {
-    return sendHttpRequest(HttpMethod::Get, libraryUrl(pathAndQuery), u"", nullptr, stop, nullptr, limits);
+                                          std::chrono::seconds stall = 60s) {
+    HttpSettings settings = http;
+    settings.lowSpeedTime = stall;
+    return sendHttpRequest(HttpMethod::Get, libraryUrl(pathAndQuery), u"", nullptr, settings, stop);
   }
 
-  /// Limits that end a transfer stalled for a second.
-  static constexpr HttpLimits kStallOfASecond{0ms, 1, 1s};
+  /// A POST of `body` to the portal's search.
+  std::unique_ptr<HttpRequest> postPortal(std::u16string_view body) {
+    return sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), body, nullptr, http);
+  }
 
   /// The one request the stand-ins received; an empty one (and a failure) when there were more or none.
   testing::RecordedRequest onlyRequest() const {
@@ -58,9 +63,6 @@ TEST_F(HttpTest, RedirectThenOkKeepsEveryHeaderBlockAndTheFinalBodyOnly) {
   ASSERT_NE(finalBlock, std::u16string::npos);
   EXPECT_LT(location, finalBlock);
   EXPECT_EQ(headers.substr(headers.size() - 4), u"\r\n\r\n");
-
-  EXPECT_EQ(takeHttpBody(*request), "final body");
-  EXPECT_EQ(takeHttpBody(*request), std::nullopt);  // handed over once only
   finishHttpRequest(std::move(request));
 }
 
@@ -71,7 +73,6 @@ TEST_F(HttpTest, UnreachableHostGivesAFailedRequestWithAnErrorText) {
   EXPECT_EQ(httpInfo(*request, HttpInfoKind::StatusCode), u"0");
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
   EXPECT_EQ(httpInfo(*request, HttpInfoKind::BodyText), u"");
-  EXPECT_EQ(takeHttpBody(*request), std::nullopt);
   finishHttpRequest(std::move(request));
 
   EXPECT_EQ(sendHttpRequest(HttpMethod::Get, u"", u"", nullptr), nullptr);  // no URL, no request
@@ -88,22 +89,20 @@ TEST_F(HttpTest, BodiesAreKeptByteForByte) {
 
   auto empty = getLibrary("/empty");
   EXPECT_EQ(httpInfo(*empty, HttpInfoKind::BodyText), u"");
-  EXPECT_EQ(takeHttpBody(*empty), "");
+  EXPECT_EQ(empty->body, "");
 
   auto zero = getLibrary("/zero");
   EXPECT_EQ(httpInfo(*zero, HttpInfoKind::BodyText), u"abc");
-  EXPECT_EQ(takeHttpBody(*zero), "abc\0def"s);
+  EXPECT_EQ(zero->body, "abc\0def"s);
 
   // An error status is a finished request like any other.
   auto missing = getLibrary("/missing");
   EXPECT_EQ(missing->state, HttpState::Finished);
   EXPECT_EQ(httpInfo(*missing, HttpInfoKind::StatusCode), u"404");
-  EXPECT_EQ(takeHttpBody(*missing), "not here");
+  EXPECT_EQ(missing->body, "not here");
 
   auto big = getLibrary("/large");
-  const auto bytes = takeHttpBody(*big);
-  ASSERT_TRUE(bytes.has_value());
-  EXPECT_TRUE(*bytes == large) << "received " << bytes->size() << " of " << large.size() << " bytes";
+  EXPECT_TRUE(big->body == large) << "received " << big->body.size() << " of " << large.size() << " bytes";
 }
 
 // A thread keeps its receiving buffers from one finished request to the next; a page never
@@ -121,8 +120,7 @@ TEST_F(HttpTest, APageAfterALongerOneHoldsOnlyItsOwnBytes) {
 }
 
 TEST_F(HttpTest, PostSendsTheUtf8FormBodyAsAForm) {
-  auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"),
-                                 u"text=GB/T%205490-2010&search=a100&note=粮", nullptr);
+  auto request = postPortal(u"text=GB/T%205490-2010&search=a100&note=粮");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Finished)
       << std::string(toUtf8(httpInfo(*request, HttpInfoKind::ErrorText)));
@@ -133,11 +131,11 @@ TEST_F(HttpTest, PostSendsTheUtf8FormBodyAsAForm) {
   EXPECT_EQ(sent.path, "/basicsearch");
   EXPECT_EQ(sent.body, "text=GB/T%205490-2010&search=a100&note=\xE7\xB2\xAE");
   EXPECT_EQ(sent.header("Content-Type"), "application/x-www-form-urlencoded");
-  EXPECT_EQ(sent.header("User-Agent"), std::string(kHttpUserAgent));
+  EXPECT_EQ(sent.header("User-Agent"), toUtf8(HttpSettings().userAgent));
 }
 
 TEST_F(HttpTest, PostWithAnEmptyBodySendsAnEmptyBody) {
-  auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"", nullptr);
+  auto request = postPortal(u"");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Finished);
   const testing::RecordedRequest sent = onlyRequest();
@@ -157,7 +155,7 @@ TEST_F(HttpTest, GetSendsNoBodyAndNoContentType) {
   EXPECT_EQ(sent.query, "corpstandard=2&fields=0&kw=GB/T%205490-2010");
   EXPECT_EQ(sent.body, "");
   EXPECT_FALSE(sent.hasHeader("Content-Type"));
-  EXPECT_EQ(sent.header("User-Agent"), std::string(kHttpUserAgent));
+  EXPECT_EQ(sent.header("User-Agent"), toUtf8(HttpSettings().userAgent));
 }
 
 TEST_F(HttpTest, UrlGoesOutInTheLegacyCodePage) {
@@ -200,8 +198,7 @@ TEST_F(HttpTest, ExtraHeadersGoOutAndAnEmptyValueStaysAHeader) {
 TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(getLibrary("/standard/index.html")->state, HttpState::Finished);
-    EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
-              HttpState::Finished);
+    EXPECT_EQ(postPortal(u"text=x")->state, HttpState::Finished);
   }
   EXPECT_EQ(sites.connectionsAccepted("library"), 1);
   EXPECT_EQ(sites.connectionsAccepted("portal"), 1);
@@ -209,7 +206,6 @@ TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
   if (testing::runsUnderWine()) {
     GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself the rest must pass";
   }
-  setHttpCaFile("");
   EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
             HttpState::Failed);
 }
@@ -218,7 +214,6 @@ TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
   if (testing::runsUnderWine()) {
     GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself this must pass";
   }
-  setHttpCaFile("");
   auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
@@ -246,12 +241,12 @@ TEST_F(HttpTest, RaisedStopFlagEndsAHeldRequest) {
   stopper.join();
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_EQ(takeHttpBody(*request), std::nullopt);
+  EXPECT_EQ(request->body, "");
 }
 
 TEST_F(HttpTest, StalledTransferFails) {
   sites.setLibraryPath("/stalled", testing::delayed(testing::pageAnswer("text/plain", "too late"), 30s));
-  auto request = getLibrary("/stalled", nullptr, kStallOfASecond);
+  auto request = getLibrary("/stalled", nullptr, 1s);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
@@ -283,15 +278,14 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
   for (const auto &[name, answer, state, bodySize] : rows) {
     SCOPED_TRACE(name);
     sites.setLibraryPath("/page", answer);
-    auto request = getLibrary("/page", nullptr, kStallOfASecond);
+    auto request = getLibrary("/page", nullptr, 1s);
     ASSERT_NE(request, nullptr);
     EXPECT_EQ(request->state, state);
     EXPECT_EQ(httpInfo(*request, HttpInfoKind::ErrorText).empty(), state == HttpState::Finished);
     if (state == HttpState::Failed) {
       EXPECT_TRUE(httpInfo(*request, HttpInfoKind::BodyText).empty());
     }
-    const auto body = takeHttpBody(*request);
-    EXPECT_EQ(body ? body->size() : 0, bodySize);
+    EXPECT_EQ(request->body.size(), bodySize);
   }
 }
 
@@ -306,15 +300,14 @@ TEST_F(HttpTest, RedirectsStayOnTheWebAndOnTls) {
   EXPECT_EQ(getLibrary("/to-ftp")->state, HttpState::Failed);
   EXPECT_EQ(sites.connectionsAccepted("library"), 1);  // nothing connected for the ftp transfer
   EXPECT_EQ(getLibrary("/to-https")->state, HttpState::Finished);
-  EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
-            HttpState::Failed);
+  EXPECT_EQ(postPortal(u"text=x")->state, HttpState::Failed);
   EXPECT_EQ(testing::requestFields(sites, &testing::RecordedRequest::site),
             (std::vector<std::string>{"library", "library", "portal", "portal"}));
 }
 
 TEST_F(HttpTest, ACertificateForAnotherHostFails) {
-  auto request =
-      sendHttpRequest(HttpMethod::Post, u16(sites.wrongHostBase() + "/basicsearch"), u"text=x", nullptr);
+  auto request = sendHttpRequest(HttpMethod::Post, u16(sites.wrongHostBase() + "/basicsearch"), u"text=x",
+                                 nullptr, http);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(request->state, HttpState::Failed);
   EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
@@ -331,7 +324,7 @@ TEST_F(HttpTest, RedirectedPostContinuesAsBrowsersDo) {
     sites.clearRequests();
     sites.setPortalSearch("x",
                           {RawAnswer{status, {{"Location", "/basicsearch"}}, ""}, testing::utf8Page("hit")});
-    sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
+    postPortal(u"text=x");
     const auto recorded = sites.requests();
     ASSERT_EQ(recorded.size(), 2u);
     EXPECT_EQ(recorded[1].method, method);
