@@ -1,4 +1,4 @@
-#include "app/event_routing.h"
+#include "ui/event_routing.h"
 
 #include <array>
 
