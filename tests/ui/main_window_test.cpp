@@ -253,11 +253,11 @@ TEST_F(WindowTest, TheMenuOffersWhatTheCaretsRowAllows) {
     EXPECT_EQ(window->currentRow(), static_cast<std::size_t>(menuCase.line));
     window->prepareRowMenu();
     EXPECT_EQ(
-        (RowMenuState{window->popupMenu->IsEnabled(kMenuOpenPage), window->popupMenu->IsEnabled(kMenuPreview),
-                      window->popupMenu->IsEnabled(kMenuDownloadOne)}),
+        (RowMenuState{window->popupMenu->IsEnabled(MenuOpenPage), window->popupMenu->IsEnabled(MenuPreview),
+                      window->popupMenu->IsEnabled(MenuDownloadOne)}),
         menuCase.state);
-    EXPECT_TRUE(window->popupMenu->IsEnabled(kMenuDownloadAll));
-    EXPECT_TRUE(window->popupMenu->IsEnabled(kMenuCancel));
+    EXPECT_TRUE(window->popupMenu->IsEnabled(MenuDownloadAll));
+    EXPECT_TRUE(window->popupMenu->IsEnabled(MenuCancel));
   }
 }
 
@@ -267,11 +267,11 @@ TEST_F(WindowTest, PageCommandsOpenTheCaretsRowAndOnlyWebAddresses) {
   window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/std/2", PortalSite});
   window->setResultsText(u"line 0\nline 1\n");
   caretToLine(0);
-  choose(kMenuPreview);
-  choose(kMenuOpenPage);
+  choose(MenuPreview);
+  choose(MenuOpenPage);
   caretToLine(1);
-  choose(kMenuPreview);  // a portal row has no preview
-  choose(kMenuOpenPage);
+  choose(MenuPreview);  // a portal row has no preview
+  choose(MenuOpenPage);
   const std::u16string host = u16(sites.libraryHost());
   EXPECT_EQ(opened, (std::vector<std::u16string>{u"http://" + host + u"/standard/yulan.php?itemid=a1",
                                                  u"http://" + host + u"/standard/2001/a1.html",
@@ -280,7 +280,7 @@ TEST_F(WindowTest, PageCommandsOpenTheCaretsRowAndOnlyWebAddresses) {
 
 TEST(RowMenu, OnlyWebAddressesAreOpened) {
   using Address = std::optional<std::u16string>;
-  testing::expectEach([](std::u16string link) { return pageAddress(link, u"lib.example:81"); },
+  testing::expectEach([](const std::u16string &link) { return pageAddress(link, u"lib.example:81"); },
                       std::vector<std::tuple<std::u16string, Address>>{
                           {u"http://a.example/x", u"http://a.example/x"},
                           {u"HTTPS://a.example/x", u"HTTPS://a.example/x"},
