@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "runtime/code_page.h"
+#include "runtime/utf16.h"
 
 namespace hengdian::cli {
 
@@ -11,14 +12,6 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
-
-bool isHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool isLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // UTF-16 bytes in the given order, behind their BOM. A surrogate without its partner and an odd
 // last byte become U+FFFD, as invalid bytes do in the other decodings.
@@ -31,12 +24,10 @@ std::u16string fromUtf16(std::string_view bytes, bool bigEndian) {
     units.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
   }
   if (bytes.size() % 2 != 0) units.push_back(u'\uFFFD');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    if (isHighSurrogate(units[i]) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-      ++i;
-    } else if (isHighSurrogate(units[i]) || isLowSurrogate(units[i])) {
-      units[i] = u'\uFFFD';
-    }
+  for (std::size_t i = 0; i < units.size();) {
+    const Utf16CodePoint point = codePointAt(units, i);
+    if (isSurrogate(point.value)) units[i] = u'\uFFFD';
+    i += point.units;
   }
   return units;
 }

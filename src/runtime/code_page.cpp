@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "runtime/ascii_run.h"
+#include "runtime/utf16.h"
 
 namespace hengdian {
 
@@ -106,13 +107,7 @@ std::u16string fromUtf8(std::string_view bytes) {
         continue;
       }
     }
-    const char32_t codePoint = nextCodePoint(bytes, pos);
-    if (codePoint < 0x10000) {
-      *write++ = static_cast<char16_t>(codePoint);
-    } else {
-      *write++ = static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
-      *write++ = static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
-    }
+    writeUtf16(write, nextCodePoint(bytes, pos));
   }
   out.resize(static_cast<std::size_t>(write - out.data()));
   return out;
@@ -121,16 +116,10 @@ std::u16string fromUtf8(std::string_view bytes) {
 std::string toUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size() * 3);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t unit = text[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      unit = kReplacement;
-    }
-    appendUtf8(out, unit);
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf16CodePoint point = codePointAt(text, i);
+    appendUtf8(out, isSurrogate(point.value) ? kReplacement : point.value);
+    i += point.units;
   }
   return out;
 }

@@ -13,6 +13,7 @@
 
 #include "runtime/ascii_run.h"
 #include "runtime/code_page.h"
+#include "runtime/utf16.h"
 
 namespace hengdian {
 
@@ -107,14 +108,6 @@ const GbkTable &gbkTable() {
   return table;
 }
 
-bool isHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool isLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 std::u16string fromSystemCodePage(std::string_view bytes) {
@@ -167,9 +160,8 @@ std::string toSystemCodePage(std::u16string_view text) {
     if (converter.convert(in, inLeft, out) == 0) break;
     // A character GBK cannot hold, or an unpaired surrogate: "?" for the whole character.
     out.push_back('?');
-    const auto *unit = reinterpret_cast<const char16_t *>(in);
-    std::size_t skip = sizeof(char16_t);
-    if (inLeft >= 2 * sizeof(char16_t) && isHighSurrogate(unit[0]) && isLowSurrogate(unit[1])) skip *= 2;
+    const auto at = static_cast<std::size_t>(reinterpret_cast<const char16_t *>(in) - text.data());
+    const std::size_t skip = codePointAt(text, at).units * sizeof(char16_t);
     in += skip;
     inLeft -= skip;
   }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "runtime/code_page.h"
+#include "runtime/utf16.h"
 
 namespace hengdian {
 
@@ -70,14 +71,10 @@ std::string toSystemCodePage(std::u16string_view text) {
   // surrogate pair into its own "?": replace the pair (or an unpaired surrogate) by one "?" first.
   std::u16string bmp;
   bmp.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit < 0xD800 || unit > 0xDFFF) {
-      bmp.push_back(unit);
-      continue;
-    }
-    if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) ++i;
-    bmp.push_back(u'?');
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf16CodePoint point = codePointAt(text, i);
+    bmp.push_back(point.units == 1 && !isSurrogate(point.value) ? text[i] : u'?');
+    i += point.units;
   }
   std::string out;
   std::size_t pos = 0;

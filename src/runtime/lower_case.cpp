@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "runtime/text.h"
+#include "runtime/utf16.h"
 
 namespace hengdian {
 namespace {
@@ -30,43 +31,26 @@ char32_t lowerCodePoint(char32_t cp) {
   return static_cast<char32_t>(static_cast<std::int32_t>(cp) + run.delta);
 }
 
-bool isHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-void appendCodePoint(std::u16string &out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
 }  // namespace
 
 std::u16string lowerCase(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t unit = text[i];
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t unit = text[i];
     if (unit < 0x80) {
       // ASCII, most of every header and page, lowers only A to Z.
       out.push_back(unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit);
+      ++i;
       continue;
     }
-    if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      appendCodePoint(out, lowerCodePoint(cp));
-      ++i;
-    } else {
-      // A lone surrogate is in no run of the table, so it comes through unchanged.
-      appendCodePoint(out, lowerCodePoint(unit));
-    }
+    // A lone surrogate is in no run of the table, so it comes through unchanged.
+    const Utf16CodePoint point = codePointAt(text, i);
+    char16_t lowered[2];
+    char16_t *end = lowered;
+    writeUtf16(end, lowerCodePoint(point.value));
+    out.append(lowered, end);
+    i += point.units;
   }
   return out;
 }

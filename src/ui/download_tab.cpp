@@ -14,6 +14,20 @@ namespace {
 // The check box's label: nine characters beside the mark in 100 pixels.
 constexpr int kNoticeFontPoints = 7;
 
+// The naming help, eight lines.
+constexpr std::u16string_view kNamingHelp =
+    u"标准命名规则说明：\n"
+    u"用户根据需要修改命名规则，命名规则中用[**]"
+    u"的文字为代用词，在最终保存文件时，会被替换为该标准的对应文字，"
+    u"例如：GB/T 5490-2010 粮油检验 一般规则\n"
+    u"[标准代号1]会被替换为没有“/”的标准号和年代号，例如：GBT 5490-2010；\n"
+    u"[标准代号2]会被替换为“/”改“⁄”(一种很像斜杠符号，可用于文件名的字符)的标准号和年代号，例如：GB⁄T "
+    u"5490-2010；\n"
+    u"[标准代号3]会被替换为没有“/”的标准号，例如：GBT 5490；\n"
+    u"[标准代号4]会被替换为“/”改“⁄”(一种很像斜杠符号，可用于文件名的字符)的标准号，例如：GB⁄T 5490；\n"
+    u"[标准名称]会被替换为标准的实际名称，例如：粮油检验 一般规则；\n"
+    u"[扩展名]会被替换为下载链接原本的文件类型，一般为pdf、zip、rar等常见文件格式。";
+
 /// A right-aligned label whose text is shown as it is ("&" included).
 wxStaticText *createLabel(wxWindow *parent, std::u16string_view text, const wxPoint &position,
                           const wxSize &size) {
@@ -45,12 +59,7 @@ DownloadTab createDownloadTab(wxNotebook *mainPanel) {
   tab.ruleLabel = createLabel(page, u"标准命名规则：", {10, 39}, {110, 25});
   tab.ruleField = new wxTextCtrl(page, wxID_ANY, toWx(kDefaultNamingRule), {120, 35}, {305, 25});
   tab.namingHelp = createTextArea(page, {10, 68}, {800, 400});
-  std::u16string help;
-  for (std::u16string_view line : kNamingHelp) {
-    if (!help.empty()) help += u'\n';
-    help += line;
-  }
-  tab.namingHelp->ChangeValue(toWx(help));
+  tab.namingHelp->ChangeValue(toWx(kNamingHelp));
   tab.noticeBox = new wxCheckBox(page, wxID_ANY, toWx(u"下载完成时弹窗提示"), {10, 475}, {100, 25});
   tab.noticeBox->SetValue(true);
   tab.confirmButton = new wxButton(page, wxID_ANY, toWx(u"确认并开始下载"), {120, 475}, {100, 25});

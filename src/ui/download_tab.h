@@ -16,21 +16,6 @@ namespace hengdian {
 
 inline constexpr std::u16string_view kDownloadTabTitle = u"标准下载设置";
 
-/// The naming help, line by line.
-inline constexpr std::u16string_view kNamingHelp[] = {
-    u"标准命名规则说明：",
-    u"用户根据需要修改命名规则，命名规则中用[**]"
-    u"的文字为代用词，在最终保存文件时，会被替换为该标准的对应文字，例如：GB/T "
-    u"5490-2010 粮油检验 一般规则",
-    u"[标准代号1]会被替换为没有“/”的标准号和年代号，例如：GBT 5490-2010；",
-    u"[标准代号2]会被替换为“/”改“⁄”(一种很像斜杠符号，可用于文件名的字符)的标准号和年代号，例如：GB⁄T "
-    u"5490-2010；",
-    u"[标准代号3]会被替换为没有“/”的标准号，例如：GBT 5490；",
-    u"[标准代号4]会被替换为“/”改“⁄”(一种很像斜杠符号，可用于文件名的字符)的标准号，例如：GB⁄T 5490；",
-    u"[标准名称]会被替换为标准的实际名称，例如：粮油检验 一般规则；",
-    u"[扩展名]会被替换为下载链接原本的文件类型，一般为pdf、zip、rar等常见文件格式。",
-};
-
 /// The tab's controls; they belong to the user interface thread.
 struct DownloadTab {
   wxPanel *page = nullptr;

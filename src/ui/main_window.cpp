@@ -30,8 +30,8 @@ constexpr int kTopRowHeight = 35;  // the site chooser's row above the pane spli
 
 /// The popup menu's items, by id.
 constexpr std::pair<MenuItem, std::u16string_view> kMenuItems[] = {
-    {kMenuOpenPage, u"查看标准网页"},    {kMenuPreview, u"预览标准"}, {kMenuDownloadOne, u"下载当前标准"},
-    {kMenuDownloadAll, u"批量下载标准"}, {kMenuCancel, u"取消操作"},
+    {MenuOpenPage, u"查看标准网页"},    {MenuPreview, u"预览标准"}, {MenuDownloadOne, u"下载当前标准"},
+    {MenuDownloadAll, u"批量下载标准"}, {MenuCancel, u"取消操作"},
 };
 
 /// A system metric, 0 where the platform does not report it.
@@ -251,9 +251,9 @@ bool MainWindow::rowMenuWanted() const {
 void MainWindow::prepareRowMenu() {
   // A line without a table entry reads as an empty row: a row without a link.
   const RowMenuState state = rowMenuState(table.row(currentRow()));
-  popupMenu->Enable(kMenuOpenPage, state.openPage);
-  popupMenu->Enable(kMenuPreview, state.preview);
-  popupMenu->Enable(kMenuDownloadOne, state.downloadOne);
+  popupMenu->Enable(MenuOpenPage, state.openPage);
+  popupMenu->Enable(MenuPreview, state.preview);
+  popupMenu->Enable(MenuDownloadOne, state.downloadOne);
 }
 
 void MainWindow::showRowMenu() {

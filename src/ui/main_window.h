@@ -19,13 +19,13 @@
 #include <memory>
 #include <string>
 
-#include "app/event_routing.h"
 #include "downloads/download_job.h"
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
 #include "runtime/thread_registry.h"
 #include "ui/download_tab.h"
+#include "ui/event_routing.h"
 #include "ui/pane_splitter.h"
 #include "ui/ui_post.h"
 

@@ -7,7 +7,7 @@
 namespace hengdian {
 
 UiPost wxUiPost(std::shared_ptr<PostTarget> target) {
-  return [target](std::function<void()> closure) {
+  return [target = std::move(target)](std::function<void()> closure) {
     // The lock keeps the application from going away between the check and the queueing.
     std::lock_guard lock(target->mutex);
     if (!target->alive || !wxTheApp) return;

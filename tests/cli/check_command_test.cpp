@@ -505,7 +505,8 @@ TEST_F(CheckCommandTest, AnInterruptOrTerminationKeepsTheLinesDone) {
     const fs::path out = folder / "out.txt";
     const int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int exitCode = runProgram(
-        arguments({"--jobs", "2"}), list, file, folder / "err.txt", std::chrono::seconds(30), [&](pid_t pid) {
+        arguments({"--jobs", "2"}), list, file, folder / "err.txt", std::chrono::seconds(30),
+        [&, signal = signal](pid_t pid) {
           const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
           while (readFileBytes(out).size() < done.size() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

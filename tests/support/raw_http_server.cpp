@@ -288,7 +288,7 @@ class RawHttpServer::Listener : public httplib::Server {
 
  private:
   bool process_and_close_socket(socket_t sock) override {
-    accepted_.fetch_add(1);
+    accepted.fetch_add(1);
     Connection connection(sock, tls_);
     if (!connection.open()) return false;
     // Requests on one connection follow each other until an answer or the client ends it.
@@ -322,7 +322,7 @@ class RawHttpServer::Listener : public httplib::Server {
   }
 
  public:
-  std::atomic<int> accepted_{0};
+  std::atomic<int> accepted{0};
 
  private:
   std::string site_;
@@ -365,7 +365,7 @@ int RawHttpServer::start(int port) {
 }
 
 int RawHttpServer::acceptedConnections() const {
-  return listener_->accepted_.load();
+  return listener_->accepted.load();
 }
 
 void RawHttpServer::stop() {

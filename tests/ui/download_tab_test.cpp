@@ -50,12 +50,12 @@ TEST_F(DownloadTabTest, ArmingShowsTheConfirmButtonAndConfirmingRunsAndReturns) 
   window->mainPanel->SetSelection(0);
 
   caretToLine(1);  // a portal row arms nothing
-  choose(kMenuDownloadOne);
+  choose(MenuDownloadOne);
   EXPECT_EQ(window->mainPanel->GetSelection(), 0);
   EXPECT_FALSE(window->downloads.confirmButton->IsShown());
 
   caretToLine(0);
-  choose(kMenuDownloadOne);
+  choose(MenuDownloadOne);
   EXPECT_EQ(window->mainPanel->GetSelection(), 1);
   EXPECT_TRUE(window->downloads.confirmButton->IsShown());
 
@@ -73,7 +73,7 @@ TEST_F(DownloadTabTest, ArmingShowsTheConfirmButtonAndConfirmingRunsAndReturns) 
 TEST_F(DownloadTabTest, ABatchLogsEveryRowNewestOnTop) {
   window->downloads.noticeBox->SetValue(false);
   caretToLine(0);
-  choose(kMenuDownloadAll);
+  choose(MenuDownloadAll);
   press(window->downloads.confirmButton);
   const std::vector<std::u16string> lines = logLines();
   ASSERT_EQ(lines.size(), 5u);
@@ -88,7 +88,7 @@ TEST_F(DownloadTabTest, AClosingWindowEndsTheBatchAfterTheDownloadInProgress) {
   sites.setDownload("a1", {testing::pageAnswer("application/octet-stream", "untyped")});
   window->table.setRow(2, {u"GB 3", u"三号", u"/standard/a3.html", LibrarySite});
   caretToLine(0);
-  choose(kMenuDownloadAll);
+  choose(MenuDownloadAll);
   bool destroyed = false;
   window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent &event) {
     destroyed = destroyed || event.GetEventObject() == window;

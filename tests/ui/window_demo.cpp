@@ -83,7 +83,7 @@ class DemoApp : public wxApp {
     window_->downloads.folderField->ChangeValue(wxString::FromUTF8((folder.string() + "/").c_str()));
     window_->downloads.noticeBox->SetValue(false);
     window_->search.resultsEditor->SetInsertionPoint(0);
-    wxCommandEvent choice(wxEVT_MENU, hengdian::kMenuDownloadAll);
+    wxCommandEvent choice(wxEVT_MENU, hengdian::MenuDownloadAll);
     window_->GetEventHandler()->ProcessEvent(choice);
     if (window_->downloads.confirmButton->IsShown()) press(window_->downloads.confirmButton);
     window_->mainPanel->SetSelection(1);

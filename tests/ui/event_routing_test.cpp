@@ -1,4 +1,4 @@
-#include "app/event_routing.h"
+#include "ui/event_routing.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +23,14 @@ TEST(EventRouting, EachEventReachesItsCommandOnlyWhenItsConditionHolds) {
       {{EventKind::Command, EventSource::FolderButton, 0}, 0, true, "chooseDownloadFolder"},
       {{EventKind::Command, EventSource::ConfirmButton, 0}, 0, true, "confirmDownload"},
       {{EventKind::Command, EventSource::OtherControl, 0}, 0, true, ""},
-      {{EventKind::MenuChoice, EventSource::None, kMenuOpenPage}, 1, true, "openRowPage"},
-      {{EventKind::MenuChoice, EventSource::None, kMenuPreview}, 0, true, "openRowPreview"},
-      {{EventKind::MenuChoice, EventSource::None, kMenuPreview}, 1, true, ""},
-      {{EventKind::MenuChoice, EventSource::None, kMenuDownloadOne}, 0, true, "armSingleDownload"},
-      {{EventKind::MenuChoice, EventSource::None, kMenuDownloadOne}, 1, true, ""},
-      {{EventKind::MenuChoice, EventSource::None, kMenuDownloadAll}, 0, true, "armBatchDownload"},
-      {{EventKind::MenuChoice, EventSource::None, kMenuDownloadAll}, 1, true, ""},
-      {{EventKind::MenuChoice, EventSource::None, kMenuCancel}, 0, true, ""},
+      {{EventKind::MenuChoice, EventSource::None, MenuOpenPage}, 1, true, "openRowPage"},
+      {{EventKind::MenuChoice, EventSource::None, MenuPreview}, 0, true, "openRowPreview"},
+      {{EventKind::MenuChoice, EventSource::None, MenuPreview}, 1, true, ""},
+      {{EventKind::MenuChoice, EventSource::None, MenuDownloadOne}, 0, true, "armSingleDownload"},
+      {{EventKind::MenuChoice, EventSource::None, MenuDownloadOne}, 1, true, ""},
+      {{EventKind::MenuChoice, EventSource::None, MenuDownloadAll}, 0, true, "armBatchDownload"},
+      {{EventKind::MenuChoice, EventSource::None, MenuDownloadAll}, 1, true, ""},
+      {{EventKind::MenuChoice, EventSource::None, MenuCancel}, 0, true, ""},
       {{EventKind::Other, EventSource::None, 0}, 0, true, ""},
   };
   for (const RouteCase &routeCase : cases) {
@@ -48,7 +48,7 @@ TEST(EventRouting, EachEventReachesItsCommandOnlyWhenItsConditionHolds) {
 }
 
 TEST(EventRouting, MissingCommandsDoNothing) {
-  EXPECT_TRUE(dispatchEvent({EventKind::MenuChoice, EventSource::None, kMenuDownloadAll}, AppCommands{}));
+  EXPECT_TRUE(dispatchEvent({EventKind::MenuChoice, EventSource::None, MenuDownloadAll}, AppCommands{}));
   EXPECT_TRUE(dispatchEvent({EventKind::Command, EventSource::CheckButton, 0}, AppCommands{}));
 }
 

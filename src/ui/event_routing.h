@@ -16,11 +16,11 @@ enum class EventSource { MainWindow, CheckButton, FolderButton, ConfirmButton, O
 
 /// The ids of the popup menu's items, in the menu's order.
 enum MenuItem : std::int32_t {
-  kMenuOpenPage = 1,
-  kMenuPreview = 2,
-  kMenuDownloadOne = 3,
-  kMenuDownloadAll = 4,
-  kMenuCancel = 5,
+  MenuOpenPage = 1,
+  MenuPreview = 2,
+  MenuDownloadOne = 3,
+  MenuDownloadAll = 4,
+  MenuCancel = 5,
 };
 
 /// One event of the user interface thread.

@@ -1,4 +1,4 @@
-#include "app/event_routing.h"
+#include "ui/event_routing.h"
 
 #include <array>
 
@@ -30,13 +30,13 @@ constexpr std::array kRoutes = {
           &AppCommands::chooseDownloadFolder, true},
     Route{EventKind::Command, EventSource::ConfirmButton, 0, Condition::None, &AppCommands::confirmDownload,
           true},
-    Route{EventKind::MenuChoice, EventSource::None, kMenuOpenPage, Condition::None, &AppCommands::openRowPage,
+    Route{EventKind::MenuChoice, EventSource::None, MenuOpenPage, Condition::None, &AppCommands::openRowPage,
           true},
-    Route{EventKind::MenuChoice, EventSource::None, kMenuPreview, Condition::CurrentRowOnLibrarySite,
+    Route{EventKind::MenuChoice, EventSource::None, MenuPreview, Condition::CurrentRowOnLibrarySite,
           &AppCommands::openRowPreview, true},
-    Route{EventKind::MenuChoice, EventSource::None, kMenuDownloadOne, Condition::CurrentRowOnLibrarySite,
+    Route{EventKind::MenuChoice, EventSource::None, MenuDownloadOne, Condition::CurrentRowOnLibrarySite,
           &AppCommands::armSingleDownload, true},
-    Route{EventKind::MenuChoice, EventSource::None, kMenuDownloadAll, Condition::CurrentRowOnLibrarySite,
+    Route{EventKind::MenuChoice, EventSource::None, MenuDownloadAll, Condition::CurrentRowOnLibrarySite,
           &AppCommands::armBatchDownload, true},
 };
 
