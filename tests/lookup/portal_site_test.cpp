@@ -36,6 +36,8 @@ TEST(PortalParser, PageWithoutHitMarkerIsNotFound) {
            std::u16string(u""),
            std::u16string(u"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"),
            std::u16string(u"<div class=\"search-result\"><p>共 0 条</p></div>"),
+           // The marker ends with its ">": a list entry with one more attribute is no hit.
+           std::u16string(u"<div class=\"search-list\" hidden><span alt=\"GB/T 5490-2010\"></span></div>"),
        }) {
     EXPECT_EQ(portalLine(page, kCode, kName), kNotFoundLine) << toUtf8(page);
   }

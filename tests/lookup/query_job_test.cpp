@@ -27,8 +27,13 @@ const std::u16string kLoading = u"查询得到信息：正在加载中";
 const std::u16string kDone = u"查询得到信息：已加载完成。";
 const std::u16string kNotFound = u"【★未查询到该标准!】";
 
-RawAnswer libraryNoHit() {
-  return testing::utf8Page(testing::libraryResultPage({}));
+/// The captions of a check of one library line whose first page held no hit.
+std::vector<std::u16string> captionsWithTenWaits() {
+  std::vector<std::u16string> captions{kLoading};
+  for (int marks = 1; marks <= 10; ++marks)
+    captions.push_back(kLoading + std::u16string(marks, u'>'));
+  captions.insert(captions.end(), {kLoading + u"...", kDone});
+  return captions;
 }
 
 /// Polls `condition` for a while; whether it came true.
@@ -243,12 +248,7 @@ TEST_F(QueryJobTest, ALibraryLineThatFindsNothingTwiceCountsTenWaitsThenGivesUp)
   input = u"GB/T 9999-2099\t不存在的标准";
   check();
 
-  std::vector<std::u16string> expected{kLoading};
-  for (int marks = 1; marks <= 10; ++marks)
-    expected.push_back(kLoading + std::u16string(marks, u'>'));
-  expected.push_back(kLoading + u"...");
-  expected.push_back(kDone);
-  EXPECT_EQ(captions, expected);
+  EXPECT_EQ(captions, captionsWithTenWaits());
   EXPECT_EQ(texts, (std::vector<std::u16string>{kNotFound + u"\n"}));
   EXPECT_EQ(table.row(0), (ResultRow{u"GB/T 9999-2099", u"不存在的标准", u"", Site::Library}));
   const auto requests = sites.requests();
@@ -256,14 +256,17 @@ TEST_F(QueryJobTest, ALibraryLineThatFindsNothingTwiceCountsTenWaitsThenGivesUp)
   EXPECT_EQ(requests[1].query, requests[0].query);
 }
 
-TEST_F(QueryJobTest, TheSecondAttemptTakesTheSecondAnswer) {
+TEST_F(QueryJobTest, ALibraryLineWhoseFirstTransferFailsFindsItsHitInTheSecondAttempt) {
   input = u"GB 2763-2021";
+  RawAnswer cutOff;
+  cutOff.closeAtOnce = true;
   sites.setLibrarySearch("GB 2763-2021",
-                         {libraryNoHit(), libraryHit("GB 2763-2021 农药最大残留限量", "/s/2763.html")});
+                         {cutOff, libraryHit("GB 2763-2021 农药最大残留限量", "/s/2763.html")});
   check();
 
   EXPECT_EQ(sites.requests().size(), 2u);
-  EXPECT_EQ(captions.size(), 13u);
+  EXPECT_EQ(captions, captionsWithTenWaits());
+  // The row's error is the second attempt's: none.
   EXPECT_EQ(table.row(0), (ResultRow{u"GB 2763-2021", u"农药最大残留限量", u"/s/2763.html", Site::Library}));
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_TRUE(texts[0].starts_with(u"【同号■现行有效■GB 2763-2021 农药最大残留限量■"));
