@@ -39,8 +39,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using hengdian::LibrarySite;
-using hengdian::PortalSite;
+using hengdian::Site;
 
 // The pages measured in the field: a 38 KB library page (GBK) and a 43 KB portal page, 4 hits each.
 constexpr std::size_t kLibraryPageBytes = 38 * 1024;
@@ -130,8 +129,8 @@ std::u16string enteredText(std::size_t lines) {
 
 hengdian::QuerySettings settings() {
   hengdian::QuerySettings settings;
-  settings.libraryHost = hengdian::u16(sites().libraryHost());
-  settings.portalHost = hengdian::u16(sites().portalHost());
+  settings.hosts[Site::Library] = hengdian::u16(sites().libraryHost());
+  settings.hosts[Site::Portal] = hengdian::u16(sites().portalHost());
   settings.retryWait = 0ms;
   settings.http.caFile = sites().caFile();
   return settings;
@@ -145,8 +144,7 @@ struct WindowCheck {
 
 /// One check as the window runs it: the query job on its worker thread, a plain event-loop thread
 /// standing in for the user interface thread, and a view that keeps the results text.
-WindowCheck runWindowCheck(const std::u16string &input, std::int32_t site,
-                           const hengdian::QuerySettings &where) {
+WindowCheck runWindowCheck(const std::u16string &input, Site site, const hengdian::QuerySettings &where) {
   WindowCheck result;
   hengdian::ResultTable table;
   hengdian::ThreadRegistry threads;
@@ -175,7 +173,7 @@ double secondsSince(Clock::time_point start) {
 }
 
 /// One whole check as the window runs it; its length in seconds.
-double runTool(std::int32_t site, const std::u16string &input, std::size_t lines) {
+double runTool(Site site, const std::u16string &input, std::size_t lines) {
   const hengdian::QuerySettings where = settings();
   const Clock::time_point start = Clock::now();
   const WindowCheck result = runWindowCheck(input, site, where);
@@ -192,7 +190,7 @@ std::size_t discardBody(char *, std::size_t size, std::size_t count, void *userD
 }
 
 /// The same requests through one libcurl easy handle, one connection; the length in seconds.
-double runCurl(std::int32_t site, std::size_t lines) {
+double runCurl(Site site, std::size_t lines) {
   CURL *curl = curl_easy_init();
   std::string body;
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discardBody);
@@ -204,7 +202,7 @@ double runCurl(std::int32_t site, std::size_t lines) {
   const Clock::time_point start = Clock::now();
   for (std::size_t i = 0; i < lines; ++i) {
     body.clear();
-    if (site == LibrarySite) {
+    if (site == Site::Library) {
       const std::string url = library + hengdian::toUtf8(hengdian::urlEncode(codeOf(i)));
       curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     } else {
@@ -219,17 +217,17 @@ double runCurl(std::int32_t site, std::size_t lines) {
   return seconds;
 }
 
-const char *siteName(std::int32_t site) {
-  return site == PortalSite ? "portal" : "library";
+const char *siteName(Site site) {
+  return site == Site::Portal ? "portal" : "library";
 }
 
 /// Every run's seconds by site, line count and runner ("tool" or "curl").
-std::map<std::tuple<std::int32_t, std::size_t, std::string>, std::vector<double>> &runs() {
-  static std::map<std::tuple<std::int32_t, std::size_t, std::string>, std::vector<double>> all;
+std::map<std::tuple<Site, std::size_t, std::string>, std::vector<double>> &runs() {
+  static std::map<std::tuple<Site, std::size_t, std::string>, std::vector<double>> all;
   return all;
 }
 
-void checkRun(benchmark::State &state, std::int32_t site, std::size_t lines, bool tool) {
+void checkRun(benchmark::State &state, Site site, std::size_t lines, bool tool) {
   const std::u16string input = enteredText(lines);
   for (auto _ : state) {
     const double seconds = tool ? runTool(site, input, lines) : runCurl(site, lines);
@@ -239,7 +237,7 @@ void checkRun(benchmark::State &state, std::int32_t site, std::size_t lines, boo
   }
 }
 
-double fastest(std::int32_t site, std::size_t lines, const std::string &runner) {
+double fastest(Site site, std::size_t lines, const std::string &runner) {
   const std::vector<double> &seconds = runs()[{site, lines, runner}];
   return seconds.empty() ? NAN : *std::min_element(seconds.begin(), seconds.end());
 }
@@ -249,7 +247,7 @@ void printSummary(const std::vector<std::size_t> &sizes) {
   std::printf("\nFastest run of each (seconds); own cost = (tool - curl) / lines\n");
   std::printf("%-8s %6s %9s %9s %14s %10s\n", "site", "lines", "tool s", "curl s", "own ms/line",
               "tool/curl");
-  for (const std::int32_t site : {LibrarySite, PortalSite}) {
+  for (const Site site : {Site::Library, Site::Portal}) {
     for (const std::size_t lines : sizes) {
       const double tool = fastest(site, lines, "tool");
       const double curl = fastest(site, lines, "curl");
@@ -261,7 +259,7 @@ void printSummary(const std::vector<std::size_t> &sizes) {
   const std::size_t small = sizes[sizes.size() - 2];
   const std::size_t large = sizes.back();
   std::printf("\nGrowth exponent of the tool's time, %zu to %zu lines (target < 1.1):", small, large);
-  for (const std::int32_t site : {LibrarySite, PortalSite}) {
+  for (const Site site : {Site::Library, Site::Portal}) {
     const double exponent = std::log(fastest(site, large, "tool") / fastest(site, small, "tool")) /
                             std::log(static_cast<double>(large) / static_cast<double>(small));
     std::printf(" %s %.3f", siteName(site), exponent);
@@ -283,7 +281,7 @@ long statusKib(const std::string &field) {
 /// what it held before, against the size of the results text in memory (UTF-16).
 int peakMemory(const std::string &run) {
   const std::size_t colon = run.find(':');
-  const std::int32_t site = run.substr(0, colon) == "portal" ? PortalSite : LibrarySite;
+  const Site site = run.substr(0, colon) == "portal" ? Site::Portal : Site::Library;
   const std::size_t lines = colon == std::string::npos ? 5000 : std::stoul(run.substr(colon + 1));
   sites();
   const std::u16string input = enteredText(lines);
@@ -327,7 +325,7 @@ int main(int argc, char **argv) {
     }
   }
 
-  for (const std::int32_t site : {LibrarySite, PortalSite}) {
+  for (const Site site : {Site::Library, Site::Portal}) {
     for (const std::size_t lines : sizes) {
       for (int repetition = 0; repetition < repetitions; ++repetition) {
         for (const bool tool : {true, false}) {

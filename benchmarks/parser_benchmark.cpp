@@ -8,13 +8,12 @@
 #include <string>
 
 #include "bench_pages.h"
-#include "lookup/result_parser.h"
+#include "lookup/site.h"
 #include "runtime/code_page.h"
 
 namespace {
 
-using hengdian::LibrarySite;
-using hengdian::PortalSite;
+using hengdian::Site;
 
 constexpr std::size_t kBytesPerHit = 10 * 1024;
 
@@ -28,7 +27,7 @@ void parseLibrary(benchmark::State &state) {
   const auto encoded = static_cast<std::int64_t>(hengdian::toSystemCodePage(page).size());
   for (auto _ : state)
     benchmark::DoNotOptimize(
-        hengdian::parseResultPage(LibrarySite, page, u"GB/T 5490-2010", u"粮油检验 一般规则", u""));
+        hengdian::parseResultPage(Site::Library, page, u"GB/T 5490-2010", u"粮油检验 一般规则", u""));
   state.SetBytesProcessed(state.iterations() * encoded);
 }
 
@@ -37,8 +36,8 @@ void parsePortal(benchmark::State &state) {
   const std::u16string page = hengdian::bench::portalPage(bytes, bytes / kBytesPerHit);
   const auto encoded = static_cast<std::int64_t>(hengdian::toUtf8(page).size());
   for (auto _ : state)
-    benchmark::DoNotOptimize(hengdian::parseResultPage(PortalSite, page, u"GB/T 5490-2010",
-                                                       u"粮油检验 一般规则", u"https://www.spc.org.cn"));
+    benchmark::DoNotOptimize(hengdian::parseResultPage(Site::Portal, page, u"GB/T 5490-2010",
+                                                       u"粮油检验 一般规则", u"www.spc.org.cn"));
   state.SetBytesProcessed(state.iterations() * encoded);
 }
 

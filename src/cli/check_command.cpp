@@ -35,8 +35,7 @@ struct CheckOptions {
   std::string site = "library";
   std::string input = "-";
   std::string format = "text";
-  std::string libraryHost;
-  std::string portalHost;
+  PerSite<std::string> hosts;
   std::string caFile;
   int retryPauseMs = 1010;
   int jobs = 1;
@@ -54,10 +53,13 @@ const CLI::Validator kHostName(
     "");
 
 void describeCheck(CLI::App &check, CheckOptions &options) {
+  std::vector<std::string> names;
+  for (const Site site : kSites)
+    names.emplace_back(siteDescription(site).name);
   check
       .add_option("--site", options.site, "Site for every entered line: the library site or the portal site")
       ->type_name("SITE")
-      ->check(CLI::IsMember({"library", "portal"}))
+      ->check(CLI::IsMember(names))
       ->capture_default_str();
   check
       .add_option("--input", options.input,
@@ -77,14 +79,16 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"text", "json", "csv"}))
       ->capture_default_str();
-  check.add_option("--library-host", options.libraryHost, "Host of the library site, reached over http://")
-      ->type_name("HOST[:PORT]")
-      ->check(kHostName)
-      ->capture_default_str();
-  check.add_option("--portal-host", options.portalHost, "Host of the portal site, reached over https://")
-      ->type_name("HOST[:PORT]")
-      ->check(kHostName)
-      ->capture_default_str();
+  for (const Site site : kSites) {
+    const SiteDescription &described = siteDescription(site);
+    const std::string name(described.name);
+    check
+        .add_option("--" + name + "-host", options.hosts[site],
+                    "Host of the " + name + " site, reached over " + toUtf8(described.scheme))
+        ->type_name("HOST[:PORT]")
+        ->check(kHostName)
+        ->capture_default_str();
+  }
   check.add_option("--ca-file", options.caFile, "Extra CA certificates (PEM) trusted for HTTPS")
       ->type_name("PEM")
       ->check(CLI::ExistingFile);
@@ -109,8 +113,8 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
 /// The hosts, the CA file and the wait of the check.
 QuerySettings querySettings(const CheckOptions &options) {
   QuerySettings settings;
-  settings.libraryHost = u16(options.libraryHost);
-  settings.portalHost = u16(options.portalHost);
+  for (const Site site : kSites)
+    settings.hosts[site] = u16(options.hosts[site]);
   settings.retryWait = std::chrono::milliseconds(options.retryPauseMs);
   settings.http.caFile = options.caFile;
   return settings;
@@ -171,7 +175,11 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     return true;
   };
 
-  const std::int32_t site = options.site == "portal" ? PortalSite : LibrarySite;
+  // --site takes only the sites' names.
+  Site site = Site::Library;
+  for (const Site named : kSites) {
+    if (siteDescription(named).name == options.site) site = named;
+  }
   StopFlag stop;
   bool complete = false;
   {
@@ -228,8 +236,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   app.require_subcommand(1);
   CheckOptions options;
   const QuerySettings defaults = defaultQuerySettings();
-  options.libraryHost = toUtf8(defaults.libraryHost);
-  options.portalHost = toUtf8(defaults.portalHost);
+  for (const Site site : kSites)
+    options.hosts[site] = toUtf8(defaults.hosts[site]);
   options.retryPauseMs = static_cast<int>(defaults.retryWait.count());
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");

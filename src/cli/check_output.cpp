@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "lookup/site.h"
 #include "runtime/code_page.h"
 
 namespace hengdian::cli {
@@ -93,8 +94,8 @@ std::vector<CsvColumn> csvColumns(bool withCurrent) {
 }
 
 /// "the library site" or "the portal site".
-const char *siteName(std::int32_t site) {
-  return site == PortalSite ? "the portal site" : "the library site";
+std::string siteName(Site site) {
+  return "the " + std::string(siteDescription(site).name) + " site";
 }
 
 /// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
@@ -140,10 +141,10 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
     nlohmann::ordered_json object;
     object["code"] = toUtf8(row.code);
     object["name"] = toUtf8(row.name);
-    object["site"] = row.site;
+    object["site"] = static_cast<std::int32_t>(row.site);
     object["link"] = toUtf8(row.link);
-    // An item id only means something on the library site.
-    object["itemId"] = row.site == LibrarySite ? toUtf8(itemId(row)) : std::string();
+    // An item id only means something on a site that serves files.
+    object["itemId"] = siteDescription(row.site).downloadAddress ? toUtf8(itemId(row)) : std::string();
     object["line"] = toUtf8(entry.line);
     object["error"] = toUtf8(row.error);
     if (withCurrent) {

@@ -81,7 +81,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &ch
   const InterruptSubscription interrupts([&stop] { stop.requestStop(); });
 
   DownloadContext context;
-  context.libraryHost = checked.libraryHost;
+  context.libraryHost = checked.hosts[Site::Library];
   context.http.caFile = checked.http.caFile;
   context.stop = &stop;
   context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {

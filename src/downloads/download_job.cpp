@@ -1,7 +1,7 @@
 #include "downloads/download_job.h"
 
 #include "downloads/naming_rule.h"
-#include "lookup/library_site.h"
+#include "lookup/site.h"
 #include "runtime/text.h"
 #include "web/download.h"
 #include "web/http.h"
@@ -95,7 +95,7 @@ void runBatch(const ResultTable &table, const DownloadSettings &settings, const 
 
 bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, const ResultTable &table,
                  const DownloadView &view) {
-  if (table.row(currentRow).site == PortalSite) return false;
+  if (!siteDescription(table.row(currentRow).site).downloadAddress) return false;
   job.mode = mode;
   job.rowIndex = currentRow;
   view.selectTab(1);
@@ -139,9 +139,11 @@ DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &setting
   options.serveEvents = context.serveEvents;
   options.http = context.http;
   options.stop = context.stop;
-  const HttpHeaders headers{{u"Referer", libraryRefererUrl(context.libraryHost)}};
+  // Every row's file comes from the library site, whatever the row's own site.
+  const SiteDescription &library = siteDescription(Site::Library);
+  const HttpHeaders headers{{u"Referer", library.refererAddress(context.libraryHost)}};
   return downloadFile(
-      libraryDownloadUrl(context.libraryHost, itemId(row)), headers,
+      library.downloadAddress(context.libraryHost, itemId(row)), headers,
       [&](std::u16string_view extension, std::u16string_view redirectTarget) {
         return savedPath(settings.folder, *name, extension, redirectTarget);
       },

@@ -86,8 +86,8 @@ struct DownloadOutcome {
   bool stopped = false;
 };
 
-/// Menu items 3 ("下载当前标准", Single) and 4 ("批量下载标准", Batch): unless the current row's site is
-/// PortalSite, set mode and row index, select tab 1 and show the confirm button. Returns whether it armed.
+/// Menu items 3 ("下载当前标准", Single) and 4 ("批量下载标准", Batch): when the current row's site serves
+/// files, set mode and row index, select tab 1 and show the confirm button. Returns whether it armed.
 bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, const ResultTable &table,
                  const DownloadView &view);
 

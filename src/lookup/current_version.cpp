@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "lookup/result_parser.h"
+#include "lookup/site.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -60,9 +60,9 @@ std::u16string codeStem(std::u16string_view code) {
   return trimSpaces(code.substr(0, code.size() - kYearLength));
 }
 
-std::optional<CurrentVersion> chooseCurrentVersion(std::int32_t site, std::u16string_view stem,
+std::optional<CurrentVersion> chooseCurrentVersion(Site site, std::u16string_view stem,
                                                    const std::vector<HitRecord> &records) {
-  const std::u16string_view inForceWord = statusWords(site).inForce;
+  const std::u16string_view inForceWord = siteDescription(site).words.inForce;
   std::optional<CurrentVersion> best;
   int bestYear = 0;
   for (const HitRecord &record : records) {
@@ -77,11 +77,11 @@ std::optional<CurrentVersion> chooseCurrentVersion(std::int32_t site, std::u16st
   return best;
 }
 
-std::optional<CurrentVersion> inForceRecord(std::int32_t site, std::u16string_view code,
+std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,
                                             const std::vector<HitRecord> &records) {
   if (records.empty()) return std::nullopt;
   const HitRecord &record = records.front();
-  if (!isSameCode(record.marker) || record.status != statusWords(site).inForce) return std::nullopt;
+  if (!isSameCode(record.marker) || record.status != siteDescription(site).words.inForce) return std::nullopt;
   std::u16string versionCode(code);
   // A code without a year names no version; the title says which one is in force.
   if (!trailingYear(code)) {

@@ -3,7 +3,6 @@
 // is searched once more with the code's stem (the code without its year), and the versions of the
 // stem on that page are compared by year and status.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +34,7 @@ std::u16string codeStem(std::u16string_view code);
 /// "GB/T 54910-2023" and "GB/T 5491.2-2024" are not versions of "GB/T 5491". Of the versions in
 /// force the latest year wins; when none is in force, the latest year whatever its status; of
 /// equal years the first in `records`. Empty when the page holds no version of the stem.
-std::optional<CurrentVersion> chooseCurrentVersion(std::int32_t site, std::u16string_view stem,
+std::optional<CurrentVersion> chooseCurrentVersion(Site site, std::u16string_view stem,
                                                    const std::vector<HitRecord> &records);
 
 /// How an entry stands against the version in force of its standard.
@@ -61,7 +60,7 @@ struct CurrentFinding {
 
 /// The entry's own version when its first record is a 同号 record in force on `site`: that record,
 /// with the code its title begins with (the entered `code` when the title is not in that form).
-std::optional<CurrentVersion> inForceRecord(std::int32_t site, std::u16string_view code,
+std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,
                                             const std::vector<HitRecord> &records);
 
 /// Replaced, NotReplaced or NoneInForce: how the entered `code` stands against `version`, the

@@ -1,14 +1,15 @@
 #pragma once
-// Pieces both result parsers share: cutting a page into its hit blocks in one pass, keeping a
-// record on one line, and putting the records of a line in their order.
+// Pieces the sites' result parsers share: cutting a page into its hit blocks in one pass, a field
+// between two markers, keeping a record on one line, and putting the records of a line in their
+// order.
 
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "lookup/result_parser.h"
-#include "lookup/result_row.h"
+#include "lookup/site.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -80,19 +81,5 @@ inline ParsedPage lineOf(std::vector<HitRecord> records) {
   page.records = std::move(records);
   return page;
 }
-
-/// The library site's records of `page`, in page order.
-std::vector<HitRecord> libraryRecords(std::u16string_view page, std::u16string_view code,
-                                      std::u16string_view name);
-
-/// The library site's status words.
-StatusWords libraryStatusWords();
-
-/// The portal site's status words.
-StatusWords portalStatusWords();
-
-/// The portal site's records of `page`, in page order.
-std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
-                                     std::u16string_view name, std::u16string_view portalBase);
 
 }  // namespace hengdian

@@ -1,28 +1,85 @@
 #include "lookup/library_site.h"
 
+#include <utility>
+
+#include "lookup/hit_blocks.h"
+#include "runtime/text.h"
+
 namespace hengdian {
 
 namespace {
 
-std::u16string libraryUrl(std::u16string_view host, std::u16string_view pathAndQuery) {
-  std::u16string url = u"http://";
-  url += host;
-  url += pathAndQuery;
+constexpr std::u16string_view kScheme = u"http://";
+
+// The library page is known only by these texts around each hit.
+constexpr std::u16string_view kHitMarker = u"<span class=\"bzmc\"><A title=\"";
+constexpr std::u16string_view kImagePath = u"skin/default/images/";
+constexpr std::u16string_view kImageEnd = u".gif";
+constexpr std::u16string_view kTitleEnd = u"\" href=\"";
+constexpr std::u16string_view kFourthStart = u"<span class=\"bzrq\">";
+constexpr std::u16string_view kFifthStart = u"<span class=\"bzck\">";
+constexpr std::u16string_view kSpanEnd = u"</span>";
+constexpr std::u16string_view kLinkStart = u"href=\"";
+constexpr std::u16string_view kLinkEnd = u"\"";
+
+std::u16string address(std::u16string_view host, std::u16string_view pathAndQuery,
+                       std::u16string_view tail = {}) {
+  std::u16string url(kScheme);
+  url.append(host).append(pathAndQuery).append(tail);
   return url;
+}
+
+SearchRequest searchRequest(std::u16string_view host, std::u16string_view code) {
+  return {HttpMethod::Get,
+          address(host, u"/standard/search.php?corpstandard=2&fields=0&kw=", urlEncode(code))};
+}
+
+std::vector<HitRecord> records(std::u16string_view page, std::u16string_view code, std::u16string_view name,
+                               std::u16string_view) {
+  std::vector<HitRecord> found;
+  for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
+    const std::u16string rawTitle = fieldOf(block, 1, kTitleEnd);
+    HitRecord record;
+    record.marker = classifyHit(rawTitle, code, name);
+    record.status = statusText(statusForImageCode(fieldBetween(block, kImagePath, kImageEnd)));
+    record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
+    record.fourth = singleLine(fieldBetween(block, kFourthStart, kSpanEnd));
+    record.fifth = singleLine(fieldBetween(block, kFifthStart, kSpanEnd));
+    // The block's first href is the one that closes the title, so this is the title anchor's link.
+    record.link = singleLine(fieldBetween(block, kLinkStart, kLinkEnd));
+    found.push_back(std::move(record));
+  }
+  return found;
+}
+
+std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16string_view host) {
+  // A library page links its own pages by their path.
+  if (link.starts_with(u"/")) return address(host, link);
+  return webAddress(link, host);
 }
 
 }  // namespace
 
-std::u16string libraryDownloadUrl(std::u16string_view host, std::u16string_view itemId) {
-  return libraryUrl(host, u"/standard/down.php?auth=") + std::u16string(itemId);
-}
-
-std::u16string libraryRefererUrl(std::u16string_view host) {
-  return libraryUrl(host, u"/standard/index.html");
-}
-
-std::u16string libraryPreviewUrl(std::u16string_view host, std::u16string_view itemId) {
-  return libraryUrl(host, u"/standard/yulan.php?itemid=") + std::u16string(itemId);
-}
+constexpr SiteDescription kLibrarySite{
+    .name = "library",
+    .chooserText = u"食品伙伴网",
+    .scheme = kScheme,
+    .defaultHost = u"" HENGDIAN_LIBRARY_HOST,
+    .searchRequest = searchRequest,
+    // A page without hits may be a passing failure of the site.
+    .secondAttempt = true,
+    .records = records,
+    .words = {u"现行有效", u"已经废止"},  // the texts of the status images xxyx and yjfz
+    .pageAddress = pageAddress,
+    .previewAddress =
+        [](std::u16string_view host, std::u16string_view itemId) {
+          return address(host, u"/standard/yulan.php?itemid=", itemId);
+        },
+    .downloadAddress =
+        [](std::u16string_view host, std::u16string_view itemId) {
+          return address(host, u"/standard/down.php?auth=", itemId);
+        },
+    .refererAddress = [](std::u16string_view host) { return address(host, u"/standard/index.html"); },
+};
 
 }  // namespace hengdian

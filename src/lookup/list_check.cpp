@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "lookup/result_parser.h"
+#include "lookup/site.h"
 
 namespace hengdian {
 
@@ -96,7 +96,7 @@ class StemSearches {
 
 /// Gives `entry` its version in force, as `ListCheckOptions::findCurrent` has it; false when the
 /// check was stopped. Worker thread.
-bool findCurrent(CheckedEntry &entry, std::int32_t site, const QuerySettings &settings, StopFlag &stop,
+bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, StopFlag &stop,
                  StemSearches &searches) {
   CurrentFinding &found = entry.current;
   const std::u16string &code = entry.entered.code;
@@ -130,8 +130,8 @@ bool findCurrent(CheckedEntry &entry, std::int32_t site, const QuerySettings &se
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
 /// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
 /// thread.
-void work(Shared &shared, const std::vector<EnteredLine> &lines, std::int32_t site,
-          const QuerySettings &settings, bool findCurrents, StemSearches &stems, StopFlag &stop) {
+void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
+          bool findCurrents, StemSearches &stems, StopFlag &stop) {
   for (;;) {
     std::size_t index = 0;
     {
@@ -190,7 +190,7 @@ struct Workers {
 
 }  // namespace
 
-bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
+bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
                const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks) {
   const std::size_t count = lines.size();
   const auto progress = [&hooks](const CheckProgress &shown) {
@@ -251,7 +251,7 @@ bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const Q
 }
 
 void CheckSummary::add(const CheckedEntry &entry) {
-  const StatusWords words = statusWords(entry.row.site);
+  const StatusWords &words = siteDescription(entry.row.site).words;
   ++checked;
   replaced += entry.current.standing == CurrentStanding::Replaced ? 1 : 0;
   noneInForce += entry.current.standing == CurrentStanding::NoneInForce ? 1 : 0;

@@ -5,7 +5,6 @@
 // one after another.
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -40,7 +39,7 @@ struct ListCheckOptions {
 /// true when every line was handed over, false when `stop` was raised or `onEntry` refused a line
 /// (the check raises `stop` itself then). Nothing of the check runs any more once it has
 /// returned. An exception of a worker is thrown again here.
-bool checkList(const std::vector<EnteredLine> &lines, std::int32_t site, const QuerySettings &settings,
+bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
                const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks);
 
 /// The entries of a check counted by what their lookups found. Each entry counts once, as the

@@ -7,8 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "lookup/result_parser.h"
-#include "runtime/code_page.h"
 #include "runtime/text.h"
 #include "web/decoding.h"
 #include "web/http.h"
@@ -65,9 +63,9 @@ bool postHeld(const UiPost &post, StopFlag &stop, HeldUpdates &held) {
 
 /// Shows the held updates and then reads the site chooser, in one waited trip to the user
 /// interface thread. Empty when the job has been stopped. Worker thread.
-std::optional<std::int32_t> showHeldAndReadSite(const LookupView &view, const UiPost &post, StopFlag &stop,
-                                                HeldUpdates &held) {
-  const std::optional<std::int32_t> site = callOnUiThread<std::int32_t>(post, stop, [&] {
+std::optional<Site> showHeldAndReadSite(const LookupView &view, const UiPost &post, StopFlag &stop,
+                                        HeldUpdates &held) {
+  const std::optional<Site> site = callOnUiThread<Site>(post, stop, [&] {
     for (const std::function<void()> &call : held)
       call();
     return view.selectedSite();
@@ -78,27 +76,23 @@ std::optional<std::int32_t> showHeldAndReadSite(const LookupView &view, const Ui
 
 }  // namespace
 
-std::optional<SiteAnswer> searchSite(std::int32_t site, std::u16string_view code, std::u16string_view name,
+std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
                                      const QuerySettings &settings, StopFlag &stop) {
-  const std::u16string portalBase = u"https://" + settings.portalHost;
-  FetchedText fetched;
-  if (site == PortalSite) {
-    std::u16string form = u"text=";
-    form.append(code);
-    const std::u16string body = urlEncode(form) + u"&search=a100";
-    fetched = fetchTextByPost(portalBase + u"/basicsearch", 1, body, settings.http, &stop);
-  } else {
-    const std::u16string url = u"http://" + settings.libraryHost +
-                               u"/standard/search.php?corpstandard=2&fields=0&kw=" + urlEncode(code);
-    fetched = fetchTextByGet(url, 0, settings.http, &stop);
-  }
+  const std::u16string &host = settings.hosts[site];
+  const SearchRequest request = siteDescription(site).searchRequest(host, code);
+  const int headers = request.headersInFront ? 1 : 0;
+  FetchedText fetched = request.method == HttpMethod::Post
+                            ? fetchTextByPost(request.address, headers, request.body, settings.http, &stop)
+                            : fetchTextByGet(request.address, headers, settings.http, &stop);
   if (stop.stopRequested()) return std::nullopt;
-  return SiteAnswer{parsePage(site, fetched.text, code, name, portalBase), std::move(fetched.error)};
+  return SiteAnswer{parseResultPage(site, fetched.text, code, name, host), std::move(fetched.error)};
 }
 
 QuerySettings defaultQuerySettings() {
-  return QuerySettings{u16(HENGDIAN_LIBRARY_HOST), u16(HENGDIAN_PORTAL_HOST),
-                       std::chrono::milliseconds(1010)};
+  QuerySettings settings;
+  for (const Site site : kSites)
+    settings.hosts[site] = std::u16string(siteDescription(site).defaultHost);
+  return settings;
 }
 
 void startCheck(QueryJob &job) {
@@ -128,10 +122,10 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Read anew for every line, after the line before it is shown, so a change of the chooser
     // applies from the next line on.
-    const std::optional<std::int32_t> site = showHeldAndReadSite(view, post, stop, held);
+    const std::optional<Site> site = showHeldAndReadSite(view, post, stop, held);
     if (!site) return;
-    const std::optional<CheckedEntry> entry = checkEntry(
-        std::move(lines[i]), *site == PortalSite ? PortalSite : LibrarySite, settings, stop, [&](int wait) {
+    const std::optional<CheckedEntry> entry =
+        checkEntry(std::move(lines[i]), *site, settings, stop, [&](int wait) {
           holdCaption(shared, held, progressCaption({i, lines.size(), wait}));
           return postHeld(post, stop, held);
         });
@@ -146,12 +140,10 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   postHeld(post, stop, held);
 }
 
-std::optional<CheckedEntry> checkEntry(EnteredLine entered, std::int32_t site, const QuerySettings &settings,
+std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
   std::optional<SiteAnswer> found = searchSite(site, entered.code, entered.name, settings, stop);
-  // A library page without hits may be a passing failure of the site, so it is asked once more
-  // later.
-  if (found && site == LibrarySite && found->page.records.empty()) {
+  if (found && siteDescription(site).secondAttempt && found->page.records.empty()) {
     for (int wait = 1; wait <= kRetryWaits; ++wait) {
       if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
     }

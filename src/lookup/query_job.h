@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "lookup/current_version.h"
-#include "lookup/result_parser.h"
 #include "lookup/result_row.h"
 #include "lookup/result_table.h"
+#include "lookup/site.h"
 #include "runtime/stop_flag.h"
 #include "runtime/thread_registry.h"
 #include "runtime/ui_thread.h"
@@ -31,7 +31,7 @@ inline constexpr std::u16string_view kCaptionDone = u"查询得到信息：已�
 /// (`postToUiThread`), always in order, and never once the check has been stopped.
 struct LookupView {
   std::function<std::u16string()> inputText;
-  std::function<std::int32_t()> selectedSite;
+  std::function<Site()> selectedSite;
   /// Replaces the whole results text. A check shows its first line with it.
   std::function<void(const std::u16string &)> setResultsText;
   /// Adds `tail` at the end of the results text; a check shows every later line with it. When
@@ -40,11 +40,9 @@ struct LookupView {
   std::function<void(const std::u16string &)> setResultsCaption;
 };
 
-/// Where the check looks, how it asks and how long it waits before the library site's second
-/// attempt.
+/// Where the check looks, how it asks and how long it waits before a site's second attempt.
 struct QuerySettings {
-  std::u16string libraryHost;                 // host[:port]; scheme is always http://
-  std::u16string portalHost;                  // host[:port]; scheme is always https://
+  SiteHosts hosts;
   std::chrono::milliseconds retryWait{1010};  // each of the ten waits
   /// How each search request goes out: it ends within two minutes, whatever the site sends (one
   /// that stalls for 60 s sooner); a request cut off so reads as one the site did not answer.
@@ -106,14 +104,14 @@ struct SiteAnswer {
 /// One search of `site` for `code` with the check's request, fetch and parser, its hits classified
 /// against `code` and `name`, without a second attempt. Empty when `stop` was raised. Worker
 /// thread.
-std::optional<SiteAnswer> searchSite(std::int32_t site, std::u16string_view code, std::u16string_view name,
+std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
                                      const QuerySettings &settings, StopFlag &stop);
 
-/// Looks `entered` up on `site` and fills its row from the line. The library site is asked a
-/// second time, after ten waits, when its first page holds no hit; `beforeWait(m)` runs before
+/// Looks `entered` up on `site` and fills its row from the line. A site with a second attempt is
+/// asked again, after ten waits, when its first page holds no hit; `beforeWait(m)` runs before
 /// wait m and ends the lookup when it returns false. The row's error is the last attempt's.
 /// Empty when `stop` was raised. Worker thread.
-std::optional<CheckedEntry> checkEntry(EnteredLine entered, std::int32_t site, const QuerySettings &settings,
+std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait);
 
 /// How far a check has come: the line under way (counted from 0; `count` once every line is

@@ -8,15 +8,16 @@
 
 namespace hengdian {
 
-/// The site numbers, the same as the items of the site chooser.
-enum Site : std::int32_t { LibrarySite = 0, PortalSite = 1 };
+/// The sites a check searches (lookup/site.h describes them). Their numbers are the site
+/// chooser's items and the command line's "site" in JSON.
+enum class Site : std::int32_t { Library = 0, Portal = 1 };
 
 /// One entered standard as the commands see it.
 struct ResultRow {
   std::u16string code;  // entered code, spaces trimmed
   std::u16string name;  // entered name, replaced by the found name after a lookup with hits
   std::u16string link;  // detail link of the chosen hit; "" when nothing was found
-  std::int32_t site = LibrarySite;
+  Site site = Site::Library;
   /// Why the site did not answer the lookup (a failed transfer, or a status outside 200 to 299);
   /// "" when it answered. Only the command-line tool reports it; the line reads as not found.
   std::u16string error{};

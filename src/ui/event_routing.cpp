@@ -2,13 +2,14 @@
 
 #include <array>
 
-#include "lookup/result_row.h"
+#include "lookup/site.h"
 
 namespace hengdian {
 
 namespace {
 
-/// What must hold besides kind and source for a route to be taken.
+/// What must hold besides kind and source for a route to be taken. CurrentRowOnLibrarySite: the
+/// current row's site serves previews and files, as the library site does.
 enum class Condition { None, CurrentRowOnLibrarySite };
 
 struct Route {
@@ -55,7 +56,7 @@ bool fits(const Route &route, const AppEvent &event) {
 
 bool conditionHolds(Condition condition, const AppCommands &commands) {
   if (condition == Condition::None) return true;
-  return commands.currentRowSite && commands.currentRowSite() == LibrarySite;
+  return commands.currentRowSite && siteDescription(commands.currentRowSite()).downloadAddress != nullptr;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "lookup/result_row.h"
+
 namespace hengdian {
 
 /// What happened, as the main loop sees it.
@@ -41,7 +43,7 @@ struct AppCommands {
   std::function<void()> armSingleDownload;
   std::function<void()> armBatchDownload;
   /// The site of the current row, found anew for each menu choice.
-  std::function<std::int32_t()> currentRowSite;
+  std::function<Site()> currentRowSite;
 };
 
 /// Carries out the first route that fits `event`; false only for the close request, which ends

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 
-#include "lookup/library_site.h"
 #include "runtime/desktop_folder.h"
 #include "ui/fitted_controls.h"
 #include "ui/row_menu.h"
@@ -124,9 +123,11 @@ void MainWindow::createSearchTab() {
   search.siteLabel =
       new wxStaticText(page, wxID_ANY, wxString(), {10, 9}, {120, 25}, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
   search.siteLabel->SetLabelText(toWx(u"选择标准检索网站："));
-  const wxString sites[] = {toWx(u"食品伙伴网"), toWx(u"中国标网")};
-  search.siteChooser = new wxChoice(page, wxID_ANY, {130, 5}, {90, 25}, 2, sites);
-  search.siteChooser->SetSelection(LibrarySite);
+  wxArrayString sites;
+  for (const Site site : kSites)
+    sites.Add(toWx(siteDescription(site).chooserText));
+  search.siteChooser = new wxChoice(page, wxID_ANY, {130, 5}, {90, 25}, sites);
+  search.siteChooser->SetSelection(static_cast<int>(Site::Library));
   search.checkButton = new wxButton(page, wxID_ANY, toWx(u"检查标准信息"), {225, 5}, {120, 25});
   fitToLayoutSize(search.siteChooser);
   fitToLayoutSize(search.checkButton);
@@ -263,14 +264,13 @@ void MainWindow::showRowMenu() {
 }
 
 void MainWindow::openRowPage() {
-  const std::optional<std::u16string> address =
-      pageAddress(table.row(currentRow()).link, settings_.libraryHost);
+  const std::optional<std::u16string> address = pageAddress(table.row(currentRow()), settings_.hosts);
   if (address && seams_.openInBrowser) seams_.openInBrowser(*address);
 }
 
 void MainWindow::openRowPreview() {
-  const ResultRow row = table.row(currentRow());
-  if (seams_.openInBrowser) seams_.openInBrowser(libraryPreviewUrl(settings_.libraryHost, itemId(row)));
+  const std::optional<std::u16string> address = previewAddress(table.row(currentRow()), settings_.hosts);
+  if (address && seams_.openInBrowser) seams_.openInBrowser(*address);
 }
 
 void MainWindow::chooseDownloadFolder() {
@@ -286,7 +286,7 @@ void MainWindow::armDownload(DownloadMode mode) {
 void MainWindow::runDownload() {
   if (downloadRunning_) return;
   DownloadContext context;
-  context.libraryHost = settings_.libraryHost;
+  context.libraryHost = settings_.hosts[Site::Library];
   context.retryPause = seams_.downloadPause;
   context.clock = seams_.clock;
   context.stopRequested = [this] { return closePending_; };
@@ -316,7 +316,7 @@ DownloadView MainWindow::downloadView() {
 LookupView MainWindow::lookupView() {
   LookupView view;
   view.inputText = [this] { return fromWx(search.inputEditor->GetValue()); };
-  view.selectedSite = [this] { return static_cast<std::int32_t>(search.siteChooser->GetSelection()); };
+  view.selectedSite = [this] { return siteAt(search.siteChooser->GetSelection()); };
   view.setResultsText = [this](const std::u16string &text) { setResultsText(text); };
   view.appendResultsText = [this](const std::u16string &tail) { appendResultsText(tail); };
   view.setResultsCaption = [this](const std::u16string &caption) {

@@ -2,21 +2,22 @@
 
 #include <algorithm>
 
-#include "runtime/text.h"
-
 namespace hengdian {
 
 RowMenuState rowMenuState(const ResultRow &row) {
   if (!hasLink(row)) return {};
-  const bool library = row.site != PortalSite;
-  return {true, library, library};
+  const SiteDescription &site = siteDescription(row.site);
+  return {true, site.previewAddress != nullptr, site.downloadAddress != nullptr};
 }
 
-std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16string_view libraryHost) {
-  const std::u16string lower = lowerCase(link.substr(0, 8));
-  if (lower.starts_with(u"http://") || lower.starts_with(u"https://")) return std::u16string(link);
-  if (link.starts_with(u"/")) return u"http://" + std::u16string(libraryHost) + std::u16string(link);
-  return std::nullopt;
+std::optional<std::u16string> pageAddress(const ResultRow &row, const SiteHosts &hosts) {
+  return siteDescription(row.site).pageAddress(row.link, hosts[row.site]);
+}
+
+std::optional<std::u16string> previewAddress(const ResultRow &row, const SiteHosts &hosts) {
+  const SiteDescription &site = siteDescription(row.site);
+  if (!site.previewAddress) return std::nullopt;
+  return site.previewAddress(hosts[row.site], itemId(row));
 }
 
 std::size_t lineOfPosition(std::u16string_view text, std::size_t position) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lookup/result_row.h"
+#include "lookup/site.h"
 
 namespace hengdian {
 
@@ -21,15 +22,17 @@ struct RowMenuState {
   bool operator==(const RowMenuState &) const = default;
 };
 
-/// The items for `row`: none of the three without a link, only the page for a portal row, all
-/// three for a library row with a link.
+/// The items for `row`: none of the three without a link, else the page, and the preview and the
+/// download where the row's site serves them (the library site: all three; the portal site: only
+/// the page).
 RowMenuState rowMenuState(const ResultRow &row);
 
-/// The address to open for a row's link, or nothing when the link must not be opened. The link
-/// comes from a web page, so only web addresses go to the system: "http://" and "https://" (in
-/// any case) as they are, and a link that begins with "/" on the library site, which is what such
-/// a page means by it. A file path, a drive or share path or another scheme is never opened.
-std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16string_view libraryHost);
+/// The address "查看标准网页" opens for `row`, as its site reads the link; nothing when the link
+/// must not be opened.
+std::optional<std::u16string> pageAddress(const ResultRow &row, const SiteHosts &hosts);
+
+/// The address "预览标准" opens for `row`; nothing on a site without previews.
+std::optional<std::u16string> previewAddress(const ResultRow &row, const SiteHosts &hosts);
 
 /// The line, counted from 0, that holds character `position` of `text`.
 std::size_t lineOfPosition(std::u16string_view text, std::size_t position);

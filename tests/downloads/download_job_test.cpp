@@ -85,7 +85,7 @@ class DownloadJobTest : public testing::SitesTest {
   ResultTable table;
 };
 
-const ResultRow kFound{u"GB/T 1-2010", u"食品", u"/standard/show-1.html", LibrarySite};
+const ResultRow kFound{u"GB/T 1-2010", u"食品", u"/standard/show-1.html", Site::Library};
 
 TEST_F(DownloadJobTest, SingleRunLogsTheRowAndShowsItsBoxOnlyWhenTicked) {
   // {link of row 0, remembered index, notice ticked, log text after the stamp, box kind}
@@ -102,7 +102,7 @@ TEST_F(DownloadJobTest, SingleRunLogsTheRowAndShowsItsBoxOnlyWhenTicked) {
   for (const auto &[link, index, notify, text, box] : rows) {
     SCOPED_TRACE(toUtf8(text));
     fake = FakeView{{fake.settings.folder, fake.settings.rule, notify}, {}, {}, {}};
-    fillTable({{kFound.code, kFound.name, link, LibrarySite}});
+    fillTable({{kFound.code, kFound.name, link, Site::Library}});
     confirm(DownloadMode::Single, index);
     EXPECT_EQ(fake.log, std::vector<Text>{kStamp + text});
     ASSERT_EQ(fake.boxes.size(), box ? 1u : 0u);
@@ -116,9 +116,9 @@ TEST_F(DownloadJobTest, SingleRunLogsTheRowAndShowsItsBoxOnlyWhenTicked) {
 TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
   fake.settings.rule = u"[标准代号3].[扩展名]";
   fillTable({kFound,
-             {u"GB 2-2011", u"没有", u"", LibrarySite},
-             {u"GB 3-2012", u"网站", u"/gb/2", PortalSite},
-             {u"GB/T 1-2015", u"同名", u"/standard/show-2.html", LibrarySite}});
+             {u"GB 2-2011", u"没有", u"", Site::Library},
+             {u"GB 3-2012", u"网站", u"/gb/2", Site::Portal},
+             {u"GB/T 1-2015", u"同名", u"/standard/show-2.html", Site::Library}});
 
   const DownloadOutcome outcome = confirm(DownloadMode::Batch);
 
@@ -183,7 +183,7 @@ TEST_F(DownloadJobTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeA
     SCOPED_TRACE(toUtf8(rule + u" " + name));
     sites.clearRequests();
     fake.settings.rule = rule;
-    const ResultRow row{code, name, u"/standard/show-1.html", LibrarySite};
+    const ResultRow row{code, name, u"/standard/show-1.html", Site::Library};
     const DownloadResult result = downloadRow(row, {fake.settings.folder + suffix, rule, false}, context);
     if (file.empty()) {
       EXPECT_EQ(result.status, DownloadStatus::NotWritten);
@@ -198,7 +198,7 @@ TEST_F(DownloadJobTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeA
 }
 
 TEST_F(DownloadJobTest, ArmingSelectsTheSettingsTabUnlessTheRowIsAPortalRow) {
-  fillTable({kFound, {u"GB 3", u"网站", u"/gb/2", PortalSite}});
+  fillTable({kFound, {u"GB 3", u"网站", u"/gb/2", Site::Portal}});
   // {current row, mode, armed}; row 7 lies beyond the table and reads as an empty library row.
   const std::vector<std::tuple<std::size_t, DownloadMode, bool>> rows{
       {0, DownloadMode::Batch, true}, {1, DownloadMode::Single, false}, {7, DownloadMode::Single, true}};

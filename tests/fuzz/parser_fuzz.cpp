@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "fuzz_support.h"
-#include "lookup/result_parser.h"
 #include "lookup/result_row.h"
+#include "lookup/site.h"
 
 using namespace hengdian;
 
@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const std::u16string page = fuzz::anyUtf16(parts[0]);
   const std::u16string code = fuzz::anyUtf16(parts[1]);
   const std::u16string name = fuzz::anyUtf16(parts[2]);
-  for (const Site site : {LibrarySite, PortalSite}) {
-    const ResultLine line = parseResultPage(site, page, code, name, u"https://portal.example");
+  for (const Site site : kSites) {
+    const ResultLine line = parseResultPage(site, page, code, name, u"portal.example").line;
     fuzz::require(!line.empty(), "a parsed line is never empty");
     fuzz::require(line.front() == u'【' && line.back() == u'】', "a parsed line is whole records");
     fuzz::require(!fuzz::hasLineBreakOrControl(line), "a parsed line holds no line break or control");

@@ -75,9 +75,9 @@ TEST(ResultLineBuilding, SameCodeHitsGoInFrontInReversePageOrder) {
 }
 
 TEST(FillRow, NotFoundKeepsTheEnteredNameAndDropsAnEarlierLink) {
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"/standard/1.html", LibrarySite};
+  ResultRow row{std::u16string(kCode), std::u16string(kName), u"/standard/1.html", Site::Library};
   fillRow(row, kNotFoundLine);
-  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), std::u16string(kName), u"", LibrarySite}));
+  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), std::u16string(kName), u"", Site::Library}));
 }
 
 TEST(FillRow, FirstRecordGivesNameWithoutCodeAndLink) {
@@ -85,9 +85,9 @@ TEST(FillRow, FirstRecordGivesNameWithoutCodeAndLink) {
                                   record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则",
                                          u"/standard/7.html")})
                               .line;
-  ResultRow row{std::u16string(kCode), u"typed name", u"", PortalSite};
+  ResultRow row{std::u16string(kCode), u"typed name", u"", Site::Portal};
   fillRow(row, line);
-  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则", u"/standard/7.html", PortalSite}));
+  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则", u"/standard/7.html", Site::Portal}));
 }
 
 TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
@@ -95,12 +95,12 @@ TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
       lineOf({record(MatchMarker::OtherCode, u"  GB 5490-85 粮食检验 ", u"/standard/9.html"),
               record(MatchMarker::OtherCode, u"GB 1354 大米", u"/standard/8.html")})
           .line;
-  ResultRow row{std::u16string(kCode), u"", u"", LibrarySite};
+  ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
   fillRow(row, line);
   EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
   EXPECT_EQ(row.link, u"/standard/9.html");
 
-  ResultRow noCode{u"", u"", u"", LibrarySite};
+  ResultRow noCode{u"", u"", u"", Site::Library};
   fillRow(noCode, line);
   EXPECT_EQ(noCode.name, u"GB 5490-85 粮食检验");
 }
@@ -109,17 +109,17 @@ TEST(FillRow, SquareInsideTheFirstTitleShiftsTheFieldsAsTheCutYields) {
   // The line is cut at every square, so a square inside the title moves the later fields.
   const ResultLine line =
       recordText(record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html"));
-  ResultRow row{std::u16string(kCode), u"", u"", LibrarySite};
+  ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
   fillRow(row, line);
   EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
   EXPECT_EQ(row.link, u"2011-02-01");
 }
 
 TEST(RowLink, HasLinkFromFourCharactersAndItemIdIsTheLastElement) {
-  EXPECT_FALSE(hasLink(ResultRow{u"", u"", u"abc", LibrarySite}));
-  EXPECT_TRUE(hasLink(ResultRow{u"", u"", u"abcd", LibrarySite}));
-  EXPECT_EQ(itemId(ResultRow{u"", u"", u"/standard/12345.html", LibrarySite}), u"12345");
-  EXPECT_EQ(itemId(ResultRow{u"", u"", u"http://lib.example.invalid/standard/678.html", LibrarySite}),
+  EXPECT_FALSE(hasLink(ResultRow{u"", u"", u"abc", Site::Library}));
+  EXPECT_TRUE(hasLink(ResultRow{u"", u"", u"abcd", Site::Library}));
+  EXPECT_EQ(itemId(ResultRow{u"", u"", u"/standard/12345.html", Site::Library}), u"12345");
+  EXPECT_EQ(itemId(ResultRow{u"", u"", u"http://lib.example.invalid/standard/678.html", Site::Library}),
             u"678");
 }
 

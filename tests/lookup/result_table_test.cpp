@@ -12,7 +12,7 @@ namespace {
 ResultRow filled(int n) {
   std::u16string code = u"GB/T 0";
   code.back() = static_cast<char16_t>(u'0' + n % 10);
-  return ResultRow{code, u"name", u"/standard/1.html", PortalSite};
+  return ResultRow{code, u"name", u"/standard/1.html", Site::Portal};
 }
 
 TEST(ResultTable, StartsWithTwoEmptyEntries) {

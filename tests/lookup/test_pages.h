@@ -20,7 +20,7 @@ inline std::u16string readTestPage(const std::string &name) {
 }
 
 /// The row entered as `code` and `name` on `site`, filled from `line` as after a lookup.
-inline ResultRow filledRow(std::u16string_view code, std::u16string_view name, std::int32_t site,
+inline ResultRow filledRow(std::u16string_view code, std::u16string_view name, Site site,
                            const ResultLine &line) {
   ResultRow row{std::u16string(code), std::u16string(name), u"", site};
   fillRow(row, line);

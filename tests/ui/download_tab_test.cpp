@@ -23,9 +23,9 @@ class DownloadTabTest : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     window->table.resize(3);
-    window->table.setRow(0, {u"GB/T 1-2001", u"一号", u"/standard/a1.html", LibrarySite});
-    window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/2", PortalSite});
-    window->table.setRow(2, {u"GB 3", u"", u"", LibrarySite});
+    window->table.setRow(0, {u"GB/T 1-2001", u"一号", u"/standard/a1.html", Site::Library});
+    window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/2", Site::Portal});
+    window->table.setRow(2, {u"GB 3", u"", u"", Site::Library});
     window->setResultsText(u"line 0\nline 1\nline 2\n");
     sites.setLibraryPath("/files/a1.pdf", testing::pageAnswer("application/pdf", "%PDF-one"));
     sites.setDownload("a1", {testing::redirectAnswer("/files/a1.pdf")});
@@ -86,7 +86,7 @@ TEST_F(DownloadTabTest, ABatchLogsEveryRowNewestOnTop) {
 TEST_F(DownloadTabTest, AClosingWindowEndsTheBatchAfterTheDownloadInProgress) {
   // The user closes the window while the first file is fetched; the next rows are never asked for.
   sites.setDownload("a1", {testing::pageAnswer("application/octet-stream", "untyped")});
-  window->table.setRow(2, {u"GB 3", u"三号", u"/standard/a3.html", LibrarySite});
+  window->table.setRow(2, {u"GB 3", u"三号", u"/standard/a3.html", Site::Library});
   caretToLine(0);
   choose(MenuDownloadAll);
   bool destroyed = false;

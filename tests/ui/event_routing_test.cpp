@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "lookup/site.h"
+
 namespace hengdian {
 namespace {
 
@@ -39,7 +41,7 @@ TEST(EventRouting, EachEventReachesItsCommandOnlyWhenItsConditionHolds) {
     AppCommands commands{note("showRowMenu"),       note("startCheck"),       note("chooseDownloadFolder"),
                          note("confirmDownload"),   note("openRowPage"),      note("openRowPreview"),
                          note("armSingleDownload"), note("armBatchDownload"), nullptr};
-    commands.currentRowSite = [&] { return routeCase.currentRowSite; };
+    commands.currentRowSite = [&] { return siteAt(routeCase.currentRowSite); };
     SCOPED_TRACE(static_cast<int>(routeCase.event.kind) * 100 + routeCase.event.menuId);
     EXPECT_EQ(dispatchEvent(routeCase.event, commands), routeCase.goOn);
     EXPECT_EQ(ran, routeCase.command.empty() ? std::vector<std::string>{}

@@ -256,9 +256,9 @@ struct MenuCase {
 
 TEST_F(WindowTest, TheMenuOffersWhatTheCaretsRowAllows) {
   window->table.resize(3);
-  window->table.setRow(0, {u"GB 1", u"一号", u"/standard/2001/a1.html", LibrarySite});
-  window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/std/2", PortalSite});
-  window->table.setRow(2, {u"GB 3", u"", u"", LibrarySite});
+  window->table.setRow(0, {u"GB 1", u"一号", u"/standard/2001/a1.html", Site::Library});
+  window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/std/2", Site::Portal});
+  window->table.setRow(2, {u"GB 3", u"", u"", Site::Library});
   window->setResultsText(u"line 0\nline 1\nline 2\n\nline 4 beyond the table\n");
   for (const MenuCase &menuCase : std::vector<MenuCase>{{0, {true, true, true}},
                                                         {1, {true, false, false}},
@@ -279,8 +279,8 @@ TEST_F(WindowTest, TheMenuOffersWhatTheCaretsRowAllows) {
 
 TEST_F(WindowTest, PageCommandsOpenTheCaretsRowAndOnlyWebAddresses) {
   window->table.resize(2);
-  window->table.setRow(0, {u"GB 1", u"一号", u"/standard/2001/a1.html", LibrarySite});
-  window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/std/2", PortalSite});
+  window->table.setRow(0, {u"GB 1", u"一号", u"/standard/2001/a1.html", Site::Library});
+  window->table.setRow(1, {u"GB 2", u"二号", u"https://portal.example/std/2", Site::Portal});
   window->setResultsText(u"line 0\nline 1\n");
   caretToLine(0);
   choose(MenuPreview);
@@ -296,18 +296,25 @@ TEST_F(WindowTest, PageCommandsOpenTheCaretsRowAndOnlyWebAddresses) {
 
 TEST(RowMenu, OnlyWebAddressesAreOpened) {
   using Address = std::optional<std::u16string>;
-  testing::expectEach([](const std::u16string &link) { return pageAddress(link, u"lib.example:81"); },
-                      std::vector<std::tuple<std::u16string, Address>>{
-                          {u"http://a.example/x", u"http://a.example/x"},
-                          {u"HTTPS://a.example/x", u"HTTPS://a.example/x"},
-                          {u"/standard/1.html", u"http://lib.example:81/standard/1.html"},
-                          {u"file:///etc/passwd", std::nullopt},
-                          {u"C:\\Windows\\system32\\calc.exe", std::nullopt},
-                          {u"\\\\server\\share\\x.exe", std::nullopt},
-                          {u"javascript:alert(1)", std::nullopt},
-                          {u"httpx://a", std::nullopt},
-                          {u"", std::nullopt},
-                      });
+  SiteHosts hosts;
+  hosts[Site::Library] = u"lib.example:81";
+  hosts[Site::Portal] = u"portal.example";
+  testing::expectEach(
+      [&](Site site, const std::u16string &link) {
+        return pageAddress({u"", u"", link, site}, hosts);
+      },
+      std::vector<std::tuple<Site, std::u16string, Address>>{
+          {Site::Library, u"http://a.example/x", u"http://a.example/x"},
+          {Site::Portal, u"HTTPS://a.example/x", u"HTTPS://a.example/x"},
+          {Site::Library, u"/standard/1.html", u"http://lib.example:81/standard/1.html"},
+          {Site::Portal, u"/standard/1.html", std::nullopt},  // its links are absolute
+          {Site::Library, u"file:///etc/passwd", std::nullopt},
+          {Site::Library, u"C:\\Windows\\system32\\calc.exe", std::nullopt},
+          {Site::Library, u"\\\\server\\share\\x.exe", std::nullopt},
+          {Site::Portal, u"javascript:alert(1)", std::nullopt},
+          {Site::Library, u"httpx://a", std::nullopt},
+          {Site::Library, u"", std::nullopt},
+      });
 }
 
 TEST_F(WindowTest, TheFolderChooserReplacesTheFolderOnlyWithAFolder) {

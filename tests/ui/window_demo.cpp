@@ -34,8 +34,8 @@ class DemoApp : public wxApp {
     hengdian::testing::serveSamples(*sites_);
 
     hengdian::QuerySettings settings;
-    settings.libraryHost = hengdian::u16(sites_->libraryHost());
-    settings.portalHost = hengdian::u16(sites_->portalHost());
+    settings.hosts[hengdian::Site::Library] = hengdian::u16(sites_->libraryHost());
+    settings.hosts[hengdian::Site::Portal] = hengdian::u16(sites_->portalHost());
     settings.http.caFile = sites_->caFile();
     hengdian::WindowSeams seams = hengdian::programSeams();
     seams.openInBrowser = [](const std::u16string &address) {

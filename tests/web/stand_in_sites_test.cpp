@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "lookup/result_parser.h"
+#include "lookup/site.h"
 #include "runtime/code_page.h"
 #include "support/test_helpers.h"
 
@@ -170,21 +170,24 @@ TEST(StandInSitesTest, HeldAnswerEndsWhenTheSitesShutDown) {
 }
 
 TEST(StandInSitesTest, ResultPagesParseToExactlyTheGivenFields) {
+  const auto line = [](Site site, const std::string &page, std::u16string_view code,
+                       std::u16string_view name) {
+    return toUtf8(parseResultPage(site, u16(page), code, name, u"p").line);
+  };
   const std::string library =
       libraryResultPage({{"GB/T 5490-2010 粮油检验 一般规则", "xxyx", "2011-05-01", "查看", "/s/1.html"},
                          {"GB 2-1990 其他", "code", "", "c", "h"}});
-  EXPECT_EQ(toUtf8(parseLibraryPage(u16(library), u"GB/T 5490-2010", u"粮油检验 一般规则")),
+  EXPECT_EQ(line(Site::Library, library, u"GB/T 5490-2010", u"粮油检验 一般规则"),
             "【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2011-05-01■查看■/s/1.html】"
             "【异号异名■未知■GB 2-1990 其他■■c■h】");
   const std::string portal =
       portalResultPage({{"现行", "GB/T 5490-2010 粮油检验 一般规则", "2010-09-26", "2011-05-01", "/d?1"},
                         {"废止", "GB 2", "", "d", "h"}});
-  EXPECT_EQ(toUtf8(parsePortalPage(u16(portal), u"GB/T 5490-2010", u"粮油检验 一般规则", u"https://p")),
+  EXPECT_EQ(line(Site::Portal, portal, u"GB/T 5490-2010", u"粮油检验 一般规则"),
             "【同号同名■现行■GB/T 5490-2010 粮油检验 一般规则■2010-09-26■2011-05-01■https://p/d?1】"
             "【异号异名■废止■GB 2■■d■https://ph】");
-  EXPECT_EQ(toUtf8(parseLibraryPage(u16(libraryResultPage({})), u"GB 2", u"")), "【★未查询到该标准!】");
-  EXPECT_EQ(toUtf8(parsePortalPage(u16(portalResultPage({})), u"GB 2", u"", u"https://p")),
-            "【★未查询到该标准!】");
+  EXPECT_EQ(line(Site::Library, libraryResultPage({}), u"GB 2", u""), "【★未查询到该标准!】");
+  EXPECT_EQ(line(Site::Portal, portalResultPage({}), u"GB 2", u""), "【★未查询到该标准!】");
 }
 
 }  // namespace

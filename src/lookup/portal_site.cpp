@@ -1,12 +1,15 @@
+#include "lookup/portal_site.h"
+
 #include <utility>
 
 #include "lookup/hit_blocks.h"
-#include "lookup/result_parser.h"
 #include "runtime/text.h"
 
 namespace hengdian {
 
 namespace {
+
+constexpr std::u16string_view kScheme = u"https://";
 
 // The portal page is known only by these texts around each hit.
 constexpr std::u16string_view kHitMarker = u"<div class=\"search-list\">";
@@ -49,16 +52,17 @@ std::u16string dateOf(std::u16string_view block, std::u16string_view label) {
   return cleaned(fieldBetween(field, u">", u"<"));
 }
 
-}  // namespace
-
-StatusWords portalStatusWords() {
-  // The page prints its own words, not the library site's status vocabulary.
-  return {u"现行", u"废止"};
+SearchRequest searchRequest(std::u16string_view host, std::u16string_view code) {
+  std::u16string form = u"text=";
+  form.append(code);
+  std::u16string address(kScheme);
+  address.append(host).append(u"/basicsearch");
+  return {HttpMethod::Post, std::move(address), urlEncode(form) + u"&search=a100", true};
 }
 
-std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_view code,
-                                     std::u16string_view name, std::u16string_view portalBase) {
-  std::vector<HitRecord> records;
+std::vector<HitRecord> records(std::u16string_view page, std::u16string_view code, std::u16string_view name,
+                               std::u16string_view host) {
+  std::vector<HitRecord> found;
   for (const std::u16string_view block : hitBlocks(page, kHitMarker)) {
     const std::u16string rawTitle = fieldBetween(block, kTitleStart, kQuote);
     HitRecord record;
@@ -68,17 +72,27 @@ std::vector<HitRecord> portalRecords(std::u16string_view page, std::u16string_vi
     record.fourth = singleLine(dateOf(block, kPublishedLabel));
     record.fifth = singleLine(dateOf(block, kInForceLabel));
     // The href goes behind the base address as it stands, with no check of its form.
-    std::u16string link(portalBase);
-    link.append(fieldBetween(block, kLinkStart, kQuote));
+    std::u16string link(kScheme);
+    link.append(host).append(fieldBetween(block, kLinkStart, kQuote));
     record.link = singleLine(link);
-    records.push_back(std::move(record));
+    found.push_back(std::move(record));
   }
-  return records;
+  return found;
 }
 
-ResultLine parsePortalPage(std::u16string_view page, std::u16string_view code, std::u16string_view name,
-                           std::u16string_view portalBase) {
-  return lineOf(portalRecords(page, code, name, portalBase)).line;
-}
+}  // namespace
+
+constexpr SiteDescription kPortalSite{
+    .name = "portal",
+    .chooserText = u"中国标网",
+    .scheme = kScheme,
+    .defaultHost = u"" HENGDIAN_PORTAL_HOST,
+    .searchRequest = searchRequest,
+    .records = records,
+    // The page prints its own words, not the library site's status vocabulary.
+    .words = {u"现行", u"废止"},
+    // Its links are made absolute with its own address.
+    .pageAddress = webAddress,
+};
 
 }  // namespace hengdian
