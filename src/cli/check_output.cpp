@@ -101,6 +101,14 @@ std::string siteName(Site site) {
 /// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
 /// break.
 void appendCsvField(std::string &row, std::string_view text) {
+  // A spreadsheet reads a cell that begins with one of these as a formula, and a title comes from
+  // a web site: the apostrophe makes it plain text, and Excel does not show it.
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+    std::string guarded = "'";
+    guarded.append(text);
+    appendCsvField(row, guarded);
+    return;
+  }
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
     row.append(text);
     return;

@@ -383,6 +383,16 @@ TEST_F(CheckCommandTest, CsvQuotesWhatNeedsItAndReadsBackAsTheEntries) {
                 {"GB 8-2099", "", "", "", "", "", "", "", "【★未查询到该标准!】", ""}}));
 }
 
+// A title such as "=HYPERLINK(…)" from a site would run as a formula when the table is opened.
+TEST_F(CheckCommandTest, CsvCellsThatASpreadsheetWouldRunAreText) {
+  for (const char start : std::string_view("=+-@\t")) {
+    const std::string title = start + std::string("HYPERLINK(\"http://x/\") GB 7-2000");
+    sites.setLibrarySearch("GB 7-2000", {libraryHit(title, "/s/7.html")});
+    const CliRun csv = run(arguments({"--format", "csv"}), "GB 7-2000\n");
+    EXPECT_EQ(readCsv(csv.out.substr(3)).at(1).at(4), "'" + title) << csv.err;
+  }
+}
+
 // Like `yes | hengdian-cli check`: the reading stops at the limit instead of running out of memory.
 TEST_F(CheckCommandTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
   struct EndlessZeros : std::streambuf {
