@@ -6,6 +6,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -43,6 +44,19 @@ std::u16string recordField(const CheckedEntry &entry) {
   return record == nullptr ? std::u16string() : record->*field;
 }
 
+/// The entry's version in force, or none.
+const CurrentVersion *currentVersion(const CheckedEntry &entry) {
+  return entry.current.version ? &*entry.current.version : nullptr;
+}
+
+/// A field of the entry's version in force, "" when there is none.
+template <std::u16string CurrentVersion::*field>
+std::u16string currentField(const CheckedEntry &entry) {
+  const CurrentVersion *version = currentVersion(entry);
+  return version == nullptr ? std::u16string() : version->*field;
+}
+
+/// The spreadsheet's columns; the last `kCurrentColumns` are those `--current` adds.
 const CsvColumn kCsvColumns[] = {
     {"标准代号", [](const CheckedEntry &entry) { return entry.entered.code; }},
     {"标准名称", [](const CheckedEntry &entry) { return entry.entered.name; }},
@@ -61,22 +75,6 @@ const CsvColumn kCsvColumns[] = {
     {"链接", recordField<&HitRecord::link>},
     {"查询结果", [](const CheckedEntry &entry) { return entry.line; }},
     {"站点未应答原因", [](const CheckedEntry &entry) { return entry.row.error; }},
-};
-
-/// The entry's version in force, or none.
-const CurrentVersion *currentVersion(const CheckedEntry &entry) {
-  return entry.current.version ? &*entry.current.version : nullptr;
-}
-
-/// A field of the entry's version in force, "" when there is none.
-template <std::u16string CurrentVersion::*field>
-std::u16string currentField(const CheckedEntry &entry) {
-  const CurrentVersion *version = currentVersion(entry);
-  return version == nullptr ? std::u16string() : version->*field;
-}
-
-/// The columns `--current` adds behind the others.
-const CsvColumn kCurrentColumns[] = {
     {"现行版本", currentField<&CurrentVersion::code>},
     {"现行版本名称",
      [](const CheckedEntry &entry) {
@@ -85,12 +83,11 @@ const CsvColumn kCurrentColumns[] = {
      }},
     {"现行版本状态", currentField<&CurrentVersion::status>},
 };
+constexpr std::size_t kCurrentColumns = 3;
 
 /// The spreadsheet's columns, with or without those of `--current`.
-std::vector<CsvColumn> csvColumns(bool withCurrent) {
-  std::vector<CsvColumn> columns(std::begin(kCsvColumns), std::end(kCsvColumns));
-  if (withCurrent) columns.insert(columns.end(), std::begin(kCurrentColumns), std::end(kCurrentColumns));
-  return columns;
+std::span<const CsvColumn> csvColumns(bool withCurrent) {
+  return std::span(kCsvColumns).first(std::size(kCsvColumns) - (withCurrent ? 0 : kCurrentColumns));
 }
 
 /// "the library site" or "the portal site".
