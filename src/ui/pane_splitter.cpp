@@ -97,6 +97,7 @@ void PaneSplitter::onPaint(wxPaintEvent &) {
 }
 
 void PaneSplitter::onLeftDown(wxMouseEvent &event) {
+  endDrag();
   const int bar = leftWidth();
   if (event.GetX() < bar || event.GetX() >= bar + kSplitterBarWidth) return;
   dragOffset_ = event.GetX() - bar;
@@ -105,14 +106,26 @@ void PaneSplitter::onLeftDown(wxMouseEvent &event) {
 }
 
 void PaneSplitter::onMotion(wxMouseEvent &event) {
-  if (dragging_) moveBar(event.GetX() - dragOffset_);
+  if (!dragging_) return;
+  // The button's release went to another window (outside ours, some systems hand it to the
+  // window under the pointer): the drag ended there, and the pointer moving on without the
+  // button leaves the bar where it was.
+  if (!event.LeftIsDown()) {
+    endDrag();
+    return;
+  }
+  moveBar(event.GetX() - dragOffset_);
 }
 
 void PaneSplitter::onLeftUp(wxMouseEvent &event) {
   if (!dragging_) return;
+  endDrag();
+  moveBar(event.GetX() - dragOffset_);
+}
+
+void PaneSplitter::endDrag() {
   dragging_ = false;
   if (HasCapture()) ReleaseMouse();
-  moveBar(event.GetX() - dragOffset_);
 }
 
 }  // namespace hengdian

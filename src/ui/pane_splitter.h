@@ -49,6 +49,8 @@ class PaneSplitter : public wxWindow {
   void onLeftDown(wxMouseEvent &event);
   void onMotion(wxMouseEvent &event);
   void onLeftUp(wxMouseEvent &event);
+  /// Ends a drag, if one is on, and gives the pointer back.
+  void endDrag();
 
   wxWindow *left_ = nullptr;
   wxWindow *right_ = nullptr;

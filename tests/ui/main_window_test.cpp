@@ -138,18 +138,22 @@ wxRect onScreen(wxWindow *pane) {
 }
 #endif
 
-/// Drags the splitter's bar by the pointer from its middle to `x`.
-void dragBar(PaneSplitter *splitter, int x) {
-  const auto mouse = [&](wxEventType type, int at) {
-    wxMouseEvent event(type);
-    event.SetPosition({at, 100});
-    event.SetEventObject(splitter);
-    splitter->GetEventHandler()->ProcessEvent(event);
-  };
-  mouse(wxEVT_LEFT_DOWN, splitter->leftWidth() + kSplitterBarWidth / 2);
-  mouse(wxEVT_MOTION, x);
-  mouse(wxEVT_LEFT_UP, x);
-  pumpFor(100ms);
+/// The pointer over the splitter at `x`, the left button held or not.
+void mouse(PaneSplitter *splitter, wxEventType type, int x, bool held) {
+  wxMouseEvent event(type);
+  event.SetPosition({x, 100});
+  event.SetLeftDown(held);
+  event.SetEventObject(splitter);
+  splitter->GetEventHandler()->ProcessEvent(event);
+  pumpFor(50ms);
+}
+
+/// Drags the splitter's bar by the pointer from its middle to `x`; unless `released`, the
+/// release goes to another window (outside ours, as some systems do).
+void dragBar(PaneSplitter *splitter, int x, bool released = true) {
+  mouse(splitter, wxEVT_LEFT_DOWN, splitter->leftWidth() + kSplitterBarWidth / 2, true);
+  mouse(splitter, wxEVT_MOTION, x, true);
+  if (released) mouse(splitter, wxEVT_LEFT_UP, x, false);
 }
 
 TEST_F(WindowTest, APaneWithoutWidthLeavesTheBarFreeAndTheSqueezedLeftPaneKeepsItsWidth) {
@@ -170,19 +174,25 @@ TEST_F(WindowTest, APaneWithoutWidthLeavesTheBarFreeAndTheSqueezedLeftPaneKeepsI
             wxRect(kSplitterBarWidth, 0, width - kSplitterBarWidth, splitter->GetClientSize().y));
   EXPECT_TRUE(barIsFree());
 
-  dragBar(splitter, width + 40);
+  // Let go 40 pixels past the right edge, and the pointer moves on to the left.
+  dragBar(splitter, width + 40, false);
+  mouse(splitter, wxEVT_MOTION, 0, false);
   EXPECT_EQ(shownWidth(right), 0);
   EXPECT_EQ(shownWidth(left), width - kSplitterBarWidth);
   EXPECT_TRUE(barIsFree());
 
-  // Dragged back, both panes show again; then the window squeezes the left pane.
-  dragBar(splitter, 886);
-  ASSERT_TRUE(left->IsShown() && right->IsShown());
+  // At 1000 × 640 dragged back and let go elsewhere, both panes show again; then the window is
+  // made as small as it goes and the pointer comes back over it.
   const wxSize page = window->search.page->GetClientSize();
-  window->SetClientSize(800, 600);
+  window->SetClientSize(1000, 640);
   pumpUntil([&] { return window->search.page->GetClientSize().x < page.x; }, 5s);
+  dragBar(splitter, 886, false);
+  ASSERT_TRUE(left->IsShown() && right->IsShown());
+  window->SetClientSize(800, 600);
+  pumpUntil([&] { return window->search.page->GetClientSize().x < 900; }, 5s);
   pumpFor(100ms);
   const int squeezed = splitter->GetClientSize().x;
+  mouse(splitter, wxEVT_MOTION, squeezed - 100, false);
   ASSERT_LT(squeezed, 886 + kSplitterBarWidth);
   EXPECT_EQ(shownWidth(left), squeezed - kSplitterBarWidth);
   EXPECT_EQ(shownWidth(right), 0);
