@@ -25,17 +25,21 @@ constexpr std::size_t kLookahead = 256;
 struct Slot {
   int waits = 0;                      // waits begun of the line's second attempt
   std::optional<CheckedEntry> entry;  // set once the line is done
+  std::size_t bytes = 0;              // what the entry takes up
 };
 
 /// What the workers and the handing-over thread share, under `mutex`.
 struct Shared {
-  explicit Shared(std::size_t lines) : slots(std::clamp<std::size_t>(lines, 1, kLookahead)) {}
+  Shared(std::size_t lines, std::size_t heldLimit)
+      : slots(std::clamp<std::size_t>(lines, 1, kLookahead)), heldLimit(heldLimit) {}
 
   std::mutex mutex;
   std::condition_variable changed;  // a slot changed, the hand-over moved on, or the check ends
   std::vector<Slot> slots;          // line i in slots[i % size], while next <= i < next + size
   std::size_t next = 0;             // the line handed over next
   std::size_t taken = 0;            // the lines the workers have taken
+  std::size_t heldBytes = 0;        // what the done entries in `slots` take up
+  const std::size_t heldLimit;      // no line is taken while `heldBytes` reaches it
   bool ending = false;              // no worker takes another line
   std::exception_ptr failure;       // what a worker threw
 };
@@ -94,6 +98,27 @@ class StemSearches {
   std::map<std::u16string, std::optional<StemAnswer>> known_;  // empty while it is under way
 };
 
+/// About what `entry` takes up in memory.
+std::size_t entryBytes(const CheckedEntry &entry) {
+  const auto units = [](const std::u16string &text) { return text.capacity(); };
+  std::size_t count = units(entry.entered.code) + units(entry.entered.name) + units(entry.row.code) +
+                      units(entry.row.name) + units(entry.row.link) + units(entry.row.error) +
+                      units(entry.line);
+  for (const HitRecord &record : entry.records) {
+    count += units(record.status) + units(record.title) + units(record.fourth) + units(record.fifth) +
+             units(record.link);
+  }
+  return sizeof(CheckedEntry) + entry.records.capacity() * sizeof(HitRecord) + count * sizeof(char16_t);
+}
+
+/// Drops what nobody reads once `entry` is done: every record but the first, which the outputs
+/// and the summary read. A page of a hundred thousand hits would otherwise wait with all of them.
+void dropBulk(CheckedEntry &entry) {
+  if (entry.records.size() <= 1) return;
+  entry.records.erase(entry.records.begin() + 1, entry.records.end());
+  entry.records.shrink_to_fit();
+}
+
 /// Gives `entry` its version in force, as `ListCheckOptions::findCurrent` has it; false when the
 /// check was stopped. Worker thread.
 bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, StopFlag &stop,
@@ -127,9 +152,9 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
   return true;
 }
 
-/// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
-/// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
-/// thread.
+/// Takes the next line nobody has taken, as soon as it lies within the lookahead and the done
+/// entries leave room (or it is the line handed over next), and looks it up, until every line is
+/// taken or the check ends. A stopped lookup ends the check. Worker thread.
 void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
           bool findCurrents, StemSearches &stems, StopFlag &stop) {
   for (;;) {
@@ -138,7 +163,8 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
       std::unique_lock lock(shared.mutex);
       shared.changed.wait(lock, [&] {
         return shared.ending || shared.taken == lines.size() ||
-               shared.taken < shared.next + shared.slots.size();
+               (shared.taken < shared.next + shared.slots.size() &&
+                (shared.taken == shared.next || shared.heldBytes < shared.heldLimit));
       });
       if (shared.ending || shared.taken == lines.size()) return;
       index = shared.taken++;
@@ -154,10 +180,14 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
       return true;
     });
     if (entry && findCurrents && !findCurrent(*entry, site, settings, stop, stems)) entry.reset();
+    if (entry) dropBulk(*entry);
+    const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
       std::lock_guard lock(shared.mutex);
       if (entry) {
         slot.entry = std::move(entry);
+        slot.bytes = bytes;
+        shared.heldBytes += bytes;
       } else {
         shared.ending = true;
       }
@@ -196,7 +226,7 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
   const auto progress = [&hooks](const CheckProgress &shown) {
     if (hooks.onProgress) hooks.onProgress(shown);
   };
-  Shared shared(count);
+  Shared shared(count, options.heldEntryBytes);
   StemSearches stems;
   {
     Workers workers{shared, stop, count, {}};
@@ -228,7 +258,10 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
       if (shared.ending || stop.stopRequested()) break;
       const int waits = slot.waits;
       std::optional<CheckedEntry> entry = std::move(slot.entry);
-      if (entry) slot = Slot{};
+      if (entry) {
+        shared.heldBytes -= slot.bytes;
+        slot = Slot{};
+      }
       lock.unlock();
 
       for (int wait = shownWaits + 1; wait <= waits; ++wait)

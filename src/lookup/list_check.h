@@ -22,6 +22,10 @@ struct ListCheckHooks {
   std::function<bool(std::size_t index, CheckedEntry &entry)> onEntry;
 };
 
+/// How many bytes the finished entries waiting for their turn to be handed over may take up before
+/// the workers pause; a few pages of a hundred thousand hits each.
+inline constexpr std::size_t kHeldEntryBytes = std::size_t{32} << 20;
+
 /// How a list check runs.
 struct ListCheckOptions {
   /// Lookups under way at once (a line that waits before its second attempt keeps its lookup).
@@ -33,6 +37,10 @@ struct ListCheckOptions {
   /// stem share one search, and a code without a year, its own stem, takes its own page. An empty
   /// code and a lookup the site did not answer get none.
   bool findCurrent = false;
+  /// Once the entries waiting for their turn take up this many bytes, no worker takes another line
+  /// until the hand-over has moved on. The line handed over next is always under way, so the check
+  /// never stalls, whatever the size of one entry.
+  std::size_t heldEntryBytes = kHeldEntryBytes;
 };
 
 /// Checks every line of `lines` on `site` as `options` say, and returns once the check has ended:

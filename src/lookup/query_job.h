@@ -91,8 +91,10 @@ struct CheckedEntry {
   EnteredLine entered;
   ResultRow row;  // the entered code, the found name and link, the site, why the site did not answer
   ResultLine line;
-  std::vector<HitRecord> records;  // the line's records in its order; none when nothing was found
-  CurrentFinding current;          // the version in force, when the check looks for it
+  /// The line's records in its order, none when nothing was found; once handed over by a list
+  /// check, only the first.
+  std::vector<HitRecord> records;
+  CurrentFinding current;  // the version in force, when the check looks for it
 };
 
 /// A search page as its site's parser read it, and why the site did not answer ("" when it did).
