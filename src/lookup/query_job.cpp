@@ -155,7 +155,7 @@ std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const Que
   entry.row.code = entered.code;
   entry.row.name = entered.name;
   entry.row.site = site;
-  fillRow(entry.row, found->page.line);
+  fillRow(entry.row, found->page.records);
   entry.row.error = std::move(found->error);
   entry.entered = std::move(entered);
   entry.line = std::move(found->page.line);
