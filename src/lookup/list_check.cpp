@@ -16,11 +16,6 @@ namespace hengdian {
 
 namespace {
 
-/// How many lines behind the one handed over next may be looked up already. The lines done ahead
-/// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
-/// many waiting, however long the list.
-constexpr std::size_t kLookahead = 256;
-
 /// One line between its worker and the hand-over.
 struct Slot {
   int waits = 0;                      // waits begun of the line's second attempt
@@ -30,8 +25,9 @@ struct Slot {
 
 /// What the workers and the handing-over thread share, under `mutex`.
 struct Shared {
-  Shared(std::size_t lines, std::size_t heldLimit)
-      : slots(std::clamp<std::size_t>(lines, 1, kLookahead)), heldLimit(heldLimit) {}
+  Shared(std::size_t lines, const ListCheckOptions &options)
+      : slots(std::clamp<std::size_t>(std::min(lines, options.lookahead), 1, kLookahead)),
+        heldLimit(options.heldEntryBytes) {}
 
   std::mutex mutex;
   std::condition_variable changed;  // a slot changed, the hand-over moved on, or the check ends
@@ -155,8 +151,9 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead and the done
 /// entries leave room (or it is the line handed over next), and looks it up, until every line is
 /// taken or the check ends. A stopped lookup ends the check. Worker thread.
-void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
-          bool findCurrents, StemSearches &stems, StopFlag &stop) {
+void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
+          const QuerySettings &settings, bool findCurrents, const ListCheckHooks &hooks, StemSearches &stems,
+          StopFlag &stop) {
   for (;;) {
     std::size_t index = 0;
     {
@@ -171,7 +168,16 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
     }
     // The slot is this line's until the hand-over has taken its entry.
     Slot &slot = shared.slots[index % shared.slots.size()];
-    std::optional<CheckedEntry> entry = checkEntry(lines[index], site, settings, stop, [&](int wait) {
+    const std::optional<Site> site = hooks.siteFor ? hooks.siteFor(index) : checkSite;
+    if (!site) {
+      {
+        std::lock_guard lock(shared.mutex);
+        shared.ending = true;
+      }
+      shared.changed.notify_all();
+      return;
+    }
+    std::optional<CheckedEntry> entry = checkEntry(lines[index], *site, settings, stop, [&](int wait) {
       {
         std::lock_guard lock(shared.mutex);
         slot.waits = wait;
@@ -179,7 +185,7 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
       shared.changed.notify_all();
       return true;
     });
-    if (entry && findCurrents && !findCurrent(*entry, site, settings, stop, stems)) entry.reset();
+    if (entry && findCurrents && !findCurrent(*entry, *site, settings, stop, stems)) entry.reset();
     if (entry) dropBulk(*entry);
     const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
@@ -226,7 +232,7 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
   const auto progress = [&hooks](const CheckProgress &shown) {
     if (hooks.onProgress) hooks.onProgress(shown);
   };
-  Shared shared(count, options.heldEntryBytes);
+  Shared shared(count, options);
   StemSearches stems;
   {
     Workers workers{shared, stop, count, {}};
@@ -235,7 +241,7 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
     for (std::size_t i = 0; i < wanted; ++i) {
       workers.threads.emplace_back([&] {
         try {
-          work(shared, lines, site, settings, options.findCurrent, stems, stop);
+          work(shared, lines, site, settings, options.findCurrent, hooks, stems, stop);
         } catch (...) {
           {
             std::lock_guard lock(shared.mutex);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -29,7 +31,7 @@ testing::RawAnswer pageOf(std::size_t i, std::size_t hits) {
 }
 
 /// A list check of lines codeOf(0), codeOf(1), … against the stand-in sites; what it hands over
-/// is logged: "p <line>/<waits>", "e <line> <link>".
+/// and asks is logged: "p <line>/<waits>", "e <line> <link>", "s <line>".
 class ListCheckTest : public testing::SitesTest {
  protected:
   ListCheckTest() {
@@ -41,6 +43,7 @@ class ListCheckTest : public testing::SitesTest {
     };
     hooks.onEntry = [this](std::size_t index, CheckedEntry &entry) {
       log.push_back("e " + std::to_string(index) + " " + toUtf8(entry.row.link));
+      if (index == stopAfter) stop.requestStop();
       return true;
     };
   }
@@ -55,13 +58,14 @@ class ListCheckTest : public testing::SitesTest {
   QuerySettings settings;
   ListCheckHooks hooks;
   StopFlag stop;
+  std::size_t stopAfter = SIZE_MAX;
   std::vector<std::string> log;
 };
 
-// Line 0 answers late, the others with large pages: meanwhile done lines wait only while their
-// bytes fit (an entry of 1000 hits takes over 100 KB),
+// Line 0 answers late, the others with large pages: meanwhile only the look-ahead's lines are asked
+// for, and done lines wait only while their bytes fit (an entry of 1000 hits takes over 100 KB),
 // yet every line comes out, also when one entry alone is over the bound.
-TEST_F(ListCheckTest, LinesAheadOfASlowLineAreBoundedInBytes) {
+TEST_F(ListCheckTest, LinesAheadOfASlowLineAreBoundedInNumberAndBytes) {
   constexpr std::size_t kLines = 40;
   for (std::size_t i = 0; i < kLines; ++i)
     sites.setLibrarySearch(codeOf(i), {i == 0 ? delayed(pageOf(0, 1), 1s) : pageOf(i, 1000)});
@@ -70,14 +74,57 @@ TEST_F(ListCheckTest, LinesAheadOfASlowLineAreBoundedInBytes) {
     if (index == 0) asked = sites.requests().size();
     return true;
   };
-  for (const auto &[heldBytes, mostAsked] :
-       std::vector<std::tuple<std::size_t, std::size_t>>{{1, 8}, {1 << 20, 18}}) {
-    SCOPED_TRACE(::testing::Message() << heldBytes << " bytes");
+  for (const auto &[lookahead, heldBytes, mostAsked] :
+       std::vector<std::tuple<std::size_t, std::size_t, std::size_t>>{
+           {3, kHeldEntryBytes, 3}, {kLookahead, 1, 8}, {kLookahead, 1 << 20, 18}}) {
+    SCOPED_TRACE(::testing::Message() << lookahead << " lines, " << heldBytes << " bytes");
     sites.clearRequests();
-    EXPECT_TRUE(check(kLines, {.jobs = 8, .heldEntryBytes = heldBytes}));
+    EXPECT_TRUE(check(kLines, {.jobs = 8, .lookahead = lookahead, .heldEntryBytes = heldBytes}));
     EXPECT_LE(asked, mostAsked);
     EXPECT_EQ(sites.requests().size(), kLines);
   }
+}
+
+// Answers slowest first, and line 1 finds nothing and waits ten times before it asks again.
+TEST_F(ListCheckTest, EntriesAndWaitsComeInInputOrderWhateverOrderTheAnswersCome) {
+  sites.setLibrarySearch(codeOf(0), {delayed(pageOf(0, 1), 600ms)});
+  sites.setLibrarySearch(codeOf(2), {delayed(pageOf(2, 1), 300ms)});
+  sites.setLibrarySearch(codeOf(3), {pageOf(3, 1)});
+  EXPECT_TRUE(check(4, {.jobs = 4}));
+  std::vector<std::string> expected{"p 0/0", "e 0 /0", "p 1/0"};
+  for (int wait = 1; wait <= 10; ++wait)
+    expected.push_back("p 1/" + std::to_string(wait));
+  expected.insert(expected.end(), {"e 1 ", "p 2/0", "e 2 /2", "p 3/0", "e 3 /3", "p 4/0"});
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(sites.requests().size(), 5u);
+}
+
+// The window's way: the site is asked for each line once the line before it is handed over; no
+// site ends the check.
+TEST_F(ListCheckTest, TheSiteHookIsAskedForEachLineAfterTheLineBeforeIsHandedOver) {
+  sites.setLibrarySearch(codeOf(0), {pageOf(0, 1)});
+  sites.setPortalSearch(codeOf(1), {testing::portalHit(codeOf(1) + " 乙", "/1")});
+  hooks.onProgress = nullptr;
+  hooks.siteFor = [&](std::size_t index) -> std::optional<Site> {
+    log.push_back("s " + std::to_string(index));
+    if (index == 2) return std::nullopt;
+    return index == 1 ? Site::Portal : Site::Library;
+  };
+  EXPECT_FALSE(check(3, {.jobs = 1, .lookahead = 1}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"s 0", "e 0 /0", "s 1", "e 1 " + sites.portalBase() + "/1", "s 2"}));
+}
+
+// A stop while a later line is held ends the check at once, with nothing handed over after it.
+TEST_F(ListCheckTest, AStopInTheMiddleHandsOverNothingMore) {
+  for (std::size_t i = 0; i < 8; ++i)
+    sites.setLibrarySearch(codeOf(i), {i == 3 ? delayed(pageOf(i, 1), 10min) : pageOf(i, 1)});
+  hooks.onProgress = nullptr;
+  stopAfter = 2;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(check(8, {.jobs = 4}));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+  EXPECT_EQ(log, (std::vector<std::string>{"e 0 /0", "e 1 /1", "e 2 /2"}));
 }
 
 }  // namespace
