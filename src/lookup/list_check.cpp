@@ -16,6 +16,10 @@ namespace hengdian {
 
 namespace {
 
+/// What a lookup under way holds for what its entry keeps once done: the page as sent, the page
+/// decoded and every record.
+constexpr std::size_t kLookupPerEntryByte = 8;
+
 /// One line between its worker and the hand-over.
 struct Slot {
   int waits = 0;                      // waits begun of the line's second attempt
@@ -35,6 +39,9 @@ struct Shared {
   std::size_t next = 0;             // the line handed over next
   std::size_t taken = 0;            // the lines the workers have taken
   std::size_t heldBytes = 0;        // what the done entries in `slots` take up
+  std::size_t underWay = 0;         // lines taken and not yet done
+  std::size_t typicalBytes = 0;     // what a recent entry took, the largest counting most
+  bool sized = false;               // whether any line is done, which tells `typicalBytes`
   const std::size_t heldLimit;      // no line is taken while `heldBytes` reaches it
   bool ending = false;              // no worker takes another line
   std::exception_ptr failure;       // what a worker threw
@@ -94,6 +101,15 @@ class StemSearches {
   std::map<std::u16string, std::optional<StemAnswer>> known_;  // empty while it is under way
 };
 
+/// Whether a worker may take one more line than the one handed over next: the done entries and
+/// the lookups under way, each as large as the recent entries, fit in the bound. Before any line is
+/// done nothing tells how large they are, and only one line more than the next goes out.
+bool roomForOneMore(const Shared &shared) {
+  if (!shared.sized) return shared.underWay < 2;
+  return shared.heldBytes + (shared.underWay + 1) * shared.typicalBytes * kLookupPerEntryByte <
+         shared.heldLimit;
+}
+
 /// About what `entry` takes up in memory.
 std::size_t entryBytes(const CheckedEntry &entry) {
   const auto units = [](const std::u16string &text) { return text.capacity(); };
@@ -149,8 +165,8 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
 }
 
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead and the done
-/// entries leave room (or it is the line handed over next), and looks it up, until every line is
-/// taken or the check ends. A stopped lookup ends the check. Worker thread.
+/// entries and the lookups under way leave room (or it is the line handed over next), and looks it up, until
+/// every line is taken or the check ends. A stopped lookup ends the check. Worker thread.
 void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
           const QuerySettings &settings, bool findCurrents, const ListCheckHooks &hooks, StemSearches &stems,
           StopFlag &stop) {
@@ -161,10 +177,11 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
       shared.changed.wait(lock, [&] {
         return shared.ending || shared.taken == lines.size() ||
                (shared.taken < shared.next + shared.slots.size() &&
-                (shared.taken == shared.next || shared.heldBytes < shared.heldLimit));
+                (shared.taken == shared.next || roomForOneMore(shared)));
       });
       if (shared.ending || shared.taken == lines.size()) return;
       index = shared.taken++;
+      ++shared.underWay;
     }
     // The slot is this line's until the hand-over has taken its entry.
     Slot &slot = shared.slots[index % shared.slots.size()];
@@ -190,10 +207,13 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
     const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
       std::lock_guard lock(shared.mutex);
+      --shared.underWay;
       if (entry) {
         slot.entry = std::move(entry);
         slot.bytes = bytes;
         shared.heldBytes += bytes;
+        shared.typicalBytes = std::max(shared.typicalBytes / 2, bytes);
+        shared.sized = true;
       } else {
         shared.ending = true;
       }

@@ -50,7 +50,8 @@ struct ListCheckOptions {
   /// The lines, counted from the one handed over next, that may be under way or done (1 to
   /// `kLookahead`).
   std::size_t lookahead = kLookahead;
-  /// Once the entries waiting for their turn take up this many bytes, no worker takes another line
+  /// Once the entries waiting for their turn, and the lookups under way at several times the size
+  /// of the recent entries, would take up more than this many bytes, no worker takes another line
   /// until the hand-over has moved on. The line handed over next is always under way, so the check
   /// never stalls, whatever the size of one entry.
   std::size_t heldEntryBytes = kHeldEntryBytes;
