@@ -16,9 +16,9 @@ namespace hengdian {
 /// What a list check hands over, always in input order and on the thread that runs it, and what
 /// it asks before each lookup.
 struct ListCheckHooks {
-  /// The site line `index` is looked up on, asked by the worker just before its lookup; empty ends
-  /// the check. Without it every line goes to the check's site. With a look-ahead of one, line
-  /// `index` is asked for only once line `index` − 1 has been handed over.
+  /// The site line `index` is looked up on, asked just before its lookup (by a worker; with a
+  /// look-ahead of one by the thread that runs the check, once line `index` − 1 has been handed
+  /// over); empty ends the check. Without it every line goes to the check's site.
   std::function<std::optional<Site>(std::size_t index)> siteFor;
   /// {0, count, 0} first; {i, count, m} before wait m of line i's second attempt; {i + 1, count,
   /// 0} once line i has been handed over.

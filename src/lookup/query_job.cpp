@@ -86,8 +86,8 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   }
   if (!stop.runUnlessStopped([&] { table.resize(lines.size()); })) return;
 
-  // The hooks run one after another: a line's lookup begins only once the line before it has been
-  // handed over, so the updates held are never touched by two threads at once.
+  // With a look-ahead of one the hooks run on this thread, one after another: a line's read of the
+  // site chooser and its lookup begin only once the line before it has been handed over.
   const auto shared = std::make_shared<const LookupView>(view);
   HeldUpdates held;
   ListCheckHooks hooks;
