@@ -1,8 +1,10 @@
-// A whole check as the window runs it, against local sites that answer at once, side by side with a
-// plain libcurl loop that fetches the same pages over one connection. The difference is the
-// tool's own cost per line: decoding, parsing, the results text, the trips to the user interface
-// thread. Both sites, 100 to 20000 lines, tool and loop interleaved so that a busy machine
-// slows both alike; each pair is repeated and the fastest run counts.
+// A whole check as the window runs it, against local sites that answer at once, side by side with
+// `hengdian-cli check` (in process) on the same list and with a plain libcurl loop that fetches the
+// same pages over one connection. The window's check against the loop is the tool's own cost per
+// line: decoding, parsing, the results text, the trips to the user interface thread; against the
+// command line it is what the window adds. Both sites, 100 to 20000 lines, window, command line
+// and loop interleaved so that a busy machine slows them alike; each is repeated and the fastest
+// run counts.
 //
 //   check_benchmark [--lines=100,1000,5000,20000] [--repetitions=3] [Google Benchmark flags]
 //   check_benchmark --peak-memory=library:5000   one check; its peak memory against its text
@@ -27,13 +29,16 @@
 #include <vector>
 
 #include "bench_pages.h"
+#include "cli/check_command.h"
 #include "lookup/query_job.h"
 #include "lookup/result_row.h"
 #include "lookup/result_table.h"
 #include "runtime/code_page.h"
 #include "runtime/thread_registry.h"
 #include "runtime/ui_thread.h"
+#include "support/event_loop_thread.h"
 #include "support/test_certificates.h"
+#include "support/wait_for_threads.h"
 #include "web/http.h"
 
 namespace {
@@ -143,23 +148,42 @@ struct WindowCheck {
 };
 
 /// One check as the window runs it: the query job on its worker thread, a plain event-loop thread
-/// standing in for the user interface thread, and a view that keeps the results text.
+/// standing in for the user interface thread, and a view that does what the window's does with
+/// the results editor: it keeps the text in the editor's wide characters, line by line, and puts
+/// the selection back behind each change.
 WindowCheck runWindowCheck(const std::u16string &input, Site site, const hengdian::QuerySettings &where) {
   WindowCheck result;
   hengdian::ResultTable table;
   hengdian::ThreadRegistry threads;
-  hengdian::EventLoopThread ui;
+  hengdian::testing::EventLoopThread ui;
   hengdian::LookupView view;
   view.inputText = [&input] { return input; };
   view.selectedSite = [site] { return site; };
-  view.setResultsText = [&result](const std::u16string &text) { result.resultsText = text; };
-  view.appendResultsText = [&result](const std::u16string &tail) { result.resultsText += tail; };
-  view.setResultsCaption = [](const std::u16string &) {};
+  std::wstring editor;
+  std::size_t selection = 0;
+  const auto keepSelection = [&](const std::u16string &text, bool append) {
+    const std::size_t from = selection;
+    if (!append) editor.clear();
+    editor.append(text.begin(), text.end());
+    selection = std::min(from, editor.size());
+  };
+  view.setResultsText = [&](const std::u16string &text) {
+    keepSelection(text, false);
+    result.resultsText = text;
+  };
+  view.appendResultsText = [&](const std::u16string &tail) {
+    keepSelection(tail, true);
+    result.resultsText += tail;
+  };
+  std::wstring caption;
+  view.setResultsCaption = [&caption](const std::u16string &text) {
+    caption.assign(text.begin(), text.end());
+  };
   hengdian::QueryJob job{threads, table, view, ui.poster(), where};
   ui.runAndWait([&job] { hengdian::startCheck(job); });
   // The worker posts its last updates without waiting; once it has ended, an empty call on `ui`
   // comes after all of them.
-  threads.waitForAll();
+  hengdian::testing::waitForAll(threads);
   ui.runAndWait([] {});
   result.rows = table.rows();
   result.rows.pop_back();  // the empty entry behind the lines
@@ -167,6 +191,10 @@ WindowCheck runWindowCheck(const std::u16string &input, Site site, const hengdia
 }
 
 using Clock = std::chrono::steady_clock;
+
+const char *siteName(Site site) {
+  return site == Site::Portal ? "portal" : "library";
+}
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -180,6 +208,31 @@ double runTool(Site site, const std::u16string &input, std::size_t lines) {
   const double seconds = secondsSince(start);
   if (result.rows.size() != lines || !result.rows.back().error.empty()) {
     throw std::runtime_error("the check did not get its answers");
+  }
+  return seconds;
+}
+
+/// The same list through `hengdian-cli check` in process, output to memory; its length in seconds.
+double runCommandLine(Site site, const std::u16string &input, std::size_t lines) {
+  const std::vector<std::string> arguments{"check",
+                                           "--site",
+                                           siteName(site),
+                                           "--library-host",
+                                           sites().libraryHost(),
+                                           "--portal-host",
+                                           sites().portalHost(),
+                                           "--ca-file",
+                                           sites().caFile(),
+                                           "--retry-pause-ms",
+                                           "0"};
+  std::istringstream in(hengdian::toUtf8(input));
+  std::ostringstream out;
+  std::ostringstream err;
+  const Clock::time_point start = Clock::now();
+  const int exitCode = hengdian::cli::runCli(arguments, in, out, err, false);
+  const double seconds = secondsSince(start);
+  if (exitCode != 0 || std::count(out.view().begin(), out.view().end(), '\n') != static_cast<long>(lines)) {
+    throw std::runtime_error("the command line did not get its answers");
   }
   return seconds;
 }
@@ -217,22 +270,21 @@ double runCurl(Site site, std::size_t lines) {
   return seconds;
 }
 
-const char *siteName(Site site) {
-  return site == Site::Portal ? "portal" : "library";
-}
-
-/// Every run's seconds by site, line count and runner ("tool" or "curl").
+/// Every run's seconds by site, line count and runner ("tool" for the window's check, "cli" or
+/// "curl").
 std::map<std::tuple<Site, std::size_t, std::string>, std::vector<double>> &runs() {
   static std::map<std::tuple<Site, std::size_t, std::string>, std::vector<double>> all;
   return all;
 }
 
-void checkRun(benchmark::State &state, Site site, std::size_t lines, bool tool) {
+void checkRun(benchmark::State &state, Site site, std::size_t lines, const std::string &runner) {
   const std::u16string input = enteredText(lines);
   for (auto _ : state) {
-    const double seconds = tool ? runTool(site, input, lines) : runCurl(site, lines);
+    const double seconds = runner == "tool"  ? runTool(site, input, lines)
+                           : runner == "cli" ? runCommandLine(site, input, lines)
+                                             : runCurl(site, lines);
     state.SetIterationTime(seconds);
-    runs()[{site, lines, tool ? "tool" : "curl"}].push_back(seconds);
+    runs()[{site, lines, runner}].push_back(seconds);
     state.counters["ms_per_line"] = seconds * 1000 / static_cast<double>(lines);
   }
 }
@@ -244,15 +296,17 @@ double fastest(Site site, std::size_t lines, const std::string &runner) {
 
 /// The table that docs/performance.md quotes, with the targets of the speed work.
 void printSummary(const std::vector<std::size_t> &sizes) {
-  std::printf("\nFastest run of each (seconds); own cost = (tool - curl) / lines\n");
-  std::printf("%-8s %6s %9s %9s %14s %10s\n", "site", "lines", "tool s", "curl s", "own ms/line",
-              "tool/curl");
+  std::printf(
+      "\nFastest run of each (seconds); tool = the window's check, own cost = (tool - curl) / lines\n");
+  std::printf("%-8s %6s %9s %9s %9s %14s %10s %14s\n", "site", "lines", "tool s", "cli s", "curl s",
+              "own ms/line", "tool/curl", "tool/cli (<2)");
   for (const Site site : {Site::Library, Site::Portal}) {
     for (const std::size_t lines : sizes) {
       const double tool = fastest(site, lines, "tool");
+      const double cli = fastest(site, lines, "cli");
       const double curl = fastest(site, lines, "curl");
-      std::printf("%-8s %6zu %9.3f %9.3f %14.3f %10.2f\n", siteName(site), lines, tool, curl,
-                  (tool - curl) * 1000 / static_cast<double>(lines), tool / curl);
+      std::printf("%-8s %6zu %9.3f %9.3f %9.3f %14.3f %10.2f %14.2f\n", siteName(site), lines, tool, cli,
+                  curl, (tool - curl) * 1000 / static_cast<double>(lines), tool / curl, tool / cli);
     }
   }
   if (sizes.size() < 2) return;
@@ -328,10 +382,10 @@ int main(int argc, char **argv) {
   for (const Site site : {Site::Library, Site::Portal}) {
     for (const std::size_t lines : sizes) {
       for (int repetition = 0; repetition < repetitions; ++repetition) {
-        for (const bool tool : {true, false}) {
-          const std::string name = std::string("check/") + siteName(site) + "/" + (tool ? "tool" : "curl") +
-                                   "/" + std::to_string(lines);
-          benchmark::RegisterBenchmark(name.c_str(), checkRun, site, lines, tool)
+        for (const std::string runner : {"tool", "cli", "curl"}) {
+          const std::string name =
+              std::string("check/") + siteName(site) + "/" + runner + "/" + std::to_string(lines);
+          benchmark::RegisterBenchmark(name.c_str(), checkRun, site, lines, runner)
               ->Iterations(1)
               ->UseManualTime()
               ->Unit(benchmark::kMillisecond);

@@ -16,26 +16,33 @@ namespace hengdian {
 
 namespace {
 
-/// How many lines behind the one handed over next may be looked up already. The lines done ahead
-/// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
-/// many waiting, however long the list.
-constexpr std::size_t kLookahead = 256;
+/// What a lookup under way holds for what its entry keeps once done: the page as sent, the page
+/// decoded and every record.
+constexpr std::size_t kLookupPerEntryByte = 8;
 
 /// One line between its worker and the hand-over.
 struct Slot {
   int waits = 0;                      // waits begun of the line's second attempt
   std::optional<CheckedEntry> entry;  // set once the line is done
+  std::size_t bytes = 0;              // what the entry takes up
 };
 
 /// What the workers and the handing-over thread share, under `mutex`.
 struct Shared {
-  explicit Shared(std::size_t lines) : slots(std::clamp<std::size_t>(lines, 1, kLookahead)) {}
+  Shared(std::size_t lines, const ListCheckOptions &options)
+      : slots(std::clamp<std::size_t>(std::min(lines, options.lookahead), 1, kLookahead)),
+        heldLimit(options.heldEntryBytes) {}
 
   std::mutex mutex;
   std::condition_variable changed;  // a slot changed, the hand-over moved on, or the check ends
   std::vector<Slot> slots;          // line i in slots[i % size], while next <= i < next + size
   std::size_t next = 0;             // the line handed over next
   std::size_t taken = 0;            // the lines the workers have taken
+  std::size_t heldBytes = 0;        // what the done entries in `slots` take up
+  std::size_t underWay = 0;         // lines taken and not yet done
+  std::size_t typicalBytes = 0;     // what a recent entry took, the largest counting most
+  bool sized = false;               // whether any line is done, which tells `typicalBytes`
+  const std::size_t heldLimit;      // no line is taken while `heldBytes` reaches it
   bool ending = false;              // no worker takes another line
   std::exception_ptr failure;       // what a worker threw
 };
@@ -94,6 +101,36 @@ class StemSearches {
   std::map<std::u16string, std::optional<StemAnswer>> known_;  // empty while it is under way
 };
 
+/// Whether a worker may take one more line than the one handed over next: the done entries and
+/// the lookups under way, each as large as the recent entries, fit in the bound. Before any line is
+/// done nothing tells how large they are, and only one line more than the next goes out.
+bool roomForOneMore(const Shared &shared) {
+  if (!shared.sized) return shared.underWay < 2;
+  return shared.heldBytes + (shared.underWay + 1) * shared.typicalBytes * kLookupPerEntryByte <
+         shared.heldLimit;
+}
+
+/// About what `entry` takes up in memory.
+std::size_t entryBytes(const CheckedEntry &entry) {
+  const auto units = [](const std::u16string &text) { return text.capacity(); };
+  std::size_t count = units(entry.entered.code) + units(entry.entered.name) + units(entry.row.code) +
+                      units(entry.row.name) + units(entry.row.link) + units(entry.row.error) +
+                      units(entry.line);
+  for (const HitRecord &record : entry.records) {
+    count += units(record.status) + units(record.title) + units(record.fourth) + units(record.fifth) +
+             units(record.link);
+  }
+  return sizeof(CheckedEntry) + entry.records.capacity() * sizeof(HitRecord) + count * sizeof(char16_t);
+}
+
+/// Drops what nobody reads once `entry` is done: every record but the first, which the outputs
+/// and the summary read. A page of a hundred thousand hits would otherwise wait with all of them.
+void dropBulk(CheckedEntry &entry) {
+  if (entry.records.size() <= 1) return;
+  entry.records.erase(entry.records.begin() + 1, entry.records.end());
+  entry.records.shrink_to_fit();
+}
+
 /// Gives `entry` its version in force, as `ListCheckOptions::findCurrent` has it; false when the
 /// check was stopped. Worker thread.
 bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, StopFlag &stop,
@@ -127,25 +164,37 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
   return true;
 }
 
-/// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
-/// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
-/// thread.
-void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
-          bool findCurrents, StemSearches &stems, StopFlag &stop) {
+/// Takes the next line nobody has taken, as soon as it lies within the lookahead and the done
+/// entries and the lookups under way leave room (or it is the line handed over next), and looks it up, until
+/// every line is taken or the check ends. A stopped lookup ends the check. Worker thread.
+void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
+          const QuerySettings &settings, bool findCurrents, const ListCheckHooks &hooks, StemSearches &stems,
+          StopFlag &stop) {
   for (;;) {
     std::size_t index = 0;
     {
       std::unique_lock lock(shared.mutex);
       shared.changed.wait(lock, [&] {
         return shared.ending || shared.taken == lines.size() ||
-               shared.taken < shared.next + shared.slots.size();
+               (shared.taken < shared.next + shared.slots.size() &&
+                (shared.taken == shared.next || roomForOneMore(shared)));
       });
       if (shared.ending || shared.taken == lines.size()) return;
       index = shared.taken++;
+      ++shared.underWay;
     }
     // The slot is this line's until the hand-over has taken its entry.
     Slot &slot = shared.slots[index % shared.slots.size()];
-    std::optional<CheckedEntry> entry = checkEntry(lines[index], site, settings, stop, [&](int wait) {
+    const std::optional<Site> site = hooks.siteFor ? hooks.siteFor(index) : checkSite;
+    if (!site) {
+      {
+        std::lock_guard lock(shared.mutex);
+        shared.ending = true;
+      }
+      shared.changed.notify_all();
+      return;
+    }
+    std::optional<CheckedEntry> entry = checkEntry(lines[index], *site, settings, stop, [&](int wait) {
       {
         std::lock_guard lock(shared.mutex);
         slot.waits = wait;
@@ -153,11 +202,18 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
       shared.changed.notify_all();
       return true;
     });
-    if (entry && findCurrents && !findCurrent(*entry, site, settings, stop, stems)) entry.reset();
+    if (entry && findCurrents && !findCurrent(*entry, *site, settings, stop, stems)) entry.reset();
+    if (entry) dropBulk(*entry);
+    const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
       std::lock_guard lock(shared.mutex);
+      --shared.underWay;
       if (entry) {
         slot.entry = std::move(entry);
+        slot.bytes = bytes;
+        shared.heldBytes += bytes;
+        shared.typicalBytes = std::max(shared.typicalBytes / 2, bytes);
+        shared.sized = true;
       } else {
         shared.ending = true;
       }
@@ -188,15 +244,50 @@ struct Workers {
   }
 };
 
-}  // namespace
-
-bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
-               const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks) {
+/// The check when only the line handed over next may be under way: the calling thread looks each
+/// line up and hands it over itself, which spares two thread switches a line and changes nothing
+/// else.
+bool checkInTurn(const std::vector<EnteredLine> &lines, Site checkSite, const QuerySettings &settings,
+                 const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks) {
   const std::size_t count = lines.size();
   const auto progress = [&hooks](const CheckProgress &shown) {
     if (hooks.onProgress) hooks.onProgress(shown);
   };
-  Shared shared(count);
+  StemSearches stems;
+  progress({0, count, 0});
+  for (std::size_t index = 0; index < count; ++index) {
+    const std::optional<Site> site = hooks.siteFor ? hooks.siteFor(index) : checkSite;
+    std::optional<CheckedEntry> entry;
+    if (site) {
+      entry = checkEntry(lines[index], *site, settings, stop, [&](int wait) {
+        progress({index, count, wait});
+        return true;
+      });
+    }
+    if (entry && options.findCurrent && !findCurrent(*entry, *site, settings, stop, stems)) entry.reset();
+    if (entry && !stop.stopRequested()) {
+      dropBulk(*entry);
+      if (hooks.onEntry(index, *entry)) {
+        progress({index + 1, count, 0});
+        continue;
+      }
+    }
+    stop.requestStop();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
+               const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks) {
+  if (options.lookahead <= 1) return checkInTurn(lines, site, settings, options, stop, hooks);
+  const std::size_t count = lines.size();
+  const auto progress = [&hooks](const CheckProgress &shown) {
+    if (hooks.onProgress) hooks.onProgress(shown);
+  };
+  Shared shared(count, options);
   StemSearches stems;
   {
     Workers workers{shared, stop, count, {}};
@@ -205,7 +296,7 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
     for (std::size_t i = 0; i < wanted; ++i) {
       workers.threads.emplace_back([&] {
         try {
-          work(shared, lines, site, settings, options.findCurrent, stems, stop);
+          work(shared, lines, site, settings, options.findCurrent, hooks, stems, stop);
         } catch (...) {
           {
             std::lock_guard lock(shared.mutex);
@@ -228,7 +319,10 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
       if (shared.ending || stop.stopRequested()) break;
       const int waits = slot.waits;
       std::optional<CheckedEntry> entry = std::move(slot.entry);
-      if (entry) slot = Slot{};
+      if (entry) {
+        shared.heldBytes -= slot.bytes;
+        slot = Slot{};
+      }
       lock.unlock();
 
       for (int wait = shownWaits + 1; wait <= waits; ++wait)

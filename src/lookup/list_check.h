@@ -1,26 +1,40 @@
 #pragma once
-// The check of a whole list with several lookups at once, for the command-line tool: the same
-// lookup per line as the window's check, on worker threads of its own, each with its own kept
-// connections; what it finds is handed over in input order, as if the lines had been looked up
-// one after another.
+// The check of a whole list, the window's and the command line's: every line looked up on worker
+// threads of the check's own, each with its own kept connections, and what they find handed over
+// in input order, as if the lines had been looked up one after another.
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
-#include "lookup/query_job.h"
+#include "lookup/check.h"
 #include "runtime/stop_flag.h"
 
 namespace hengdian {
 
-/// What a list check hands over, always in input order and on the thread that runs it.
+/// What a list check hands over, always in input order and on the thread that runs it, and what
+/// it asks before each lookup.
 struct ListCheckHooks {
+  /// The site line `index` is looked up on, asked just before its lookup (by a worker; with a
+  /// look-ahead of one by the thread that runs the check, once line `index` − 1 has been handed
+  /// over); empty ends the check. Without it every line goes to the check's site.
+  std::function<std::optional<Site>(std::size_t index)> siteFor;
   /// {0, count, 0} first; {i, count, m} before wait m of line i's second attempt; {i + 1, count,
   /// 0} once line i has been handed over.
   std::function<void(const CheckProgress &)> onProgress;
   /// Line `index`, done. Returning false ends the check at once.
   std::function<bool(std::size_t index, CheckedEntry &entry)> onEntry;
 };
+
+/// How many lines behind the one handed over next may be looked up already. The lines done ahead
+/// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
+/// many waiting, however long the list.
+inline constexpr std::size_t kLookahead = 256;
+
+/// How many bytes the finished entries waiting for their turn to be handed over may take up before
+/// the workers pause; a few pages of a hundred thousand hits each.
+inline constexpr std::size_t kHeldEntryBytes = std::size_t{32} << 20;
 
 /// How a list check runs.
 struct ListCheckOptions {
@@ -33,11 +47,19 @@ struct ListCheckOptions {
   /// stem share one search, and a code without a year, its own stem, takes its own page. An empty
   /// code and a lookup the site did not answer get none.
   bool findCurrent = false;
+  /// The lines, counted from the one handed over next, that may be under way or done (1 to
+  /// `kLookahead`).
+  std::size_t lookahead = kLookahead;
+  /// Once the entries waiting for their turn, and the lookups under way at several times the size
+  /// of the recent entries, would take up more than this many bytes, no worker takes another line
+  /// until the hand-over has moved on. The line handed over next is always under way, so the check
+  /// never stalls, whatever the size of one entry.
+  std::size_t heldEntryBytes = kHeldEntryBytes;
 };
 
-/// Checks every line of `lines` on `site` as `options` say, and returns once the check has ended:
-/// true when every line was handed over, false when `stop` was raised or `onEntry` refused a line
-/// (the check raises `stop` itself then). Nothing of the check runs any more once it has
+/// Checks every line of `lines` on `site` (or the one `hooks.siteFor` names) as `options` say, and returns
+/// once the check has ended: true when every line was handed over, false when `stop` was raised or `onEntry`
+/// refused a line (the check raises `stop` itself then). Nothing of the check runs any more once it has
 /// returned. An exception of a worker is thrown again here.
 bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
                const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks);

@@ -1,57 +1,46 @@
 #include "lookup/query_job.h"
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "lookup/list_check.h"
 #include "runtime/text.h"
-#include "web/decoding.h"
-#include "web/http.h"
 
 namespace hengdian {
 
 namespace {
 
-constexpr int kRetryWaits = 10;
-
 /// The view as the calls posted to the user interface thread share it: they may run after the
 /// worker has ended, so they own it together.
 using SharedView = std::shared_ptr<const LookupView>;
 
-/// Updates of the view the worker holds until its next trip to the user interface thread: a
+/// Updates of the view the check holds until its next trip to the user interface thread: a
 /// finished line's text and caption go there together with the next line's read of the site
 /// chooser, so each line costs one trip instead of one per update. They run there in the order
 /// they were held, before the read.
 using HeldUpdates = std::vector<std::function<void()>>;
 
-/// Holds `caption` for showing. Worker thread.
+/// Holds `caption` for showing.
 void holdCaption(const SharedView &view, HeldUpdates &held, std::u16string caption) {
   held.push_back([view, caption = std::move(caption)] { view->setResultsCaption(caption); });
 }
 
 /// Holds one more finished line for showing, as the first line of the check (replacing what an
-/// earlier check left) or behind the lines before it. Each call costs what the line costs,
-/// unless the view can only replace its whole text; then `shown` keeps the text so far.
-/// Worker thread.
-void holdLine(const SharedView &view, HeldUpdates &held, const ResultLine &line, bool first,
-              std::u16string &shown) {
-  std::u16string tail = line + u'\n';
-  if (first || !view->appendResultsText) {
-    if (!view->appendResultsText) {
-      shown += tail;
-      tail = shown;
-    }
-    held.push_back([view, text = std::move(tail)] { view->setResultsText(text); });
-    return;
+/// earlier check left) or behind the lines before it.
+void holdLine(const SharedView &view, HeldUpdates &held, const ResultLine &line, bool first) {
+  std::u16string text = line + u'\n';
+  if (first) {
+    held.push_back([view, text = std::move(text)] { view->setResultsText(text); });
+  } else {
+    held.push_back([view, text = std::move(text)] { view->appendResultsText(text); });
   }
-  held.push_back([view, tail = std::move(tail)] { view->appendResultsText(tail); });
 }
 
 /// Hands the held updates to the user interface thread without waiting; false when the job has
-/// been stopped. Worker thread.
+/// been stopped.
 bool postHeld(const UiPost &post, StopFlag &stop, HeldUpdates &held) {
   HeldUpdates calls;
   calls.swap(held);
@@ -62,7 +51,7 @@ bool postHeld(const UiPost &post, StopFlag &stop, HeldUpdates &held) {
 }
 
 /// Shows the held updates and then reads the site chooser, in one waited trip to the user
-/// interface thread. Empty when the job has been stopped. Worker thread.
+/// interface thread. Empty when the job has been stopped.
 std::optional<Site> showHeldAndReadSite(const LookupView &view, const UiPost &post, StopFlag &stop,
                                         HeldUpdates &held) {
   const std::optional<Site> site = callOnUiThread<Site>(post, stop, [&] {
@@ -75,25 +64,6 @@ std::optional<Site> showHeldAndReadSite(const LookupView &view, const UiPost &po
 }
 
 }  // namespace
-
-std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
-                                     const QuerySettings &settings, StopFlag &stop) {
-  const std::u16string &host = settings.hosts[site];
-  const SearchRequest request = siteDescription(site).searchRequest(host, code);
-  const int headers = request.headersInFront ? 1 : 0;
-  FetchedText fetched = request.method == HttpMethod::Post
-                            ? fetchTextByPost(request.address, headers, request.body, settings.http, &stop)
-                            : fetchTextByGet(request.address, headers, settings.http, &stop);
-  if (stop.stopRequested()) return std::nullopt;
-  return SiteAnswer{parseResultPage(site, fetched.text, code, name, host), std::move(fetched.error)};
-}
-
-QuerySettings defaultQuerySettings() {
-  QuerySettings settings;
-  for (const Site site : kSites)
-    settings.hosts[site] = std::u16string(siteDescription(site).defaultHost);
-  return settings;
-}
 
 void startCheck(QueryJob &job) {
   if (isThreadRunning(job.threads, job.runningThread)) stopThread(job.threads, job.runningThread);
@@ -116,51 +86,30 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
   }
   if (!stop.runUnlessStopped([&] { table.resize(lines.size()); })) return;
 
+  // With a look-ahead of one the hooks run on this thread, one after another: a line's read of the
+  // site chooser and its lookup begin only once the line before it has been handed over.
   const auto shared = std::make_shared<const LookupView>(view);
-  std::u16string shown;  // only for a view that cannot append
   HeldUpdates held;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    // Read anew for every line, after the line before it is shown, so a change of the chooser
-    // applies from the next line on.
-    const std::optional<Site> site = showHeldAndReadSite(view, post, stop, held);
-    if (!site) return;
-    const std::optional<CheckedEntry> entry =
-        checkEntry(std::move(lines[i]), *site, settings, stop, [&](int wait) {
-          holdCaption(shared, held, progressCaption({i, lines.size(), wait}));
-          return postHeld(post, stop, held);
-        });
-    if (!entry) return;
-
+  ListCheckHooks hooks;
+  // Read anew for every line, after the line before it is shown, so a change of the chooser
+  // applies from the next line on.
+  hooks.siteFor = [&](std::size_t) { return showHeldAndReadSite(view, post, stop, held); };
+  hooks.onProgress = [&](const CheckProgress &progress) {
+    // The loading caption is up since the check was started.
+    if (progress.index == 0 && progress.waits == 0) return;
+    holdCaption(shared, held, progressCaption(progress));
+    // A wait's caption shows as the wait begins; a line's goes with the next line's site.
+    if (progress.waits > 0) postHeld(post, stop, held);
+  };
+  hooks.onEntry = [&](std::size_t index, CheckedEntry &entry) {
     // The row goes in whole, so the user interface thread never sees a half-written entry.
-    if (!stop.runUnlessStopped([&] { table.setRow(i, entry->row); })) return;
-    holdLine(shared, held, entry->line, i == 0, shown);
-    holdCaption(shared, held, progressCaption({i + 1, lines.size(), 0}));
-  }
+    if (!stop.runUnlessStopped([&] { table.setRow(index, entry.row); })) return false;
+    holdLine(shared, held, entry.line, index == 0);
+    return true;
+  };
+  if (!checkList(lines, Site::Library, settings, {.jobs = 1, .lookahead = 1}, stop, hooks)) return;
   holdCaption(shared, held, std::u16string(kCaptionDone));
   postHeld(post, stop, held);
-}
-
-std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
-                                       StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
-  std::optional<SiteAnswer> found = searchSite(site, entered.code, entered.name, settings, stop);
-  if (found && siteDescription(site).secondAttempt && found->page.records.empty()) {
-    for (int wait = 1; wait <= kRetryWaits; ++wait) {
-      if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
-    }
-    found = searchSite(site, entered.code, entered.name, settings, stop);
-  }
-  if (!found) return std::nullopt;
-
-  CheckedEntry entry;
-  entry.row.code = entered.code;
-  entry.row.name = entered.name;
-  entry.row.site = site;
-  fillRow(entry.row, found->page.line);
-  entry.row.error = std::move(found->error);
-  entry.entered = std::move(entered);
-  entry.line = std::move(found->page.line);
-  entry.records = std::move(found->page.records);
-  return entry;
 }
 
 std::u16string progressCaption(const CheckProgress &progress) {
@@ -170,34 +119,6 @@ std::u16string progressCaption(const CheckProgress &progress) {
   // One, two or three dots by the number of the line done last, mod 3.
   static constexpr std::u16string_view kDots[] = {u"...", u".", u".."};
   return caption.append(kDots[(progress.index - 1) % 3]);
-}
-
-std::u16string cleanInputText(std::u16string_view text) {
-  const std::u16string lineFeeds = replaceAll(text, u"\r", u"\n");
-  const std::u16string singled = replaceAll(lineFeeds, u"\n\n", u"\n");
-  return trimChar(singled, u'\n');
-}
-
-std::vector<EnteredLine> enteredLines(std::u16string_view text) {
-  const std::u16string cleaned = cleanInputText(text);
-  const std::u16string_view all(cleaned);
-  std::vector<EnteredLine> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = std::min(all.find(u'\n', start), all.size());
-    const std::u16string_view line = all.substr(start, end - start);
-    // Fields 1 and 2 at TAB; further fields are ignored.
-    const std::size_t firstTab = line.find(u'\t');
-    EnteredLine entered;
-    entered.code = trimSpaces(line.substr(0, firstTab));
-    if (firstTab != std::u16string_view::npos) {
-      const std::u16string_view rest = line.substr(firstTab + 1);
-      entered.name = trimSpaces(rest.substr(0, rest.find(u'\t')));
-    }
-    lines.push_back(std::move(entered));
-    if (end == all.size()) return lines;
-    start = end + 1;
-  }
 }
 
 }  // namespace hengdian

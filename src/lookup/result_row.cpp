@@ -97,14 +97,14 @@ std::u16string nameInTitle(std::u16string_view title, std::u16string_view code) 
   return trimSpaces(replaceAll(title, code, u""));
 }
 
-void fillRow(ResultRow &row, std::u16string_view line) {
-  if (line == kNotFoundLine) {
+void fillRow(ResultRow &row, const std::vector<HitRecord> &records) {
+  if (records.empty()) {
     row.link.clear();
     return;
   }
-  // The fields are counted over the whole line, so the first record decides.
-  row.name = nameInTitle(fieldOf(line, 3, kFieldSeparator), row.code);
-  row.link = fieldOf(fieldOf(line, 6, kFieldSeparator), 1, kRecordEnd);
+  // Read from the record's own fields: a title may hold the separator itself.
+  row.name = nameInTitle(records.front().title, row.code);
+  row.link = records.front().link;
 }
 
 bool hasLink(const ResultRow &row) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hengdian {
 
@@ -74,8 +75,9 @@ MatchMarker classifyHit(std::u16string_view rawTitle, std::u16string_view code, 
 /// The name a title gives: the title with every occurrence of `code` removed, spaces trimmed.
 std::u16string nameInTitle(std::u16string_view title, std::u16string_view code);
 
-/// Sets the row's name and link from its line (only the first record counts).
-void fillRow(ResultRow &row, std::u16string_view line);
+/// Sets the row's name and link from the first of its line's records: the title without the
+/// entered code, and the link. Without records the name stays and the link is emptied.
+void fillRow(ResultRow &row, const std::vector<HitRecord> &records);
 
 /// Whether the row's link is at least four characters long.
 bool hasLink(const ResultRow &row);

@@ -3,10 +3,12 @@
 // Stopping raises the thread's stop flag and forgets it; no thread is ever killed, and stopping
 // never waits for the thread to finish what it is blocked in.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "runtime/stop_flag.h"
@@ -16,12 +18,19 @@ namespace hengdian {
 /// What a worker thread runs, given the thread's stop flag.
 using ThreadProcedure = std::function<void(StopFlag &stop)>;
 
-struct ThreadEntry;
+/// One started thread. The thread itself shares the entry, so the flag outlives the registry's
+/// interest in it; `thread` is only ever joined or detached under `joinMutex`.
+struct ThreadEntry {
+  std::int32_t number = 0;
+  StopFlag stop;
+  std::atomic<bool> ended{false};
+  std::mutex joinMutex;
+  std::thread thread;
+};
 
 /// The process's worker threads, numbered from 1; 0 stands for no thread. Its lock is held only
-/// inside its own operations, never while a thread's procedure runs.
-class ThreadRegistry {
- public:
+/// inside the operations below, never while a thread's procedure runs.
+struct ThreadRegistry {
   /// An empty registry; the first thread gets number 1.
   ThreadRegistry();
   /// Raises the stop flag of every thread still running and lets it go without waiting for it.
@@ -29,19 +38,10 @@ class ThreadRegistry {
   ThreadRegistry(const ThreadRegistry &) = delete;
   ThreadRegistry &operator=(const ThreadRegistry &) = delete;
 
-  /// Blocks until every thread started here, stopped ones included, has ended. For orderly
-  /// shutdown of the command-line tool and for tests; the window never calls it.
-  void waitForAll();
-
- private:
-  friend std::int32_t startThread(ThreadRegistry &, ThreadProcedure);
-  friend bool isThreadRunning(ThreadRegistry &, std::int32_t);
-  friend void stopThread(ThreadRegistry &, std::int32_t);
-
-  std::mutex mutex_;
-  std::int32_t lastNumber_ = 0;
-  std::vector<std::shared_ptr<ThreadEntry>> entries_;
-  std::vector<std::shared_ptr<ThreadEntry>> stopped_;
+  std::mutex mutex;
+  std::int32_t lastNumber = 0;
+  std::vector<std::shared_ptr<ThreadEntry>> entries;  // the threads known by their numbers
+  std::vector<std::shared_ptr<ThreadEntry>> stopped;  // stopped, perhaps still leaving a request
 };
 
 /// Starts `procedure(stop)` on a new thread; returns its number, or 0 when no thread could be

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <exception>
 #include <memory>
 #include <utility>
 
@@ -55,61 +54,6 @@ bool postToUiThread(const UiPost &post, StopFlag &stop, std::function<void()> ca
     if (!state->stopped.load()) call();
   });
   return true;
-}
-
-EventLoopThread::EventLoopThread() : thread_([this] { loop(); }) {}
-
-EventLoopThread::~EventLoopThread() {
-  {
-    std::lock_guard lock(mutex_);
-    ending_ = true;
-  }
-  queued_.notify_all();
-  thread_.join();
-}
-
-void EventLoopThread::post(std::function<void()> closure) {
-  {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(closure));
-  }
-  queued_.notify_one();
-}
-
-UiPost EventLoopThread::poster() {
-  return [this](std::function<void()> closure) { post(std::move(closure)); };
-}
-
-void EventLoopThread::runAndWait(const std::function<void()> &closure) {
-  std::promise<void> finished;
-  std::future<void> done = finished.get_future();
-  post([&] {
-    try {
-      closure();
-      finished.set_value();
-    } catch (...) {
-      finished.set_exception(std::current_exception());
-    }
-  });
-  done.get();
-}
-
-void EventLoopThread::loop() {
-  for (;;) {
-    std::function<void()> closure;
-    {
-      std::unique_lock lock(mutex_);
-      queued_.wait(lock, [this] { return ending_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      closure = std::move(queue_.front());
-      queue_.pop_front();
-    }
-    // A posted call that throws loses only itself; the loop goes on with the next one.
-    try {
-      closure();
-    } catch (...) {
-    }
-  }
 }
 
 }  // namespace hengdian

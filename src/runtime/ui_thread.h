@@ -1,15 +1,9 @@
 #pragma once
 // Carrying a worker's calls to the user interface thread. The window posts through its toolkit
-// (wx CallAfter); the command-line tool and the tests use `EventLoopThread`, a plain thread that
-// runs posted closures in order.
+// (wx CallAfter); the tests stand a plain thread that runs posted closures in order in for it.
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <future>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 #include "runtime/stop_flag.h"
 
@@ -38,40 +32,6 @@ bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void
 /// own what it works on (the caller may be gone when it runs) and must not wait for another
 /// thread. Returns false, posting nothing, when the flag is already raised. Worker thread.
 bool postToUiThread(const UiPost &post, StopFlag &stop, std::function<void()> call);
-
-/// A plain thread that stands in for the user interface thread: it runs posted closures one after
-/// another (one that throws is dropped) until it is destroyed, then runs what is still queued and
-/// ends. Whatever posts to it
-/// (workers included) must be done before it is destroyed.
-class EventLoopThread {
- public:
-  /// Starts the loop thread.
-  EventLoopThread();
-  /// Runs what is still queued, then ends the loop thread.
-  ~EventLoopThread();
-  EventLoopThread(const EventLoopThread &) = delete;
-  EventLoopThread &operator=(const EventLoopThread &) = delete;
-
-  /// Queues `closure`. Any thread.
-  void post(std::function<void()> closure);
-
-  /// A `UiPost` that queues on this loop.
-  UiPost poster();
-
-  /// Runs `closure` on the loop and waits for it; for code that acts as the user interface
-  /// thread (start a check, stop one). An exception of `closure` is thrown again here. Must not
-  /// be called from the loop itself.
-  void runAndWait(const std::function<void()> &closure);
-
- private:
-  void loop();
-
-  std::mutex mutex_;
-  std::condition_variable queued_;
-  std::deque<std::function<void()>> queue_;
-  bool ending_ = false;
-  std::thread thread_;
-};
 
 template <class Result>
 std::optional<Result> callOnUiThread(const UiPost &post, StopFlag &stop, std::function<Result()> call) {

@@ -33,7 +33,7 @@ TEST(LibraryParser, WorkedExampleGivesOneRecordAndFillsTheRow) {
   const std::u16string page = u"<ul>\n" + hit(u"GB/T 5490-2010 粮油检验 一般规则", u"xxyx", u"h") + u"</ul>";
   const ResultLine line = libraryLine(page, kCode, kName);
   EXPECT_EQ(line, u"【同号同名■现行有效■GB/T 5490-2010 粮油检验 一般规则■2010-12-24■2011-02-01■h】");
-  EXPECT_EQ(filledRow(kCode, kName, Site::Library, line),
+  EXPECT_EQ(filledRow(kCode, kName, Site::Library, page, u""),
             (ResultRow{Text(kCode), u"粮油检验 一般规则", u"h", Site::Library}));
 }
 
@@ -59,7 +59,7 @@ TEST(LibraryParser, DecodedResultPageWithUnrelatedElementsAroundTheHits) {
             u"【异号异名■已经废止■GB/T 5009.3-2016 食品安全国家标准 食品中水分的测定■发布日期： 2016-08-31■"
             u"实施日期：2017-03-01■/standard/111.html】"
             u"【异号异名■未知■GB 5490-85 粮食检验■一般规则■■实施日期：1986-01-01■/standard/333.html】");
-  const ResultRow row = filledRow(kCode, kName, Site::Library, line);
+  const ResultRow row = filledRow(kCode, kName, Site::Library, page, u"");
   EXPECT_EQ(row,
             (ResultRow{Text(kCode), u"粮油检验 一般规则(英文版)", u"/standard/444.html", Site::Library}));
   EXPECT_EQ(itemId(row), u"444");
@@ -101,7 +101,7 @@ TEST(LibraryParser, LineBreaksInsideARecordBecomeSpacesButClassificationSeesThem
       line,
       u"【同号异名■现行有效■GB/T 5490-2010  粮油检验 一般规则■2010 -12-24■2011-02-01 ■/standard/ 7.html】");
   EXPECT_EQ(line.find_first_of(u"\r\n"), std::u16string::npos);
-  EXPECT_EQ(filledRow(kCode, kName, Site::Library, line),
+  EXPECT_EQ(filledRow(kCode, kName, Site::Library, page, u""),
             (ResultRow{Text(kCode), u"粮油检验 一般规则", u"/standard/ 7.html", Site::Library}));
 }
 

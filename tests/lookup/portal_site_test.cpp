@@ -54,7 +54,7 @@ TEST(PortalParser, HeadersAndResultPageWithNestedStatusesAndMissingLabels) {
             u"https://portal.example.invalid/hbDetail?hcno=AAA111】"
             u"【异号异名■被代替 (部分)■GB/T 1354-2018 大米■2018-05-14■■"
             u"https://portal.example.invalidhttps://other.example.invalid/hbDetail?hcno=BBB222】");
-  const ResultRow row = filledRow(kCode, kName, Site::Portal, line);
+  const ResultRow row = filledRow(kCode, kName, Site::Portal, page, u"portal.example.invalid");
   EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则 第1号修改单", std::u16string(kBase),
                             Site::Portal}));
   EXPECT_TRUE(hasLink(row));

@@ -11,8 +11,10 @@
 
 #include "runtime/code_page.h"
 #include "runtime/text.h"
+#include "support/event_loop_thread.h"
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
+#include "support/wait_for_threads.h"
 #include "web/http.h"
 
 namespace hengdian {
@@ -56,9 +58,10 @@ class QueryJobTest : public testing::SitesTest {
     job.settings.retryWait = 1ms;
     job.settings.http.caFile = http.caFile;
   }
-  ~QueryJobTest() override { threads.waitForAll(); }
+  ~QueryJobTest() override { testing::waitForAll(threads); }
 
-  /// The view; every call is logged as "caption:..." or "text:..." in the order it ran.
+  /// The view as the window's: it replaces its text or appends to it, and every call is logged as
+  /// "caption:..." or "text:<the whole text>" in the order it ran.
   LookupView recordingView() {
     LookupView view;
     view.inputText = [this] {
@@ -73,6 +76,12 @@ class QueryJobTest : public testing::SitesTest {
       noteThread();
       log.push_back(u"text:" + text);
       texts.push_back(text);
+      if (afterText) afterText();
+    };
+    view.appendResultsText = [this](const std::u16string &tail) {
+      noteThread();
+      texts.push_back(texts.empty() ? tail : texts.back() + tail);
+      log.push_back(u"text:" + texts.back());
       if (afterText) afterText();
     };
     view.setResultsCaption = [this](const std::u16string &caption) {
@@ -94,7 +103,7 @@ class QueryJobTest : public testing::SitesTest {
 
   /// Waits until the checks have ended and what they posted has been shown.
   void waitForChecks() {
-    threads.waitForAll();
+    testing::waitForAll(threads);
     ui.runAndWait([] {});
   }
 
@@ -138,7 +147,7 @@ class QueryJobTest : public testing::SitesTest {
 
   ResultTable table;
   ThreadRegistry threads;
-  EventLoopThread ui;
+  testing::EventLoopThread ui;
   std::thread::id uiThread;
   bool offUiThread = false;
 

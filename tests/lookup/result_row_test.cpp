@@ -76,43 +76,42 @@ TEST(ResultLineBuilding, SameCodeHitsGoInFrontInReversePageOrder) {
 
 TEST(FillRow, NotFoundKeepsTheEnteredNameAndDropsAnEarlierLink) {
   ResultRow row{std::u16string(kCode), std::u16string(kName), u"/standard/1.html", Site::Library};
-  fillRow(row, kNotFoundLine);
+  fillRow(row, {});
   EXPECT_EQ(row, (ResultRow{std::u16string(kCode), std::u16string(kName), u"", Site::Library}));
 }
 
 TEST(FillRow, FirstRecordGivesNameWithoutCodeAndLink) {
-  const ResultLine line = lineOf({record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"),
-                                  record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则",
-                                         u"/standard/7.html")})
-                              .line;
+  const std::vector<HitRecord> records =
+      lineOf(
+          {record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"),
+           record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则", u"/standard/7.html")})
+          .records;
   ResultRow row{std::u16string(kCode), u"typed name", u"", Site::Portal};
-  fillRow(row, line);
+  fillRow(row, records);
   EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则", u"/standard/7.html", Site::Portal}));
 }
 
 TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
-  const ResultLine line =
+  const std::vector<HitRecord> records =
       lineOf({record(MatchMarker::OtherCode, u"  GB 5490-85 粮食检验 ", u"/standard/9.html"),
               record(MatchMarker::OtherCode, u"GB 1354 大米", u"/standard/8.html")})
-          .line;
+          .records;
   ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
-  fillRow(row, line);
+  fillRow(row, records);
   EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
   EXPECT_EQ(row.link, u"/standard/9.html");
 
   ResultRow noCode{u"", u"", u"", Site::Library};
-  fillRow(noCode, line);
+  fillRow(noCode, records);
   EXPECT_EQ(noCode.name, u"GB 5490-85 粮食检验");
 }
 
-TEST(FillRow, SquareInsideTheFirstTitleShiftsTheFieldsAsTheCutYields) {
-  // The line is cut at every square, so a square inside the title moves the later fields.
-  const ResultLine line =
-      recordText(record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html"));
+TEST(FillRow, SquareInsideTheFirstTitleLeavesNameLinkAndItemIdToTheRecord) {
   ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
-  fillRow(row, line);
-  EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
-  EXPECT_EQ(row.link, u"2011-02-01");
+  fillRow(row, {record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html")});
+  EXPECT_EQ(row.name, u"GB 5490-85 粮食检验■一般规则");
+  EXPECT_EQ(row.link, u"/standard/3.html");
+  EXPECT_EQ(itemId(row), u"3");
 }
 
 TEST(RowLink, HasLinkFromFourCharactersAndItemIdIsTheLastElement) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lookup/result_row.h"
+#include "lookup/site.h"
 #include "runtime/code_page.h"
 
 namespace hengdian {
@@ -19,11 +20,11 @@ inline std::u16string readTestPage(const std::string &name) {
   return fromUtf8(bytes);
 }
 
-/// The row entered as `code` and `name` on `site`, filled from `line` as after a lookup.
+/// The row entered as `code` and `name` on `site`, filled from `page` at `host` as after a lookup.
 inline ResultRow filledRow(std::u16string_view code, std::u16string_view name, Site site,
-                           const ResultLine &line) {
+                           std::u16string_view page, std::u16string_view host) {
   ResultRow row{std::u16string(code), std::u16string(name), u"", site};
-  fillRow(row, line);
+  fillRow(row, parseResultPage(site, page, code, name, host).records);
   return row;
 }
 

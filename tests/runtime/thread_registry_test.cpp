@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "runtime/ui_thread.h"
+#include "support/event_loop_thread.h"
+#include "support/wait_for_threads.h"
 
 namespace hengdian {
 namespace {
@@ -32,7 +34,7 @@ TEST(ThreadRegistry, NumbersThreadsFromOneAndKnowsWhenTheyEnd) {
     EXPECT_TRUE(isThreadRunning(registry, number));
 
   release.set_value();
-  registry.waitForAll();
+  testing::waitForAll(registry);
   for (std::int32_t number : numbers)
     EXPECT_FALSE(isThreadRunning(registry, number));
 
@@ -40,7 +42,7 @@ TEST(ThreadRegistry, NumbersThreadsFromOneAndKnowsWhenTheyEnd) {
   EXPECT_EQ(startThread(registry, [](StopFlag &) {}), 4);
   stopThread(registry, 3);   // ended: forgotten, nothing else
   stopThread(registry, 99);  // never handed out: ignored
-  registry.waitForAll();
+  testing::waitForAll(registry);
   EXPECT_FALSE(isThreadRunning(registry, 4));
 }
 
@@ -49,7 +51,7 @@ TEST(ThreadRegistry, AnEscapingExceptionEndsOnlyItsThread) {
   ThreadRegistry registry;
   const std::int32_t number = startThread(registry, [](StopFlag &) { throw std::bad_alloc(); });
   ASSERT_NE(number, 0);
-  registry.waitForAll();
+  testing::waitForAll(registry);
   EXPECT_FALSE(isThreadRunning(registry, number));
 }
 
@@ -63,7 +65,7 @@ TEST(ThreadRegistry, StopWakesTheThreadAndForgetsItsNumber) {
   const auto started = std::chrono::steady_clock::now();
   stopThread(registry, number);
   EXPECT_FALSE(isThreadRunning(registry, number));
-  registry.waitForAll();
+  testing::waitForAll(registry);
   EXPECT_EQ(waitResult, 0);  // woken by the stop, not by the end of the wait
   EXPECT_LT(std::chrono::steady_clock::now() - started, 1min);
 }
@@ -74,7 +76,7 @@ TEST(ThreadRegistry, StopWakesTheThreadAndForgetsItsNumber) {
 TEST(ThreadRegistry, AStoppedJobWritesNothingAfterStopThreadReturns) {
   for (int round = 0; round < 20; ++round) {
     ThreadRegistry registry;
-    EventLoopThread ui;
+    testing::EventLoopThread ui;
     const UiPost post = ui.poster();
     std::atomic<long> tableWrites{0};
     std::vector<std::string> viewLog;  // touched on `ui` only
@@ -102,7 +104,7 @@ TEST(ThreadRegistry, AStoppedJobWritesNothingAfterStopThreadReturns) {
       writesAtStop = tableWrites;
       viewLog.push_back("stopped");
     });
-    registry.waitForAll();
+    testing::waitForAll(registry);
     ui.runAndWait([] {});  // anything the job left queued has run by now
 
     EXPECT_EQ(tableWrites, writesAtStop);

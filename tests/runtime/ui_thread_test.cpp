@@ -9,13 +9,15 @@
 #include <thread>
 #include <vector>
 
+#include "support/event_loop_thread.h"
+
 namespace hengdian {
 namespace {
 
 using namespace std::chrono_literals;
 
 TEST(UiThread, CallsRunOnTheLoopInOrderAndReturnTheirResults) {
-  EventLoopThread ui;
+  testing::EventLoopThread ui;
   std::thread::id loopThread;
   ui.runAndWait([&] { loopThread = std::this_thread::get_id(); });
 
@@ -44,7 +46,7 @@ TEST(UiThread, CallsRunOnTheLoopInOrderAndReturnTheirResults) {
 // The worker gives up on a call that the busy user interface thread has not reached yet; when the
 // loop gets to it later, the worker and its flag are gone and the call does nothing.
 TEST(UiThread, AStopWhileTheCallWaitsReturnsAtOnceAndTheCallNeverRuns) {
-  EventLoopThread ui;
+  testing::EventLoopThread ui;
   std::promise<void> openGate;
   std::shared_future<void> gate = openGate.get_future().share();
   ui.post([gate] { gate.wait(); });
@@ -88,7 +90,7 @@ TEST(UiThread, AStopWhileTheCallWaitsReturnsAtOnceAndTheCallNeverRuns) {
 // Posted calls keep their order among waited ones; those still queued when the stop returns
 // show nothing, and after it nothing is queued at all.
 TEST(UiThread, PostedCallsRunInOrderWithoutWaitingAndNeverAfterAStop) {
-  EventLoopThread ui;
+  testing::EventLoopThread ui;
   std::promise<void> openGate;
   std::shared_future<void> gate = openGate.get_future().share();
   StopFlag stop;
@@ -109,7 +111,7 @@ TEST(UiThread, PostedCallsRunInOrderWithoutWaitingAndNeverAfterAStop) {
 TEST(UiThread, TheLoopRunsWhatIsStillQueuedBeforeItEnds) {
   std::vector<int> ran;
   {
-    EventLoopThread ui;
+    testing::EventLoopThread ui;
     std::promise<void> openGate;
     std::shared_future<void> gate = openGate.get_future().share();
     ui.post([gate] { gate.wait(); });

@@ -1,0 +1,87 @@
+#include "lookup/check.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "runtime/text.h"
+#include "web/decoding.h"
+
+namespace hengdian {
+
+namespace {
+
+constexpr int kRetryWaits = 10;
+
+}  // namespace
+
+std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
+                                     const QuerySettings &settings, StopFlag &stop) {
+  const std::u16string &host = settings.hosts[site];
+  const SearchRequest request = siteDescription(site).searchRequest(host, code);
+  const int headers = request.headersInFront ? 1 : 0;
+  FetchedText fetched = request.method == HttpMethod::Post
+                            ? fetchTextByPost(request.address, headers, request.body, settings.http, &stop)
+                            : fetchTextByGet(request.address, headers, settings.http, &stop);
+  if (stop.stopRequested()) return std::nullopt;
+  return SiteAnswer{parseResultPage(site, fetched.text, code, name, host), std::move(fetched.error)};
+}
+
+QuerySettings defaultQuerySettings() {
+  QuerySettings settings;
+  for (const Site site : kSites)
+    settings.hosts[site] = std::u16string(siteDescription(site).defaultHost);
+  return settings;
+}
+
+std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
+                                       StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
+  std::optional<SiteAnswer> found = searchSite(site, entered.code, entered.name, settings, stop);
+  if (found && siteDescription(site).secondAttempt && found->page.records.empty()) {
+    for (int wait = 1; wait <= kRetryWaits; ++wait) {
+      if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
+    }
+    found = searchSite(site, entered.code, entered.name, settings, stop);
+  }
+  if (!found) return std::nullopt;
+
+  CheckedEntry entry;
+  entry.row.code = entered.code;
+  entry.row.name = entered.name;
+  entry.row.site = site;
+  fillRow(entry.row, found->page.records);
+  entry.row.error = std::move(found->error);
+  entry.entered = std::move(entered);
+  entry.line = std::move(found->page.line);
+  entry.records = std::move(found->page.records);
+  return entry;
+}
+
+std::u16string cleanInputText(std::u16string_view text) {
+  const std::u16string lineFeeds = replaceAll(text, u"\r", u"\n");
+  const std::u16string singled = replaceAll(lineFeeds, u"\n\n", u"\n");
+  return trimChar(singled, u'\n');
+}
+
+std::vector<EnteredLine> enteredLines(std::u16string_view text) {
+  const std::u16string cleaned = cleanInputText(text);
+  const std::u16string_view all(cleaned);
+  std::vector<EnteredLine> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(all.find(u'\n', start), all.size());
+    const std::u16string_view line = all.substr(start, end - start);
+    // Fields 1 and 2 at TAB; further fields are ignored.
+    const std::size_t firstTab = line.find(u'\t');
+    EnteredLine entered;
+    entered.code = trimSpaces(line.substr(0, firstTab));
+    if (firstTab != std::u16string_view::npos) {
+      const std::u16string_view rest = line.substr(firstTab + 1);
+      entered.name = trimSpaces(rest.substr(0, rest.find(u'\t')));
+    }
+    lines.push_back(std::move(entered));
+    if (end == all.size()) return lines;
+    start = end + 1;
+  }
+}
+
+}  // namespace hengdian
