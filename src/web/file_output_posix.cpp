@@ -15,6 +15,14 @@ namespace hengdian {
 
 namespace {
 
+// A folder that may be written and entered but not listed can still be held open where the
+// system knows O_PATH.
+#ifdef O_PATH
+constexpr int kFolderAccess = O_PATH;
+#else
+constexpr int kFolderAccess = O_RDONLY;
+#endif
+
 int descriptorOf(std::intptr_t handle) {
   return static_cast<int>(handle);
 }
@@ -28,7 +36,7 @@ void closeDescriptor(std::intptr_t &handle) {
 }  // namespace
 
 bool openFolder(const std::filesystem::path &path, OutputFolder &folder) {
-  const int descriptor = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int descriptor = ::open(path.empty() ? "." : path.c_str(), kFolderAccess | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) return false;
   folder.handle = descriptor;
   return true;
