@@ -318,6 +318,7 @@ TEST_F(DownloadTest, TheTemporaryFileStaysInTheFolderItWasMadeIn) {
     fs::create_directories(before);
     fs::create_directories(after);
     const bool swap = change == "link swapped";
+    const bool stopAfterChange = stopped;  // clang before 16 lets no lambda capture a binding
     const fs::path path = swap ? folder / "link" : before;
     if (swap) fs::create_symlink(before, path);
     fs::path madeIn = before;
@@ -335,7 +336,7 @@ TEST_F(DownloadTest, TheTemporaryFileStaysInTheFolderItWasMadeIn) {
         fs::rename(before, madeIn);
         fs::create_directories(before);
       }
-      if (stopped) stop.requestStop();
+      if (stopAfterChange) stop.requestStop();
     };
     const DownloadResult result = downloadFile(
         libraryUrl("/standard/down.php?auth=1"), headers,
