@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -113,7 +114,7 @@ bool moveIntoPlace(const OutputFolder &folder, OutputFile &file, const std::file
   rename->ReplaceIfExists = TRUE;
   rename->RootDirectory = handleOf(folder.handle);
   rename->FileNameLength = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  std::copy(text.begin(), text.end(), rename->FileName);
+  std::memcpy(buffer.data() + offsetof(FILE_RENAME_INFO, FileName), text.data(), rename->FileNameLength);
   IO_STATUS_BLOCK io{};
   const NTSTATUS status = NtSetInformationFile(handleOf(file.handle), &io, rename,
                                                static_cast<ULONG>(buffer.size()), FileRenameInformation);
