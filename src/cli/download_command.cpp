@@ -45,10 +45,13 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "one after another, whatever the row's site or link, and each download's log line is printed, oldest "
       "first; standard error says why each failed download failed. A file counts as saved only when the "
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
-      "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
-      "saved; 3 when at least one download failed; 5 when the log could not be written (the run then stops "
-      "before the next row); 1 when the input cannot be read; 2 for a usage error; 130 or 143 when SIGINT or "
-      "SIGTERM stopped it (the transfer under way is stopped and its temporary file removed).");
+      "pdf is not), and never when that type is a program Windows or a Linux desktop would run (exe, bat, "
+      "js, lnk, msi, sh, desktop, ...); a failed download leaves an existing file as it was. A name that "
+      "this run saved already gets \" (2)\", \" (3)\", ... before its extension. Exit status: 0 when every "
+      "row was saved; 3 when at least one download failed; 5 when the log could not be written (the run "
+      "then stops before the next row); 1 when the input cannot be read; 2 for a usage error; 130 or 143 "
+      "when SIGINT or SIGTERM stopped it (the transfer under way is stopped and its temporary file "
+      "removed).");
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &checked,

@@ -1,6 +1,7 @@
 #include "downloads/download_job.h"
 
 #include "downloads/naming_rule.h"
+#include "downloads/windows_file_name.h"
 #include "lookup/site.h"
 #include "runtime/text.h"
 #include "web/download.h"
@@ -43,8 +44,9 @@ bool stopRequested(const DownloadContext &context) {
 
 /// Downloads `row`, logs it, counts it; returns the log text after the time stamp.
 std::u16string runRow(const ResultRow &row, const DownloadSettings &settings, const DownloadView &view,
-                      const DownloadContext &context, DownloadOutcome &outcome) {
-  const DownloadResult result = downloadRow(row, settings, context);
+                      const DownloadContext &context, DownloadOutcome &outcome,
+                      WrittenFiles *written = nullptr) {
+  const DownloadResult result = downloadRow(row, settings, context, written);
   ++(result.status == DownloadStatus::Saved ? outcome.saved : outcome.failed);
   const std::u16string text = downloadResultText(row, result);
   logLine(view, context, text);
@@ -74,6 +76,7 @@ void runBatch(const ResultTable &table, const DownloadSettings &settings, const 
   view.enableConfirmButton(false);
   logLine(view, context, kBatchStartText);
   const std::size_t count = entries - 1;
+  WrittenFiles written;
   // A stop is looked for before each row and after the last, which it may have ended.
   for (std::size_t index = 0;; ++index) {
     if (stopRequested(context)) {
@@ -84,7 +87,7 @@ void runBatch(const ResultTable &table, const DownloadSettings &settings, const 
     // A check may rewrite the table meanwhile; each row is a copy taken under its lock.
     const ResultRow row = table.row(index);
     if (context.rowStarting) context.rowStarting(index, count, row);
-    runRow(row, settings, view, context, outcome);
+    runRow(row, settings, view, context, outcome, &written);
   }
   logLine(view, context, kBatchEndText);
   if (settings.notify) view.showMessage(std::u16string(kBatchEndText), MessageKind::Plain);
@@ -120,7 +123,7 @@ DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table
 }
 
 DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &settings,
-                           const DownloadContext &context) {
+                           const DownloadContext &context, WrittenFiles *written) {
   if (nameBreaksOutOfFolder(settings, row)) {
     return DownloadResult{
         DownloadStatus::NotWritten, {}, u"the name would put a path separator into the file name"};
@@ -142,12 +145,20 @@ DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &setting
   // Every row's file comes from the library site, whatever the row's own site.
   const SiteDescription &library = siteDescription(Site::Library);
   const HttpHeaders headers{{u"Referer", library.refererAddress(context.libraryHost)}};
-  return downloadFile(
+  DownloadResult result = downloadFile(
       library.downloadAddress(context.libraryHost, itemId(row)), headers,
       [&](std::u16string_view extension, std::u16string_view redirectTarget) {
-        return savedPath(settings.folder, *name, extension, redirectTarget);
+        const std::u16string path = savedPath(settings.folder, *name, extension, redirectTarget);
+        if (written == nullptr) return path;
+        std::u16string unwritten = path;
+        for (int number = 2; written->contains(platformPathKey(unwritten)); ++number)
+          unwritten = numberedPath(path, number);
+        return unwritten;
       },
       options);
+  if (written != nullptr && result.status == DownloadStatus::Saved)
+    written->insert(platformPathKey(result.path));
+  return result;
 }
 
 std::u16string downloadResultText(const ResultRow &row, const DownloadResult &result) {

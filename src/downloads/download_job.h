@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -96,11 +97,17 @@ bool armDownload(DownloadJob &job, DownloadMode mode, std::size_t currentRow, co
 DownloadOutcome confirmDownload(const DownloadJob &job, const ResultTable &table, const DownloadView &view,
                                 const DownloadContext &context);
 
+/// The files a batch has written so far, by `platformPathKey`, so that no row of it replaces the
+/// file of another.
+using WrittenFiles = std::set<std::u16string>;
+
 /// Downloads `row` as the settings say, under the name the platform's file system holds. A name
 /// that would put a path separator into the file name, or a path too long for any file, is not
-/// written, before anything is requested.
+/// written, before anything is requested. With `written`, a path the batch wrote already gets
+/// " (2)", " (3)", … before its extension (the first number whose path it did not write), and the
+/// path saved joins `written`; a file left by an earlier run is replaced.
 DownloadResult downloadRow(const ResultRow &row, const DownloadSettings &settings,
-                           const DownloadContext &context);
+                           const DownloadContext &context, WrittenFiles *written = nullptr);
 
 /// The log line text after the time stamp for `row` and its download `result`: the path written,
 /// or the message for its kind of failure.

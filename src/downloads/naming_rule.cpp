@@ -2,8 +2,10 @@
 
 #include <limits>
 #include <optional>
+#include <string>
 
 #include "downloads/windows_file_name.h"
+#include "runtime/code_page.h"
 #include "runtime/desktop_folder.h"
 #include "runtime/text.h"
 
@@ -76,6 +78,14 @@ std::u16string savedPath(std::u16string_view folder, std::u16string_view name, s
   // The folder is the user's own and stays as typed; only the name comes from the rule and the site.
   return replaceAll(folder, kExtensionPlaceholder, extension) +
          platformFileName(replaceAll(name, kExtensionPlaceholder, extension));
+}
+
+std::u16string numberedPath(std::u16string_view path, int number) {
+  const std::size_t nameStart = path.find_last_of(u"/\\") + 1;  // 0 when there is no separator
+  std::size_t dot = path.rfind(u'.');
+  if (dot == std::u16string_view::npos || dot <= nameStart) dot = path.size();
+  return std::u16string(path.substr(0, dot)) + u" (" + u16(std::to_string(number)) + u")" +
+         std::u16string(path.substr(dot));
 }
 
 }  // namespace hengdian

@@ -38,4 +38,9 @@ std::optional<std::u16string> expandNamingRule(std::u16string_view rule, std::u1
 std::u16string savedPath(std::u16string_view folder, std::u16string_view name, std::u16string_view extension,
                          std::u16string_view redirectTarget);
 
+/// `path` with " (<number>)" put before the extension of its file name (behind the last dot that
+/// follows a character of the name), or at its end when the name has none: "a/GB 1.pdf" and 2
+/// give "a/GB 1 (2).pdf".
+std::u16string numberedPath(std::u16string_view path, int number);
+
 }  // namespace hengdian

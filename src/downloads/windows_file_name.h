@@ -18,4 +18,8 @@ std::u16string windowsFileName(std::u16string_view name);
 /// unchanged elsewhere.
 std::u16string platformFileName(std::u16string_view name);
 
+/// The form of `path` under which the platform's file system tells files apart: lower-cased on
+/// Windows, where "GB 1.pdf" and "gb 1.PDF" are one file; unchanged elsewhere.
+std::u16string platformPathKey(std::u16string_view path);
+
 }  // namespace hengdian

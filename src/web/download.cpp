@@ -7,7 +7,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -70,38 +69,38 @@ std::u16string statusReason(std::int32_t status) {
 
 /// One attempt's body on its way to the disk: written as it arrives into a new temporary file
 /// beside the target, which replaces the target only once the whole body is there and fits its
-/// type. Whatever is left of the temporary file goes with it.
+/// type. Whatever is left of the temporary file goes with it. The target's folder is opened once,
+/// and the temporary file is made, renamed and removed through that handle, so it stays in the
+/// folder it was made in whatever the folder's path comes to mean meanwhile.
 struct BodyFile {
   const SavePath &savePath;
   std::u16string extension;  // known once the body starts
   std::u16string path;       // where the file goes, known once the body starts
-  std::filesystem::path temporary;
+  OutputFolder folder;
   OutputFile file;
   bool started = false;
   std::string head;                       // the first bytes, which the file type is judged by
   std::optional<DownloadResult> refusal;  // the download's result when the body was refused
 
   explicit BodyFile(const SavePath &whereToSave) : savePath(whereToSave) {}
-  ~BodyFile() { discard(); }
+  ~BodyFile() {
+    discardFile(folder, file);
+    closeFolder(folder);
+  }
   BodyFile(const BodyFile &) = delete;
   BodyFile &operator=(const BodyFile &) = delete;
 
-  void discard() {
-    closeFile(file);
-    if (temporary.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    temporary.clear();
-  }
-
   /// Decides, when the final response's body starts, whether and where it is saved: only a
-  /// status of 200 with a file type in the redirect, into a new file beside the target.
+  /// status of 200 with a file type in the redirect that would not run, into a new file beside
+  /// the target.
   bool start(const HttpRequest &request) {
     started = true;
     const std::u16string target = redirectTarget(request);
     extension = extensionOfTarget(target);
     // No file type: the attempt fails and the caller retries; nothing to keep.
     if (extension.empty()) return refuse(DownloadStatus::NotDownloaded, kNoFileType);
+    if (isRunnableType(extension))
+      return refuse(DownloadStatus::NotDownloaded, runnableTypeReason(extension));
     if (request.statusCode != 200)
       return refuse(DownloadStatus::NotDownloaded, statusReason(request.statusCode));
     path = savePath(extension, target);
@@ -115,42 +114,46 @@ struct BodyFile {
 
   /// A new file beside the target, under a name unlikely to meet an existing file.
   bool createTemporary() {
+    const std::filesystem::path folderPath = std::filesystem::path(path).parent_path();
+    const auto cannotCreate = [&] {
+      const std::u16string error = lastFileError();
+      return refuse(DownloadStatus::NotWritten,
+                    u"cannot create a file in " + folderPath.u16string() + u": " + error);
+    };
+    if (!openFolder(folderPath, folder)) return cannotCreate();
     std::random_device device;
     std::mt19937_64 generator((static_cast<std::uint64_t>(device()) << 32) ^ device());
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::u16string error = u"no free name for a temporary file";
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::filesystem::path candidate = folder / (".hengdian-" + std::to_string(generator()) + ".part");
-      if (createNewFile(candidate, file)) {
-        temporary = candidate;
-        return true;
-      }
-      error = lastFileError();
-      std::error_code ignored;
-      if (!std::filesystem::exists(candidate, ignored)) break;  // the folder refuses files
+      const std::string name = ".hengdian-" + std::to_string(generator()) + ".part";
+      const CreateOutcome outcome = createNewFile(folder, name, file);
+      if (outcome == CreateOutcome::Created) return true;
+      if (outcome == CreateOutcome::Failed) return cannotCreate();
     }
-    return refuse(DownloadStatus::NotWritten,
-                  u"cannot create a file in " + folder.u16string() + u": " + error);
+    return refuse(DownloadStatus::NotWritten, u"cannot create a file in " + folderPath.u16string() +
+                                                  u": no free name for a temporary file");
+  }
+
+  std::u16string temporaryPath() const {
+    return (std::filesystem::path(path).parent_path() / file.name).u16string();
   }
 
   bool write(std::string_view chunk) {
     if (head.size() < kFileTypeHeadBytes) head.append(chunk.substr(0, kFileTypeHeadBytes - head.size()));
     if (writeToFile(file, chunk)) return true;
     const std::u16string error = lastFileError();
-    return refuse(DownloadStatus::NotWritten, u"cannot write " + temporary.u16string() + u": " + error);
+    return refuse(DownloadStatus::NotWritten, u"cannot write " + temporaryPath() + u": " + error);
   }
 
   /// Flushes the complete body to the disk and puts it in the target's place.
   DownloadResult commit() {
-    if (!flushAndCloseFile(file)) {
+    if (!flushFile(file)) {
       const std::u16string error = lastFileError();
-      return failure(DownloadStatus::NotWritten, u"cannot write " + temporary.u16string() + u": " + error);
+      return failure(DownloadStatus::NotWritten, u"cannot write " + temporaryPath() + u": " + error);
     }
-    if (!replaceFile(temporary, std::filesystem::path(path))) {
+    if (!moveIntoPlace(folder, file, std::filesystem::path(path).filename())) {
       const std::u16string error = lastFileError();
       return failure(DownloadStatus::NotWritten, u"cannot save the file as " + path + u": " + error);
     }
-    temporary.clear();
     return DownloadResult{DownloadStatus::Saved, path, {}};
   }
 };
@@ -193,9 +196,11 @@ DownloadResult download(std::u16string_view url, const HttpHeaders &headers, con
       return failure(DownloadStatus::NotDownloaded, kNoFileType);
   }
 
-  // A stop, a refused body, a transfer cut short, an error page, an empty body or one of another
-  // type: nothing replaces an existing file.
+  // A stop, a type that would run, a refused body, a transfer cut short, an error page, an empty
+  // body or one of another type: nothing replaces an existing file.
   if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
+  if (const std::u16string extension = extensionOfTarget(redirectTarget(*request)); isRunnableType(extension))
+    return failure(DownloadStatus::NotDownloaded, runnableTypeReason(extension));
   if (body->refusal) return *body->refusal;
   if (request->state != HttpState::Finished) {
     return failure(DownloadStatus::NotDownloaded,

@@ -1,4 +1,5 @@
-// POSIX files: open, write, fsync, close, rename.
+// POSIX files: a descriptor on the folder, and openat, write, fsync, renameat and unlinkat
+// relative to it.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,16 +13,51 @@
 
 namespace hengdian {
 
-bool createNewFile(const std::filesystem::path &path, OutputFile &file) {
-  const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+namespace {
+
+// A folder that may be written and entered but not listed can still be held open where the
+// system knows O_PATH.
+#ifdef O_PATH
+constexpr int kFolderAccess = O_PATH;
+#else
+constexpr int kFolderAccess = O_RDONLY;
+#endif
+
+int descriptorOf(std::intptr_t handle) {
+  return static_cast<int>(handle);
+}
+
+void closeDescriptor(std::intptr_t &handle) {
+  if (handle < 0) return;
+  ::close(descriptorOf(handle));
+  handle = -1;
+}
+
+}  // namespace
+
+bool openFolder(const std::filesystem::path &path, OutputFolder &folder) {
+  const int descriptor = ::open(path.empty() ? "." : path.c_str(), kFolderAccess | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) return false;
-  file.handle = descriptor;
+  folder.handle = descriptor;
   return true;
+}
+
+void closeFolder(OutputFolder &folder) {
+  closeDescriptor(folder.handle);
+}
+
+CreateOutcome createNewFile(const OutputFolder &folder, const std::filesystem::path &name, OutputFile &file) {
+  const int descriptor =
+      ::openat(descriptorOf(folder.handle), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) return errno == EEXIST ? CreateOutcome::NameTaken : CreateOutcome::Failed;
+  file.handle = descriptor;
+  file.name = name;
+  return CreateOutcome::Created;
 }
 
 bool writeToFile(OutputFile &file, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(static_cast<int>(file.handle), bytes.data(), bytes.size());
+    const ssize_t written = ::write(descriptorOf(file.handle), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -29,22 +65,28 @@ bool writeToFile(OutputFile &file, std::string_view bytes) {
   return true;
 }
 
-bool flushAndCloseFile(OutputFile &file) {
+bool flushFile(OutputFile &file) {
   if (file.handle < 0) return false;
-  const bool flushed = ::fsync(static_cast<int>(file.handle)) == 0;
-  const bool closed = ::close(static_cast<int>(file.handle)) == 0;
+  const bool flushed = ::fsync(descriptorOf(file.handle)) == 0;
+  // Some file systems report a failed write only when the file is closed.
+  const bool closed = ::close(descriptorOf(file.handle)) == 0;
   file.handle = -1;
   return flushed && closed;
 }
 
-void closeFile(OutputFile &file) {
-  if (file.handle < 0) return;
-  ::close(static_cast<int>(file.handle));
-  file.handle = -1;
+bool moveIntoPlace(const OutputFolder &folder, OutputFile &file, const std::filesystem::path &target) {
+  closeDescriptor(file.handle);
+  const int descriptor = descriptorOf(folder.handle);
+  if (::renameat(descriptor, file.name.c_str(), descriptor, target.c_str()) != 0) return false;
+  file.name.clear();
+  return true;
 }
 
-bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
+void discardFile(const OutputFolder &folder, OutputFile &file) {
+  closeDescriptor(file.handle);
+  if (file.name.empty()) return;
+  ::unlinkat(descriptorOf(folder.handle), file.name.c_str(), 0);
+  file.name.clear();
 }
 
 std::u16string lastFileError() {

@@ -11,32 +11,89 @@ namespace {
 constexpr std::string_view kCompoundFile = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::string_view kZip = "PK\x03\x04";
 
-/// A type whose bytes are known: its signature at the start, or (`withinHead`) anywhere in the
-/// head. An empty signature takes any body.
+/// What a type's body is judged by.
+enum class BodyRule {
+  StartsWith,  // its signature at the start
+  WithinHead,  // its signature anywhere in the head
+  AnyBody,     // any body at all
+  NeverSaved,  // a program that Windows or a Linux desktop would run when the file is opened
+};
+
+/// A type the download knows: how its body is judged and, for the first two rules, by what.
 struct KnownType {
   std::u16string_view extension;
-  std::string_view signature;
-  bool withinHead = false;
+  BodyRule rule;
+  std::string_view signature = {};
 };
 
 constexpr KnownType kKnownTypes[] = {
-    {u"pdf", "%PDF-", true},
-    {u"doc", kCompoundFile},
-    {u"xls", kCompoundFile},
-    {u"ppt", kCompoundFile},
-    {u"docx", kZip},
-    {u"xlsx", kZip},
-    {u"pptx", kZip},
-    {u"zip", kZip},
-    {u"rar", "Rar!\x1A\x07"},
-    {u"7z", "7z\xBC\xAF\x27\x1C"},
-    {u"htm", ""},
-    {u"html", ""},
-    {u"xhtml", ""},
-    {u"json", ""},
-    {u"xml", ""},
-    {u"txt", ""},
+    {u"pdf", BodyRule::WithinHead, "%PDF-"},
+    {u"doc", BodyRule::StartsWith, kCompoundFile},
+    {u"xls", BodyRule::StartsWith, kCompoundFile},
+    {u"ppt", BodyRule::StartsWith, kCompoundFile},
+    {u"docx", BodyRule::StartsWith, kZip},
+    {u"xlsx", BodyRule::StartsWith, kZip},
+    {u"pptx", BodyRule::StartsWith, kZip},
+    {u"zip", BodyRule::StartsWith, kZip},
+    {u"rar", BodyRule::StartsWith, "Rar!\x1A\x07"},
+    {u"7z", BodyRule::StartsWith, "7z\xBC\xAF\x27\x1C"},
+    {u"htm", BodyRule::AnyBody},
+    {u"html", BodyRule::AnyBody},
+    {u"xhtml", BodyRule::AnyBody},
+    {u"json", BodyRule::AnyBody},
+    {u"xml", BodyRule::AnyBody},
+    {u"txt", BodyRule::AnyBody},
+    // Windows runs these on a double-click, or hands them to a script host or an installer.
+    {u"exe", BodyRule::NeverSaved},
+    {u"com", BodyRule::NeverSaved},
+    {u"bat", BodyRule::NeverSaved},
+    {u"cmd", BodyRule::NeverSaved},
+    {u"scr", BodyRule::NeverSaved},
+    {u"pif", BodyRule::NeverSaved},
+    {u"cpl", BodyRule::NeverSaved},
+    {u"msc", BodyRule::NeverSaved},
+    {u"msi", BodyRule::NeverSaved},
+    {u"msp", BodyRule::NeverSaved},
+    {u"msix", BodyRule::NeverSaved},
+    {u"appx", BodyRule::NeverSaved},
+    {u"hta", BodyRule::NeverSaved},
+    {u"chm", BodyRule::NeverSaved},
+    {u"js", BodyRule::NeverSaved},
+    {u"jse", BodyRule::NeverSaved},
+    {u"vb", BodyRule::NeverSaved},
+    {u"vbs", BodyRule::NeverSaved},
+    {u"vbe", BodyRule::NeverSaved},
+    {u"ws", BodyRule::NeverSaved},
+    {u"wsc", BodyRule::NeverSaved},
+    {u"wsf", BodyRule::NeverSaved},
+    {u"wsh", BodyRule::NeverSaved},
+    {u"ps1", BodyRule::NeverSaved},
+    {u"psm1", BodyRule::NeverSaved},
+    {u"psd1", BodyRule::NeverSaved},
+    {u"ps1xml", BodyRule::NeverSaved},
+    {u"psc1", BodyRule::NeverSaved},
+    {u"reg", BodyRule::NeverSaved},
+    {u"inf", BodyRule::NeverSaved},
+    {u"lnk", BodyRule::NeverSaved},
+    {u"url", BodyRule::NeverSaved},
+    {u"scf", BodyRule::NeverSaved},
+    {u"application", BodyRule::NeverSaved},
+    {u"appref-ms", BodyRule::NeverSaved},
+    {u"settingcontent-ms", BodyRule::NeverSaved},
+    {u"jar", BodyRule::NeverSaved},
+    // A Linux desktop's file manager starts these.
+    {u"desktop", BodyRule::NeverSaved},
+    {u"sh", BodyRule::NeverSaved},
+    {u"run", BodyRule::NeverSaved},
+    {u"appimage", BodyRule::NeverSaved},
 };
+
+/// The known type of `extension`, or null.
+const KnownType *knownType(std::u16string_view extension) {
+  const auto *found = std::find_if(std::begin(kKnownTypes), std::end(kKnownTypes),
+                                   [&](const KnownType &type) { return type.extension == extension; });
+  return found == std::end(kKnownTypes) ? nullptr : found;
+}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -70,16 +127,40 @@ std::u16string finalMediaType(std::u16string_view headerText) {
   return trimSpaces(value.substr(0, value.find_first_of(u";\r\n")));
 }
 
+std::u16string runnableTypeReason(std::u16string_view extension) {
+  return u"the site offered an executable file (." + std::u16string(extension) + u"); not saved";
+}
+
+bool isRunnableType(std::u16string_view extension) {
+  // A query or fragment behind the type does not hide it, and neither do the trailing spaces,
+  // dots and control characters that Windows drops from a file name.
+  extension = extension.substr(0, extension.find_first_of(u"?#"));
+  while (!extension.empty() && (extension.back() <= u' ' || extension.back() == u'.'))
+    extension.remove_suffix(1);
+  const KnownType *known = knownType(lowerCase(extension));
+  return known != nullptr && known->rule == BodyRule::NeverSaved;
+}
+
 std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view head,
                                 std::u16string_view mediaType) {
-  const auto *known = std::find_if(std::begin(kKnownTypes), std::end(kKnownTypes),
-                                   [&](const KnownType &type) { return type.extension == extension; });
   const bool webPage = isWebPage(head, mediaType);
   bool fits = !webPage;
-  // For a known type the signature decides, whatever the answer announced.
-  if (known != std::end(kKnownTypes)) {
-    fits = known->withinHead ? head.find(known->signature) != std::string_view::npos
-                             : head.starts_with(known->signature);
+  if (isRunnableType(extension)) return runnableTypeReason(extension);
+  // For a known type the bytes decide, whatever the answer announced.
+  if (const KnownType *known = knownType(extension)) {
+    switch (known->rule) {
+      case BodyRule::StartsWith:
+        fits = head.starts_with(known->signature);
+        break;
+      case BodyRule::WithinHead:
+        fits = head.find(known->signature) != std::string_view::npos;
+        break;
+      case BodyRule::AnyBody:
+        fits = true;
+        break;
+      case BodyRule::NeverSaved:
+        return runnableTypeReason(extension);
+    }
   }
   if (fits) return {};
   return u"not a " + std::u16string(extension) + u" file: the site sent " +

@@ -91,23 +91,33 @@ TEST_F(DownloadCommandTest, SavesEveryRowLogsOldestFirstShowsProgressAndExitsThr
   }
 }
 
-// A login page sent for the PDF is no PDF: the log says the download failed, standard error
-// says why, and the file saved earlier stays.
-TEST_F(DownloadCommandTest, ALoginPageForAPdfFailsSaysWhyAndKeepsTheOlderFile) {
-  sites.setLibraryPath("/files/5490.PDF", hengdian::testing::pageAnswer("text/html; charset=utf-8",
-                                                                        "<html>请登录后下载标准</html>"));
+// A login page sent for the PDF is no PDF, and a program is never saved: the log says the
+// download failed, standard error says why, the file saved earlier stays, and nothing else is left.
+TEST_F(DownloadCommandTest, ARefusedFileFailsSaysWhyAndKeepsTheOlderFile) {
+  const hengdian::testing::RawAnswer login =
+      hengdian::testing::pageAnswer("text/html; charset=utf-8", "<html>请登录后下载标准</html>");
+  // {file the redirect names, its answer, the reason on standard error}
+  const std::vector<std::tuple<std::string, hengdian::testing::RawAnswer, std::string>> rows{
+      {"/files/5490.PDF", login, "not a pdf file: the site sent a web page (text/html)"},
+      {"/files/5490.pdf.exe", hengdian::testing::pageAnswer("application/octet-stream", "MZ"),
+       "the site offered an executable file (.exe); not saved"},
+  };
   const fs::path saved = folder / u8"GB⁄T 5490-2010 粮油检验 一般规则.pdf";
   hengdian::testing::writeFileBytes(saved, "%PDF-older");
-  const auto [code, out, err] = run("GB/T 5490-2010\n");
-  EXPECT_EQ(code, 3);
-  EXPECT_EQ(logTexts(out),
-            (std::vector<std::string>{"批量下载标准开始：",
-                                      "下载GB/T 5490-2010 粮油检验 一般规则失败：文件下载失败。",
-                                      "批量下载标准完成。"}));
-  EXPECT_NE(err.find("hengdian-cli: GB/T 5490-2010: not a pdf file: the site sent a web page (text/html)\n"),
-            std::string::npos)
-      << err;
-  EXPECT_EQ(readFileBytes(saved), "%PDF-older");
+  for (const auto &[file, answer, reason] : rows) {
+    SCOPED_TRACE(file);
+    sites.setLibraryPath(file, answer);
+    sites.setDownload("show-5490", {hengdian::testing::redirectAnswer(file)});
+    const auto [code, out, err] = run("GB/T 5490-2010\n");
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(logTexts(out),
+              (std::vector<std::string>{"批量下载标准开始：",
+                                        "下载GB/T 5490-2010 粮油检验 一般规则失败：文件下载失败。",
+                                        "批量下载标准完成。"}));
+    EXPECT_NE(err.find("hengdian-cli: GB/T 5490-2010: " + reason + "\n"), std::string::npos) << err;
+    EXPECT_EQ(readFileBytes(saved), "%PDF-older");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+  }
 }
 
 #ifndef _WIN32

@@ -124,13 +124,12 @@ TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
 
   EXPECT_EQ(fake.log, (std::vector<Text>{
                           kStamp + u"批量下载标准完成。",
-                          saved(u"GB/T 1-2015 同名", u"GBT 1.pdf"),
+                          saved(u"GB/T 1-2015 同名", u"GBT 1 (2).pdf"),
                           kStamp + u"下载GB 3-2012 网站失败：" + kFailed,
                           kStamp + u"下载GB 2-2011 没有失败：" + kFailed,
                           saved(u"GB/T 1-2010 食品", u"GBT 1.pdf"),
                           kStamp + u"批量下载标准开始：",
                       }));
-  EXPECT_EQ(readFileBytes(folder / "GBT 1.pdf"), "%PDF-second");  // the later row replaced the file
   EXPECT_EQ(downloadQueries(),
             (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=2", "auth=2", "auth=show-2"}));
   // Every request comes as a browser from the site's start page.
@@ -142,6 +141,38 @@ TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
   EXPECT_EQ(fake.boxes,
             (std::vector<std::pair<Text, MessageKind>>{{u"批量下载标准完成。", MessageKind::Plain}}));
   EXPECT_EQ(fake.controls, (std::vector<std::string>{"disabled", "enabled", "tab 0", "hidden"}));
+}
+
+// One file per row: a name the batch wrote already is numbered, while a file left by an earlier run
+// and a name whose download failed are taken as they are.
+TEST_F(DownloadJobTest, BatchNumbersTheNamesItWroteAlready) {
+  fake.settings.rule = u"[标准名称].[扩展名]";
+  testing::writeFileBytes(folder / "same.pdf", "earlier run");
+  testing::writeFileBytes(folder / "same (2).pdf", "earlier run");
+  // {name, link, file saved ("" when the download fails), its body}
+  const std::vector<std::tuple<Text, Text, Text, std::string>> rows{
+      {u"other", u"/standard/show-9.html", u"", ""},
+      {u"other", u"/standard/show-2.html", u"other.pdf", "%PDF-second"},
+      {u"same", u"/standard/show-1.html", u"same.pdf", "%PDF-first"},
+      {u"same", u"/standard/show-2.html", u"same (2).pdf", "%PDF-second"},
+      {u"same (2)", u"/standard/show-1.html", u"same (2) (2).pdf", "%PDF-first"},
+      {u"same", u"/standard/show-1.html", u"same (3).pdf", "%PDF-first"},
+  };
+  std::vector<ResultRow> found;
+  for (const auto &[name, link, file, body] : rows)
+    found.push_back({u"GB 1", name, link, Site::Library});
+  fillTable(found);
+  confirm(DownloadMode::Batch);
+  ASSERT_EQ(fake.log.size(), rows.size() + 2);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto &[name, link, file, body] = rows[i];
+    SCOPED_TRACE(toUtf8(file));
+    EXPECT_EQ(fake.log[rows.size() - i], file.empty() ? kStamp + u"下载GB 1 " + name + u"失败：" + kFailed
+                                                      : saved(u"GB 1 " + name, file));
+    if (!file.empty()) {
+      EXPECT_EQ(readFileBytes(folder / fs::path(file)), body);
+    }
+  }
 }
 
 TEST_F(DownloadJobTest, BatchBeforeAnyCheckTriesTheOneEmptyEntry) {

@@ -170,6 +170,45 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
   }
 }
 
+// A type that Windows or a Linux desktop would run is never written, whatever the bytes: the
+// folder stays empty, and there is no retry. Documents of unknown types keep working.
+TEST_F(DownloadTest, TypesThatWouldRunAreNeverWritten) {
+  const std::vector<std::string> runnable{
+      "exe", "com", "bat", "cmd", "scr",  "pif", "cpl", "msi", "msp", "hta", "js", "jse",     "vbs",
+      "vbe", "wsf", "wsh", "ps1", "psm1", "reg", "lnk", "url", "scf", "jar", "sh", "desktop", "appimage"};
+  // {file name the redirect names, answer, reason ("" when saved)}
+  std::vector<std::tuple<std::string, RawAnswer, std::string>> rows;
+  for (const std::string &extension : runnable) {
+    rows.emplace_back("a." + extension, testing::pageAnswer("", "%PDF-"),
+                      "the site offered an executable file (." + extension + "); not saved");
+  }
+  const std::string exe = "the site offered an executable file (.exe); not saved";
+  rows.insert(rows.end(), {
+                              {"GB5490.PDF.EXE", testing::pageAnswer("", "MZ"), exe},
+                              {"a.exe?v=1", testing::pageAnswer("", "MZ"),
+                               "the site offered an executable file (.exe?v=1); not saved"},
+                              {"a.exe", testing::pageAnswer("", ""), exe},
+                              {"a.exe", RawAnswer{404, {}, "not found"}, exe},
+                              {"a.exe.pdf", testing::pageAnswer("", "%PDF-1.7"), ""},
+                              {"a.caj", testing::pageAnswer("", "CAJ"), ""},
+                              {"a.ofd", testing::pageAnswer("", "PK\x03\x04"), ""},
+                              {"a.shtml", testing::pageAnswer("", "<p>"), ""},
+                          });
+  for (const auto &[file, answer, reason] : rows) {
+    SCOPED_TRACE(file);
+    sites.clearRequests();
+    sites.setLibraryPath("/files/" + file, answer);
+    sites.setDownload("1", {testing::redirectAnswer("/files/" + file)});
+    const DownloadResult result = download("1", u"x");
+    EXPECT_EQ(toUtf8(result.reason), reason);
+    EXPECT_EQ(result.status, reason.empty() ? Saved : NotDownloaded);
+    EXPECT_EQ(entriesInFolder(), reason.empty() ? 1u : 0u);
+    EXPECT_EQ(downloadRequests(), 1u);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+}
+
 TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {
   RawAnswer large = testing::pageAnswer("application/pdf", "%PDF-");
   large.fillerBytes = kMaxPageBytes;
@@ -249,6 +288,68 @@ TEST_F(DownloadTest, AnUnwritableTargetFailsAndChangesNothing) {
 
   EXPECT_EQ(download("1", u"missing folder/x").status, NotWritten);
 }
+
+#ifndef _WIN32
+// The temporary file is made, renamed and removed in the folder it was made in, even when the
+// folder's path comes to mean another folder while the body arrives.
+TEST_F(DownloadTest, TheTemporaryFileStaysInTheFolderItWasMadeIn) {
+  RawAnswer slow = testing::pageAnswer("application/pdf", "%PDF-" + std::string(400, 'x'));
+  slow.trickle = 2ms;
+  sites.setLibraryPath("/files/slow.pdf", slow);
+  sites.setDownload("1", {testing::redirectAnswer("/files/slow.pdf")});
+  const auto entries = [](const fs::path &path) {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(path))
+      names.push_back(entry.path().filename().string());
+    return names;
+  };
+  using Names = std::vector<std::string>;
+  // {the path's change while the body arrives, whether the download is then stopped, the files left
+  // in the folder it began in, in the folder the path leads to at the end}
+  const std::vector<std::tuple<std::string, bool, Names, Names>> rows{
+      {"link swapped", true, {}, {}},
+      {"link swapped", false, {"x.pdf"}, {}},
+      {"folder moved", true, {}, {}},
+  };
+  for (const auto &[change, stopped, first, last] : rows) {
+    SCOPED_TRACE(change + (stopped ? ", stopped" : ""));
+    const fs::path before = folder / "before";
+    const fs::path after = folder / "after";
+    fs::create_directories(before);
+    fs::create_directories(after);
+    const bool swap = change == "link swapped";
+    const bool stopAfterChange = stopped;  // clang before 16 lets no lambda capture a binding
+    const fs::path path = swap ? folder / "link" : before;
+    if (swap) fs::create_symlink(before, path);
+    fs::path madeIn = before;
+    bool changed = false;
+    StopFlag stop;
+    options.stop = &stop;
+    options.serveEvents = [&] {
+      if (changed || entries(before).empty()) return;
+      changed = true;
+      if (swap) {
+        fs::remove(path);
+        fs::create_symlink(after, path);
+      } else {
+        madeIn = folder / "moved";
+        fs::rename(before, madeIn);
+        fs::create_directories(before);
+      }
+      if (stopAfterChange) stop.requestStop();
+    };
+    const DownloadResult result = downloadFile(
+        libraryUrl("/standard/down.php?auth=1"), headers,
+        [&](std::u16string_view, std::u16string_view) { return (path / "x.pdf").u16string(); }, options);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(result.status, stopped ? NotDownloaded : Saved);
+    EXPECT_EQ(entries(madeIn), first);
+    EXPECT_EQ(entries(path), last);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace hengdian
