@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "lookup/site.h"
+#include "web/saved_exchanges.h"
 
 namespace hengdian {
 
@@ -127,6 +128,13 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
   return true;
 }
 
+/// `settings` whose exchanges, when they are kept, are labelled by the line (at `index`) and code.
+QuerySettings labelledForLine(const QuerySettings &settings, std::size_t index, std::u16string_view code) {
+  QuerySettings labelled = settings;
+  if (settings.http.exchangeSink) labelled.http.exchangeLabel = exchangeLabel(u"line", index + 1, code);
+  return labelled;
+}
+
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead, and looks it
 /// up, until every line is taken or the check ends. A stopped lookup ends the check. Worker
 /// thread.
@@ -145,7 +153,8 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
     }
     // The slot is this line's until the hand-over has taken its entry.
     Slot &slot = shared.slots[index % shared.slots.size()];
-    std::optional<CheckedEntry> entry = checkEntry(lines[index], site, settings, stop, [&](int wait) {
+    const QuerySettings lineSettings = labelledForLine(settings, index, lines[index].code);
+    std::optional<CheckedEntry> entry = checkEntry(lines[index], site, lineSettings, stop, [&](int wait) {
       {
         std::lock_guard lock(shared.mutex);
         slot.waits = wait;
@@ -153,7 +162,7 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site site, cons
       shared.changed.notify_all();
       return true;
     });
-    if (entry && findCurrents && !findCurrent(*entry, site, settings, stop, stems)) entry.reset();
+    if (entry && findCurrents && !findCurrent(*entry, site, lineSettings, stop, stems)) entry.reset();
     {
       std::lock_guard lock(shared.mutex);
       if (entry) {

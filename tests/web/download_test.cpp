@@ -147,7 +147,7 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
        false},
       {"not found", "pdf", RawAnswer{404, {}, "%PDF- not found page"}, false},
       {"server error", "pdf", RawAnswer{500, {}, "server error page"}, false},
-      {"empty error page", "pdf", RawAnswer{503, {}, ""}, false},
+      {"empty error page", "pdf", RawAnswer{502, {}, ""}, false},
       {"short Content-Length", "pdf", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF- cut"}, false},
       {"chunks without the last one", "pdf",
        RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "5\r\n%PDF-\r\n"}, false},
