@@ -93,6 +93,7 @@ struct CheckedEntry {
   ResultLine line;
   std::vector<HitRecord> records;  // the line's records in its order; none when nothing was found
   CurrentFinding current;          // the version in force, when the check looks for it
+  PageDrift drift{};               // what the hits of the page the line came from lacked
 };
 
 /// A search page as its site's parser read it, and why the site did not answer ("" when it did).

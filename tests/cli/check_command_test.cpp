@@ -74,9 +74,17 @@ class CheckCommandTest : public ::testing::Test {
 
   /// The arguments that point the tool at the stand-ins, behind `check` and `extra`.
   std::vector<std::string> arguments(std::vector<std::string> extra) {
-    std::vector<std::string> all{"check",         "--library-host",   sites.libraryHost(),
-                                 "--portal-host", sites.portalHost(), "--ca-file",
-                                 sites.caFile(),  "--retry-pause-ms", "1"};
+    std::vector<std::string> all{"check",
+                                 "--library-host",
+                                 sites.libraryHost(),
+                                 "--portal-host",
+                                 sites.portalHost(),
+                                 "--ca-file",
+                                 sites.caFile(),
+                                 "--retry-pause-ms",
+                                 "1",
+                                 "--busy-pause-ms",
+                                 "1"};
     all.insert(all.end(), extra.begin(), extra.end());
     return all;
   }
