@@ -1,10 +1,11 @@
-// The site check against the stand-ins in each state, the exchanges --save-pages keeps, and the
-// warning of a check whose pages no longer read as expected.
+// The site check against the stand-ins in each state, the pages in the forms the real sites use
+// today, the exchanges --save-pages keeps, and the warning of a check whose hits lack parts.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,176 +13,137 @@
 #include "cli/check_command.h"
 #include "support/stand_in_pages.h"
 #include "support/stand_in_samples.h"
-#include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
 
 namespace hengdian::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using hengdian::testing::pageAnswer;
-using hengdian::testing::RawAnswer;
-using hengdian::testing::readFileBytes;
-
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+namespace t = hengdian::testing;
 
 class SitesCommandTest : public ::testing::Test {
  protected:
-  SitesCommandTest() { hengdian::testing::serveSamples(sites); }
+  SitesCommandTest() { t::serveSamples(sites); }
 
-  CliRun run(const std::string &command, std::vector<std::string> extra, const std::string &input = "",
-             const std::string &libraryHost = "") {
-    std::vector<std::string> args{
-        command,         "--library-host",   libraryHost.empty() ? sites.libraryHost() : libraryHost,
-        "--portal-host", sites.portalHost(), "--ca-file",
-        sites.caFile()};
+  /// Exit code, standard output and standard error of `command` against the stand-ins.
+  std::tuple<int, std::string, std::string> run(const std::string &command, std::vector<std::string> extra,
+                                                const std::string &input = "", std::string library = "") {
+    std::vector<std::string> args{command, "--library-host", library.empty() ? sites.libraryHost() : library};
+    args.insert(args.end(), {"--portal-host", sites.portalHost(), "--ca-file", sites.caFile()});
     args.insert(args.end(), extra.begin(), extra.end());
     std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    CliRun result;
-    result.exitCode = runCli(args, in, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    std::ostringstream out, err;
+    const int code = runCli(args, in, out, err);
+    return {code, out.str(), err.str()};
   }
 
-  std::size_t filesIn(const fs::path &path) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
-  }
-
-  hengdian::testing::StandInSites sites;
-  hengdian::testing::TempFolder temp{"hengdian-sites-test-"};
+  t::StandInSites sites;
+  t::TempFolder temp{"hengdian-sites-test-"};
 };
 
 TEST_F(SitesCommandTest, ReportsEachSiteInEachStateAndKeepsEveryExchange) {
-  const std::string untitled = hengdian::testing::libraryResultPage(
-      {{"", "xxyx", "2015-05-24", "1", ""}, {"GB 2760-2014 x", "new", "", "", "/a"}});
-  struct Case {
-    const char *state;
-    std::function<void()> setUp;
-    std::string libraryHost;  // "" the stand-in's
-    std::string verdict;
-    std::string detail;
-    int exitCode;
-  };
-  const Case cases[] = {
-      {"as expected", [] {}, "", "works, hits found for 2 standards in ", "  GB 2760-2014: 1 hit, ", 0},
-      {"changed pages", [&] { sites.setLibrarySearch("GB 2760-2014", {pageAnswer("text/html", untitled)}); },
-       "", "answers, but its pages no longer read as expected",
+  const std::string changed =
+      t::libraryResultPage({{"", "xxyx", "1", "", ""}, {"GB 2760-2014", "x", "", "", "/a"}});
+  const std::string down = "127.0.0.1:" + std::to_string(t::closedLocalPort());
+  const auto library = [this](t::RawAnswer answer) { sites.setLibrarySearch("GB 2760-2014", {answer}); };
+  const std::vector<std::tuple<std::function<void()>, std::string, std::string, int>> cases{
+      {[] {}, "works, hits found for 2 standards in ", "  GB 2760-2014: 1 hit, ", 0},
+      {[&] { library(t::pageAnswer("text/html", changed)); },
+       "answers, but its pages no longer read as expected",
        "; missing: status in 1 of 2 hits, title in 1 of 2 hits, dates in 1 of 2 hits, link in 1 of 2 hits\n",
        4},
-      {"no hits", [&] { sites.setLibrarySearch("GB 2760-2014", {pageAnswer("text/html", "<html></html>")}); },
-       "", "answers, but its pages no longer read as expected", "  GB 2760-2014: no hits, ", 4},
-      {"503",
-       [&] {
-         sites.setLibrarySearch("GB 2760-2014", {RawAnswer{503, {}, "频控"}});
+      {[&] {
+         library({503, {}, "频控"});
        },
-       "", "throttled (it answers 503 or 429", "  GB 2760-2014: HTTP status 503\n", 4},
-      {"down", [] {}, "127.0.0.1:" + std::to_string(hengdian::testing::closedLocalPort()),
-       "unreachable: ", "  GB 2760-2014: no answer: ", 4},
+       "throttled (", "  GB 2760-2014: HTTP status 503\n", 4},
+      {[] {}, "unreachable: ", "  GB 2760-2014: no answer: ", 4},
   };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.state);
-    c.setUp();
-    const fs::path saved = temp.path() / c.state;
-    const CliRun result = run("sites", {"--save-pages", saved.string()}, "", c.libraryHost);
-    EXPECT_EQ(result.exitCode, c.exitCode);
-    const std::string host = c.libraryHost.empty() ? sites.libraryHost() : c.libraryHost;
-    EXPECT_TRUE(result.out.starts_with("the library site (http://" + host + "): " + c.verdict)) << result.out;
-    EXPECT_NE(result.out.find(c.detail), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("the portal site (https://" + sites.portalHost() + "): works"),
-              std::string::npos);
-    EXPECT_NE(result.err.find(saved.string()), std::string::npos) << result.err;
-    EXPECT_EQ(filesIn(saved), 4u);  // two searches on each site
-    hengdian::testing::serveSamples(sites);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const auto &[setUp, verdict, detail, exitCode] = cases[i];
+    SCOPED_TRACE(verdict);
+    setUp();
+    const fs::path saved = temp.path() / std::to_string(i);
+    const std::string host = i + 1 == cases.size() ? down : sites.libraryHost();
+    const auto [code, out, err] = run("sites", {"--save-pages", saved.string()}, "", host);
+    EXPECT_EQ(code, exitCode);
+    EXPECT_TRUE(out.starts_with("the library site (http://" + host + "): " + verdict)) << out;
+    EXPECT_NE(out.find(detail), std::string::npos) << out;
+    EXPECT_NE(out.find("the portal site (https://" + sites.portalHost() + "): works"), std::string::npos);
+    EXPECT_NE(err.find(saved.string()), std::string::npos) << err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(saved), fs::directory_iterator()), 4);
+    t::serveSamples(sites);
   }
+}
+
+TEST_F(SitesCommandTest, TodaysPageFormsGiveTheRowsLinkAndItem) {
+  // The library page in GBK under headers without a charset, with an absolute https link; the
+  // portal's link to an /online/ page.
+  const std::string hex = "0c3a7f1e9b2d4c6a8e5f7b9d1a3c5e7f";
+  t::expectEach(
+      [&](const std::string &site) {
+        const auto row = nlohmann::json::parse(
+            std::get<1>(run("check", {"--site", site, "--format", "json"}, "GB 2760-2014\n")))["rows"][0];
+        return std::tuple{row["name"], row["link"], row["itemId"]};
+      },
+      std::vector<std::tuple<std::string, std::tuple<std::string, std::string, std::string>>>{
+          {"library",
+           {"食品安全国家标准 食品添加剂使用标准",
+            "https://" + sites.libraryHost() + "/standard/sort/3/42368.html", "42368"}},
+          {"portal",
+           {"食品安全国家标准 食品添加剂使用标准", sites.portalBase() + "/online/" + hex + ".html", ""}},
+      });
 }
 
 TEST_F(SitesCommandTest, SavePagesKeepsEachRequestAndAnswerByLineAndCode) {
-  const fs::path saved = temp.path() / "pages";
-  const fs::path portal = temp.path() / "portal";
-  const fs::path downloads = temp.path() / "downloads";
-  const std::string found = "GB/T 5490-2010\n";
-  ASSERT_EQ(
-      run("check", {"--save-pages", saved.string(), "--retry-pause-ms", "1"}, "GB/T 99999-2099\n \n" + found)
-          .exitCode,
-      0);
-  ASSERT_EQ(run("check", {"--site", "portal", "--save-pages", portal.string()}, found).exitCode, 0);
-  ASSERT_EQ(
-      run("download", {"--save-pages", downloads.string(), "--folder", temp.path().string() + "/"}, found)
-          .exitCode,
-      0);
-  struct Case {
-    fs::path file;
-    std::string request;  // the file's start
-    std::string answer;   // the answer's body, the file's end
-  };
-  const Case cases[] = {
-      {saved / "line_0001_GB_T_99999-2099-2.txt",
-       "GET http://" + sites.libraryHost() +
-           "/standard/search.php?corpstandard=2&fields=0&kw=GB/T%2099999-2099\n\nHTTP/1.1 200 ",
-       hengdian::testing::libraryEmptyPage()},
-      {saved / "line_0003_GB_T_5490-2010-1.txt", "GET http://" + sites.libraryHost(),
-       "记录</div>\n"
-       "<div class=\"foot\">食品标准资料库（本机替身）</div>\n</body>\n</html>\n"},
-      {portal / "line_0001_GB_T_5490-2010-1.txt",
-       "POST https://" + sites.portalHost() +
-           "/basicsearch\n\ntext=GB/T%205490-2010&search=a100\n\nHTTP/1.1 200 ",
-       "</html>\n"},
-      {downloads / "download_0001_GB_T_5490-2010-1.txt",
-       "GET http://" + sites.libraryHost() + "/standard/down.php?auth=24416\n\nHTTP/1.1 302 ", "%%EOF\n"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.file.string());
-    const std::string text = readFileBytes(c.file);
-    EXPECT_TRUE(text.starts_with(c.request)) << text.substr(0, 300);
-    EXPECT_TRUE(text.ends_with(c.answer));
-  }
+  const fs::path library = temp.path() / "l", portal = temp.path() / "p", downloads = temp.path() / "d";
+  const std::string found = "GB/T 5490-2010\n", folder = temp.path().string() + "/";
+  run("check", {"--save-pages", library.string(), "--retry-pause-ms", "1"}, "GB/T 99999-2099\n \n" + found);
+  run("check", {"--site", "portal", "--save-pages", portal.string()}, found);
+  run("download", {"--save-pages", downloads.string(), "--folder", folder}, found);
+  const std::string get = "GET http://" + sites.libraryHost();
+  // Each file: the request (its line and form body), then the answer exactly as received.
+  t::expectEach(
+      [](const fs::path &file, const std::string &request, const std::string &answer) {
+        return t::readFileBytes(file).starts_with(request) && t::readFileBytes(file).ends_with(answer);
+      },
+      std::vector<std::tuple<fs::path, std::string, std::string, bool>>{
+          {library / "line_0001_GB_T_99999-2099-2.txt",
+           get + "/standard/search.php?corpstandard=2&fields=0&kw=GB/T%2099999-2099\n\nHTTP/1.1 200 ",
+           t::libraryEmptyPage(), true},
+          {library / "line_0003_GB_T_5490-2010-1.txt", get, "（本机替身）</div>\n</body>\n</html>\n", true},
+          {portal / "line_0001_GB_T_5490-2010-1.txt",
+           "POST https://" + sites.portalHost() +
+               "/basicsearch\n\ntext=GB/T%205490-2010&search=a100\n\nHTTP/",
+           "</html>\n", true},
+          {downloads / "download_0001_GB_T_5490-2010-1.txt",
+           get + "/standard/down.php?auth=24416\n\nHTTP/1.1 302 ", "%%EOF\n", true},
+      });
 }
 
 TEST_F(SitesCommandTest, ACheckWhoseHitsLackPartsWarnsOncePerRun) {
-  const std::string untitled = hengdian::testing::libraryResultPage({{"", "xxyx", "2015", "1", "/a"}});
-  const std::string linkless =
-      hengdian::testing::portalResultPage({{"现行", "GB 1-2000 x", "2000", "2001", ""}});
-  struct Case {
-    std::string site;
-    std::function<void()> setUp;
-    std::string warning;  // "" none
-  };
-  const Case cases[] = {
-      {"library", [] {}, ""},
-      {"library",
-       [&] {
-         sites.setLibrarySearch("GB 1-2000", {pageAnswer("text/html", untitled)});
-         sites.setLibrarySearch("GB 2-2000", {pageAnswer("text/html", untitled)});
-       },
-       "hengdian-cli: warning: the library site's result pages no longer read as expected; missing: title in "
-       "2 "
-       "of 2 hits. Run \"hengdian-cli sites\""},
-      {"portal",
-       [&] { sites.setPortalSearch("GB 1-2000", {pageAnswer("text/html; charset=utf-8", linkless)}); },
-       "hengdian-cli: warning: the portal site's result pages no longer read as expected; missing: link in 1 "
-       "of "
-       "1 hits."},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.warning);
-    c.setUp();
-    const CliRun result = run("check", {"--site", c.site, "--retry-pause-ms", "1"}, "GB 1-2000\nGB 2-2000\n");
-    const std::size_t at = result.err.find("warning:");
-    if (c.warning.empty()) {
-      EXPECT_EQ(at, std::string::npos) << result.err;
-      continue;
-    }
-    EXPECT_NE(result.err.find(c.warning), std::string::npos) << result.err;
-    EXPECT_EQ(result.err.find("warning:", at + 1), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("--save-pages DIR"), std::string::npos);
-  }
+  const auto page = [](const std::string &body) { return t::pageAnswer("text/html; charset=utf-8", body); };
+  sites.setLibrarySearch("GB 1-2000", {page(t::libraryResultPage({{"", "xxyx", "1", "", "/a"}}))});
+  sites.setLibrarySearch("GB 2-2000", {page(t::libraryResultPage({{"", "xxyx", "", "", "/b"}}))});
+  sites.setPortalSearch("GB 1-2000", {page(t::portalResultPage({{"现行", "GB 1-2000", "1", "2", ""}}))});
+  // The warning, then the summary line: one warning for the whole run.
+  const std::string advice =
+      ". Run \"hengdian-cli sites\" to check the sites, and check again with --save-pages "
+      "DIR to keep the pages for a bug report\nhengdian-cli: checked";
+  t::expectEach(
+      [&](const std::string &site) {
+        const std::string err = std::get<2>(run("check", {"--site", site}, "GB 1-2000\nGB 2-2000\n"));
+        return err.substr(err.find("warning: "), err.find(" 2 lines") - err.find("warning: "));
+      },
+      std::vector<std::tuple<std::string, std::string>>{
+          {"library",
+           "warning: the library site's result pages no longer read as expected; missing: title in 2 "
+           "of 2 hits" +
+               advice},
+          {"portal",
+           "warning: the portal site's result pages no longer read as expected; missing: link in 1 "
+           "of 1 hits" +
+               advice},
+      });
 }
 
 }  // namespace
