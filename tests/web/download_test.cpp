@@ -28,9 +28,11 @@ TEST(ExtensionOfTarget, IsTheLowerCasedTextBehindALastDotThatStartsAnExtension) 
   const std::vector<std::tuple<std::u16string, std::u16string>> rows{
       {u"http://a.b/files/gb5009.PDF", u"pdf"},
       {u"/files/a.tar.gz", u"gz"},
-      {u"/files/a.pdf?v=1", u"pdf?v=1"},  // a query stays part of it
-      {u"/files/a.pdf\" x", u""},         // a space after the dot
-      {u"/files/a.pdf\"x", u"pdf"},       // cut at the quote
+      {u"/files/a.pdf?v=1", u"pdf"},     // neither the query
+      {u"/files/a.PDF#page=2", u"pdf"},  // nor the fragment is part of it
+      {u"/files/a?name=b.pdf", u""},
+      {u"/files/a.pdf\" x", u""},    // a space after the dot
+      {u"/files/a.pdf\"x", u"pdf"},  // cut at the quote
       {u"", u""},
       {u"/files/noextension", u""},
       {u"http://a.b/files/noextension", u""},  // slash after the dot
