@@ -14,11 +14,14 @@
 #include "cli/download_command.h"
 #include "cli/input_file.h"
 #include "cli/interrupt.h"
+#include "cli/saved_pages.h"
+#include "cli/sites_command.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
 #include "runtime/code_page.h"
 #include "runtime/stop_flag.h"
 #include "web/http.h"
+#include "web/saved_exchanges.h"
 
 namespace hengdian::cli {
 
@@ -38,9 +41,11 @@ struct CheckOptions {
   PerSite<std::string> hosts;
   std::string caFile;
   int retryPauseMs = 1010;
+  int busyPauseMs = 5000;
   int jobs = 1;
   bool captions = false;
-  bool current = false;  // check only
+  bool current = false;   // check only
+  std::string savePages;  // the folder for every exchange; "" keeps none
 };
 
 /// A host with an optional port; the scheme and the path are the tool's own.
@@ -99,6 +104,14 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->check(CLI::Range(0, 3600000))
       ->capture_default_str();
   check
+      .add_option("--busy-pause-ms", options.busyPauseMs,
+                  "The wait before a site that answered 503 or 429 (too busy) is asked again, at most twice, "
+                  "when it names no wait of its own (Retry-After, of which at most 30 s are waited), in "
+                  "milliseconds")
+      ->type_name("N")
+      ->check(CLI::Range(0, 30000))
+      ->capture_default_str();
+  check
       .add_option("--jobs", options.jobs,
                   "Lookups under way at once, each over its own connection; the results come out in input "
                   "order and the same whatever the number. The public sites are shared by everyone: 4 is a "
@@ -106,6 +119,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->type_name("N")
       ->check(CLI::Range(1, kMaxJobs))
       ->capture_default_str();
+  check
+      .add_option(
+          "--save-pages", options.savePages,
+          "Save every request sent to the sites and every answer (headers and body bytes as received) "
+          "in DIR, one file each, named by the line number and code, for a bug report")
+      ->type_name("DIR");
   check.add_flag("--captions", options.captions,
                  "Print every change of the progress caption to standard error, one per line");
 }
@@ -117,6 +136,8 @@ QuerySettings querySettings(const CheckOptions &options) {
     settings.hosts[site] = u16(options.hosts[site]);
   settings.retryWait = std::chrono::milliseconds(options.retryPauseMs);
   settings.http.caFile = options.caFile;
+  settings.http.busyWait = std::chrono::milliseconds(options.busyPauseMs);
+  if (!options.savePages.empty()) settings.http.exchangeSink = exchangeSaver(u16(options.savePages));
   return settings;
 }
 
@@ -150,10 +171,18 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     }
     lines = enteredLines(decodeInputBytes(input.bytes));
   }
+  if (!options.savePages.empty()) {
+    const PagesFolder folder = makePagesFolder(options.savePages);
+    if (!folder.error.empty()) {
+      err << "hengdian-cli: " << folder.error << "\n";
+      return {1, false, {}};
+    }
+  }
 
   std::optional<ProgressLine> progress;
   if (errIsTerminal && !options.captions) progress.emplace(err);
   CheckPart part;
+  PageDrift drift;  // of every lookup's page, for one warning at the end
   ListCheckHooks hooks;
   hooks.onProgress = [&](const CheckProgress &at) {
     if (options.captions) err << toUtf8(progressCaption(at)) << "\n" << std::flush;
@@ -163,6 +192,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
   };
   hooks.onEntry = [&](std::size_t, CheckedEntry &entry) {
     if (progress) progress->finish();
+    drift += entry.drift;
     // A failed lookup reads as not found in the results; a script learns of it here.
     err << failureLine(entry) << std::flush;
     part.lookupFailed = part.lookupFailed || !entry.row.error.empty() ||
@@ -188,6 +218,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
   }
   if (progress) progress->finish();
   if (complete && options.captions) err << toUtf8(kCaptionDone) << "\n";
+  err << driftWarning(site, drift);
   err << summaryLine(part.summary, options.current) << std::flush;
   // Short of an interrupt, only `take` ends a check early, when its output failed.
   if (interruptSignal() != 0) {
@@ -271,6 +302,11 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "Check every entered line, then download every row's file from the library site into a folder");
   describeCheck(*download, downloadCheck);
   describeDownload(*download, downloadOptions);
+  SitesOptions sitesOptions;
+  sitesOptions.hosts = options.hosts;
+  CLI::App *sites = app.add_subcommand(
+      "sites", "Ask each site about a few well-known standards and report whether it works as expected");
+  describeSites(*sites, sitesOptions);
 
   // CLI11 takes the arguments last one first.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -280,11 +316,12 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
     ResultsOutput output(out, err);
     return output.write(app.help()) ? 0 : kExitWriteFailed;
   } catch (const CLI::ParseError &error) {
-    const char *command = download->parsed() ? "download" : "check";
+    const char *command = download->parsed() ? "download" : sites->parsed() ? "sites" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
         << " --help\" for the options.\n";
     return 2;
   }
+  if (sites->parsed()) return runSitesCommand(sitesOptions, out, err);
   if (download->parsed()) {
     std::vector<ResultRow> rows;
     const CheckPart part = runCheckPart(downloadCheck, in, err, errIsTerminal, [&rows](CheckedEntry &entry) {

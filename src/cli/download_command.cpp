@@ -12,6 +12,7 @@
 #include "downloads/naming_rule.h"
 #include "runtime/code_page.h"
 #include "runtime/stop_flag.h"
+#include "web/saved_exchanges.h"
 
 namespace hengdian::cli {
 
@@ -86,6 +87,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &ch
   DownloadContext context;
   context.libraryHost = checked.hosts[Site::Library];
   context.http.caFile = checked.http.caFile;
+  context.http.busyWait = checked.http.busyWait;
   context.stop = &stop;
   context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
     if (result.status == DownloadStatus::Saved) return;
@@ -95,7 +97,17 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &ch
   context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
   // A log that cannot be written ends the run: nobody would learn what it saved.
   context.stopRequested = [&output] { return output.failed(); };
+  // Kept exchanges of the downloads are labelled by the row under way.
+  std::u16string rowLabel;
+  if (checked.http.exchangeSink) {
+    context.http.exchangeSink = [&rowLabel, sink = checked.http.exchangeSink](const HttpExchange &exchange) {
+      HttpExchange labelled = exchange;
+      labelled.label = rowLabel;
+      sink(labelled);
+    };
+  }
   context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
+    rowLabel = exchangeLabel(u"download", index + 1, row.code);
     if (progress) progress->show(progressText(index, count, row.code));
   };
 

@@ -53,6 +53,7 @@ std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const Que
   entry.entered = std::move(entered);
   entry.line = std::move(found->page.line);
   entry.records = std::move(found->page.records);
+  entry.drift = found->page.drift;
   return entry;
 }
 

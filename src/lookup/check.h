@@ -55,6 +55,7 @@ struct CheckedEntry {
   /// check, only the first.
   std::vector<HitRecord> records;
   CurrentFinding current;  // the version in force, when the check looks for it
+  PageDrift drift{};       // what the hits of the page the line came from lacked
 };
 
 /// A search page as its site's parser read it, and why the site did not answer ("" when it did).

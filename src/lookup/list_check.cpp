@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "lookup/site.h"
+#include "web/saved_exchanges.h"
 
 namespace hengdian {
 
@@ -164,6 +165,13 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
   return true;
 }
 
+/// `settings` whose exchanges, when they are kept, are labelled by the line (at `index`) and code.
+QuerySettings labelledForLine(const QuerySettings &settings, std::size_t index, std::u16string_view code) {
+  QuerySettings labelled = settings;
+  if (settings.http.exchangeSink) labelled.http.exchangeLabel = exchangeLabel(u"line", index + 1, code);
+  return labelled;
+}
+
 /// Takes the next line nobody has taken, as soon as it lies within the lookahead and the done
 /// entries and the lookups under way leave room (or it is the line handed over next), and looks it up, until
 /// every line is taken or the check ends. A stopped lookup ends the check. Worker thread.
@@ -194,7 +202,8 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
       shared.changed.notify_all();
       return;
     }
-    std::optional<CheckedEntry> entry = checkEntry(lines[index], *site, settings, stop, [&](int wait) {
+    const QuerySettings lineSettings = labelledForLine(settings, index, lines[index].code);
+    std::optional<CheckedEntry> entry = checkEntry(lines[index], *site, lineSettings, stop, [&](int wait) {
       {
         std::lock_guard lock(shared.mutex);
         slot.waits = wait;
@@ -202,7 +211,7 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
       shared.changed.notify_all();
       return true;
     });
-    if (entry && findCurrents && !findCurrent(*entry, *site, settings, stop, stems)) entry.reset();
+    if (entry && findCurrents && !findCurrent(*entry, *site, lineSettings, stop, stems)) entry.reset();
     if (entry) dropBulk(*entry);
     const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
@@ -257,14 +266,15 @@ bool checkInTurn(const std::vector<EnteredLine> &lines, Site checkSite, const Qu
   progress({0, count, 0});
   for (std::size_t index = 0; index < count; ++index) {
     const std::optional<Site> site = hooks.siteFor ? hooks.siteFor(index) : checkSite;
+    const QuerySettings lineSettings = labelledForLine(settings, index, lines[index].code);
     std::optional<CheckedEntry> entry;
     if (site) {
-      entry = checkEntry(lines[index], *site, settings, stop, [&](int wait) {
+      entry = checkEntry(lines[index], *site, lineSettings, stop, [&](int wait) {
         progress({index, count, wait});
         return true;
       });
     }
-    if (entry && options.findCurrent && !findCurrent(*entry, *site, settings, stop, stems)) entry.reset();
+    if (entry && options.findCurrent && !findCurrent(*entry, *site, lineSettings, stop, stems)) entry.reset();
     if (entry && !stop.stopRequested()) {
       dropBulk(*entry);
       if (hooks.onEntry(index, *entry)) {

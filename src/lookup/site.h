@@ -80,11 +80,37 @@ const SiteDescription &siteDescription(Site site);
 /// opened.
 std::optional<std::u16string> webAddress(std::u16string_view link, std::u16string_view host);
 
-/// A parsed page: its line, and the records the line is made of, in the line's order (none when
-/// the line is the not-found text).
+/// How many hits of a page (or of several) lacked each part the parser looks for: a sign that the
+/// site has changed its pages. A status counts as lacking when the page showed none or none the
+/// site's words know (the library site's "未知"); the dates when the first of the two is empty; the
+/// link when the hit had none of its own.
+struct PageDrift {
+  std::size_t hits = 0;
+  std::size_t withoutStatus = 0;
+  std::size_t withoutTitle = 0;
+  std::size_t withoutDates = 0;
+  std::size_t withoutLink = 0;
+
+  /// Whether some hit lacked some part.
+  bool drifted() const { return withoutStatus + withoutTitle + withoutDates + withoutLink > 0; }
+  /// Adds the counts of `other`.
+  PageDrift &operator+=(const PageDrift &other);
+  bool operator==(const PageDrift &) const = default;
+};
+
+/// What the hits `records` of a page of `site` at `host` lacked.
+PageDrift pageDrift(Site site, const std::vector<HitRecord> &records, std::u16string_view host);
+
+/// The parts of `drift` that hits lacked, in the words status, title, dates and link, each with
+/// the number of hits: "title in 2 of 3 hits, link in 3 of 3 hits"; "" when none lacked any.
+std::string missingParts(const PageDrift &drift);
+
+/// A parsed page: its line, the records the line is made of, in the line's order (none when the
+/// line is the not-found text), and what its hits lacked.
 struct ParsedPage {
   ResultLine line;
   std::vector<HitRecord> records;
+  PageDrift drift{};
 };
 
 /// The line for `page` from `site` at `host`, its records classified against the entered `code`

@@ -90,13 +90,19 @@ struct BodyFile {
   BodyFile(const BodyFile &) = delete;
   BodyFile &operator=(const BodyFile &) = delete;
 
-  /// Decides, when the final response's body starts, whether and where it is saved: only a
-  /// status of 200 with a file type in the redirect that would not run, into a new file beside
-  /// the target.
-  bool start(const HttpRequest &request) {
+  /// Decides, when the final response's body starts with `chunk`, whether and where it is saved:
+  /// only a status of 200 with a file type that would not run, into a new file beside the target.
+  /// The type is the redirect's; a site that sends the file itself names it by the file name it
+  /// gives, or else by its first bytes.
+  bool start(const HttpRequest &request, std::string_view chunk) {
     started = true;
-    const std::u16string target = redirectTarget(request);
+    std::u16string target = redirectTarget(request);
     extension = extensionOfTarget(target);
+    if (extension.empty() && request.statusCode == 200) {
+      target = attachmentName(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
+      extension = target.empty() ? extensionOfContent(chunk) : extensionOfTarget(target);
+    }
+    target = target.substr(0, target.find_first_of(u"?#"));
     // No file type: the attempt fails and the caller retries; nothing to keep.
     if (extension.empty()) return refuse(DownloadStatus::NotDownloaded, kNoFileType);
     if (isRunnableType(extension))
@@ -165,7 +171,7 @@ std::unique_ptr<HttpRequest> sendToFile(std::u16string_view url, const HttpHeade
   auto lastServed = std::chrono::steady_clock::now();
   HttpTransferHooks hooks;
   hooks.takeBody = [&body](const HttpRequest &request, std::string_view chunk) {
-    if (!body.started && !body.start(request)) return false;
+    if (!body.started && !body.start(request, chunk)) return false;
     return body.write(chunk);
   };
   hooks.onProgress = [&options, &lastServed] {
@@ -183,23 +189,27 @@ DownloadResult download(std::u16string_view url, const HttpHeaders &headers, con
   std::unique_ptr<HttpRequest> request = sendToFile(url, headers, options, *body);
   if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
 
-  // Without a file type in the redirect there is nothing to name the file by; the site gets one
-  // more chance after a pause.
-  if (extensionOfTarget(redirectTarget(*request)).empty()) {
+  // The type the redirect named, or the one the file sent itself showed.
+  const auto fileType = [&body](const HttpRequest &sent) {
+    const std::u16string named = extensionOfTarget(redirectTarget(sent));
+    return named.empty() ? body->extension : named;
+  };
+  // Without a file type there is nothing to name the file by; the site gets one more chance after
+  // a pause.
+  if (fileType(*request).empty()) {
     finishHttpRequest(std::move(request));
     body = std::make_unique<BodyFile>(savePath);
     pauseServingEvents(options);
     if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
     request = sendToFile(url, headers, options, *body);
     if (!request) return failure(DownloadStatus::NoRequest, u"no request could be made");
-    if (extensionOfTarget(redirectTarget(*request)).empty())
-      return failure(DownloadStatus::NotDownloaded, kNoFileType);
+    if (fileType(*request).empty()) return failure(DownloadStatus::NotDownloaded, kNoFileType);
   }
 
   // A stop, a type that would run, a refused body, a transfer cut short, an error page, an empty
   // body or one of another type: nothing replaces an existing file.
   if (stopRequested(options)) return failure(DownloadStatus::NotDownloaded, kStopped);
-  if (const std::u16string extension = extensionOfTarget(redirectTarget(*request)); isRunnableType(extension))
+  if (const std::u16string extension = fileType(*request); isRunnableType(extension))
     return failure(DownloadStatus::NotDownloaded, runnableTypeReason(extension));
   if (body->refusal) return *body->refusal;
   if (request->state != HttpState::Finished) {
@@ -224,6 +234,8 @@ std::u16string redirectTargetOf(std::u16string_view headerText) {
 }
 
 std::u16string extensionOfTarget(std::u16string_view target) {
+  // A query or fragment is no part of the file's name.
+  target = target.substr(0, target.find_first_of(u"?#"));
   const std::size_t dot = target.rfind(u'.');
   if (dot == std::u16string_view::npos || dot == 0) return {};
   if (target[dot - 1] == u'/' || target[dot - 1] == u'\\') return {};

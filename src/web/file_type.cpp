@@ -1,7 +1,9 @@
 #include "web/file_type.h"
 
 #include <algorithm>
+#include <string>
 
+#include "runtime/code_page.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -112,14 +114,74 @@ bool isWebPage(std::string_view head, std::u16string_view mediaType) {
   return startsWithIgnoringCase(head, "<!doctype html") || startsWithIgnoringCase(head, "<html");
 }
 
+/// The header lines of the last response of a chain, lower-cased, from its status line on.
+std::u16string finalHeaderBlock(std::u16string_view headerText) {
+  const std::u16string text = lowerCase(headerText);
+  const std::size_t finalBlock = text.rfind(u"\nhttp/");
+  return text.substr(finalBlock == std::u16string::npos ? 0 : finalBlock);
+}
+
+/// `text` with every %XX as its byte, read as UTF-8 when `utf8`, else in the system code page.
+std::u16string percentDecoded(std::u16string_view text, bool utf8) {
+  std::string bytes;
+  const auto hex = [](char16_t c) -> int {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      bytes.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+      i += 2;
+    } else {
+      bytes += toUtf8(text.substr(i, 1));
+    }
+  }
+  return utf8 ? fromUtf8(bytes) : fromSystemCodePage(bytes);
+}
+
 }  // namespace
 
+std::u16string attachmentName(std::u16string_view headerText) {
+  const std::u16string block = finalHeaderBlock(headerText);
+  constexpr std::u16string_view kName = u"\ncontent-disposition:";
+  const std::size_t found = block.find(kName);
+  if (found == std::u16string::npos) return {};
+  const std::u16string_view line = std::u16string_view(block).substr(found + kName.size());
+  std::u16string_view rest = line.substr(0, line.find_first_of(u"\r\n"));
+  std::u16string plain;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find(u';'), rest.size());
+    const std::u16string parameter = trimSpaces(rest.substr(0, end));
+    rest = rest.substr(std::min(end + 1, rest.size()));
+    if (parameter.starts_with(u"filename*=")) {
+      // charset'language'percent-encoded name
+      const std::u16string_view value = std::u16string_view(parameter).substr(10);
+      const std::size_t charsetEnd = value.find(u'\'');
+      const std::size_t languageEnd =
+          charsetEnd == std::u16string_view::npos ? charsetEnd : value.find(u'\'', charsetEnd + 1);
+      if (languageEnd == std::u16string_view::npos) continue;
+      return percentDecoded(value.substr(languageEnd + 1), value.substr(0, charsetEnd) == u"utf-8");
+    }
+    if (parameter.starts_with(u"filename=") && plain.empty()) plain = trimChar(parameter.substr(9), u'"');
+  }
+  return plain;
+}
+
+std::u16string extensionOfContent(std::string_view head) {
+  // Each type stands for its signature: doc for any compound file, zip for any zip archive.
+  constexpr std::u16string_view kSigned[] = {u"pdf", u"doc", u"zip", u"rar", u"7z"};
+  for (const std::u16string_view extension : kSigned) {
+    if (fileTypeMismatch(extension, head, u"").empty()) return std::u16string(extension);
+  }
+  return {};
+}
+
 std::u16string finalMediaType(std::u16string_view headerText) {
-  const std::u16string text = lowerCase(headerText);
   // Each response's block starts with its status line; only the last one's header counts.
-  const std::size_t finalBlock = text.rfind(u"\nhttp/");
-  const std::u16string_view last =
-      std::u16string_view(text).substr(finalBlock == std::u16string::npos ? 0 : finalBlock);
+  const std::u16string block = finalHeaderBlock(headerText);
+  const std::u16string_view last(block);
   constexpr std::u16string_view kName = u"\ncontent-type:";
   const std::size_t found = last.find(kName);
   if (found == std::u16string_view::npos) return {};

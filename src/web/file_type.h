@@ -25,6 +25,14 @@ bool isRunnableType(std::u16string_view extension);
 /// Why a file of type `extension` is not saved when `isRunnableType` says it would run.
 std::u16string runnableTypeReason(std::u16string_view extension);
 
+/// The file name the last response of a redirect chain gives in its Content-Disposition
+/// (`filename*=UTF-8''…` percent-decoded, before `filename=`), lower-cased; "" when it gives none.
+std::u16string attachmentName(std::u16string_view headerText);
+
+/// The type a body shows by its first bytes: pdf ("%PDF-" within them), doc (the compound-file
+/// signature), zip, rar or 7z; "" for any other.
+std::u16string extensionOfContent(std::string_view head);
+
 /// Why a non-empty body whose first bytes are `head` (at most kFileTypeHeadBytes), sent as
 /// `mediaType`, is no file of type `extension`; "" when it is one. A pdf needs "%PDF-" within its
 /// head; doc, xls, ppt, the Office Open types, zip, rar and 7z their signature at the start;

@@ -2,7 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <ctime>
 #include <exception>
 #include <map>
 #include <memory>
@@ -190,6 +193,8 @@ struct Transfer {
   const HttpTransferHooks *hooks;
   CURL *curl;
   std::optional<std::string> error;  // why a callback ended the transfer, when it did
+  std::string *recorded;             // the final response's body as received, when it is kept
+  bool busyRetryFollows;             // a busy answer will be asked again: its body is nobody's
 };
 
 /// Appends a received chunk, growing the buffer by the missing size plus one step when it is
@@ -202,6 +207,16 @@ bool appendChunk(std::string &buffer, const char *data, std::size_t size) {
   } catch (...) {
     return false;
   }
+}
+
+bool isBusyStatus(long status) {
+  return status == 503 || status == 429;
+}
+
+/// Keeps a copy of a received chunk for the exchange sink, up to the page limit.
+void recordChunk(Transfer &transfer, const char *data, std::size_t size) {
+  if (transfer.recorded == nullptr || transfer.recorded->size() + size > kMaxPageBytes) return;
+  appendChunk(*transfer.recorded, data, size);
 }
 
 std::string overLimitText(const char *what) {
@@ -221,9 +236,11 @@ size_t collectBody(char *data, size_t size, size_t count, void *userData) {
   auto *transfer = static_cast<Transfer *>(userData);
   const std::size_t bytes = size * count;
   HttpRequest &request = *transfer->request;
-  if (transfer->hooks != nullptr && transfer->hooks->takeBody) {
-    long status = 0;
-    curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
+  recordChunk(*transfer, data, bytes);
+  long status = 0;
+  curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
+  const bool busyAndAskedAgain = transfer->busyRetryFollows && isBusyStatus(status);
+  if (transfer->hooks != nullptr && transfer->hooks->takeBody && !busyAndAskedAgain) {
     request.statusCode = static_cast<std::int32_t>(status);
     try {
       return transfer->hooks->takeBody(request, std::string_view(data, bytes)) ? bytes : 0;
@@ -241,7 +258,10 @@ size_t collectHeader(char *data, size_t size, size_t count, void *userData) {
   // Each response of a redirect chain starts with its status line, so whatever body arrived before
   // it belonged to an earlier response. libcurl skips the bodies of redirects it follows; this
   // keeps the body the final response's even if a redirect's body slips through.
-  if (bytes >= 5 && std::string_view(data, 5) == "HTTP/") transfer->request->body.clear();
+  if (bytes >= 5 && std::string_view(data, 5) == "HTTP/") {
+    transfer->request->body.clear();
+    if (transfer->recorded != nullptr) transfer->recorded->clear();
+  }
   if (!withinLimit(*transfer, transfer->request->headers, bytes, "response headers")) return 0;
   return appendChunk(transfer->request->headers, data, bytes) ? bytes : 0;
 }
@@ -307,13 +327,14 @@ class OptionSetter {
 };
 
 void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSettings &settings,
-             const StopFlag *stop, const HttpTransferHooks *hooks) {
+             const StopFlag *stop, const HttpTransferHooks *hooks, std::string *recorded,
+             bool busyRetryFollows) {
   const std::string url = toSystemCodePage(request.url);
   const std::string userAgent = toSystemCodePage(settings.userAgent);
 
   // Everything libcurl keeps a pointer to is declared before the lease, so it outlives the
   // handle's use; the lease resets the handle when it goes.
-  Transfer transfer{&request, stop, hooks, nullptr, std::nullopt};
+  Transfer transfer{&request, stop, hooks, nullptr, std::nullopt, recorded, busyRetryFollows};
   std::array<char, CURL_ERROR_SIZE> errorBuffer{};
   HeaderList headerList;
 
@@ -410,28 +431,109 @@ struct KeptBytes {
   }
 };
 
+/// Hands the exchange of a request that has ended to the settings' sink, if any; a sink that
+/// fails loses that exchange only.
+void passExchange(const HttpRequest &request, const HttpSettings &settings, std::string &recorded) {
+  if (!settings.exchangeSink) return;
+  try {
+    HttpExchange exchange{
+        settings.exchangeLabel, request.method,      request.url,        request.requestBody,
+        request.headers,        std::move(recorded), request.statusCode, request.errorText.value_or(u"")};
+    settings.exchangeSink(exchange);
+  } catch (...) {
+  }
+}
+
+/// Waits `wait` before a busy site is asked again, in short steps that look at the stop flag and
+/// call the progress hook; false when the stop flag ended it.
+bool pauseBeforeAskingAgain(std::chrono::milliseconds wait, const StopFlag *stop,
+                            const HttpTransferHooks *hooks) {
+  constexpr std::chrono::milliseconds kStep{20};
+  const auto end = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (stop != nullptr && stop->stopRequested()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return true;
+    if (hooks != nullptr && hooks->onProgress) {
+      try {
+        hooks->onProgress();
+      } catch (...) {
+        return false;
+      }
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kStep, end - now));
+  }
+}
+
+/// Trims spaces and tabs at both ends.
+std::string_view trimmedValue(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
+}
+
 }  // namespace
+
+std::chrono::milliseconds busyRetryWait(std::string_view headerText, const HttpSettings &settings,
+                                        std::chrono::system_clock::time_point now) {
+  // Only the last response's header lines count: those behind the last status line.
+  std::string lower(headerText);
+  for (char &c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  std::size_t block = lower.rfind("\nhttp/");
+  block = block == std::string::npos ? 0 : block;
+  const std::size_t found = lower.rfind("\nretry-after:");
+  if (found == std::string::npos || found < block) return settings.busyWait;
+  const std::size_t start = found + std::string_view("\nretry-after:").size();
+  const std::size_t end = std::min(lower.find_first_of("\r\n", start), lower.size());
+  const std::string value(trimmedValue(std::string_view(headerText).substr(start, end - start)));
+  if (value.empty()) return settings.busyWait;
+  std::chrono::milliseconds wait{0};
+  if (value.find_first_not_of("0123456789") == std::string::npos) {
+    // More digits than any sensible wait needs are simply the longest wait.
+    wait = value.size() > 9 ? settings.busyWaitLimit : std::chrono::seconds(std::stol(value));
+  } else {
+    const time_t at = curl_getdate(value.c_str(), nullptr);
+    if (at == -1) return settings.busyWait;
+    wait = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::from_time_t(at) -
+                                                                 now);
+  }
+  return std::clamp(wait, std::chrono::milliseconds{0}, settings.busyWaitLimit);
+}
 
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
                                              const HttpSettings &settings, const StopFlag *stop,
                                              const HttpTransferHooks *hooks) {
   if (url.empty()) return nullptr;
-  std::unique_ptr<HttpRequest> request;
-  try {
-    request = std::make_unique<HttpRequest>();
-    request->url = std::u16string(url);
-    request->method = method;
-    if (method == HttpMethod::Post) request->requestBody = toUtf8(body);
-  } catch (...) {
-    return nullptr;
+  for (int attempt = 0;; ++attempt) {
+    std::unique_ptr<HttpRequest> request;
+    try {
+      request = std::make_unique<HttpRequest>();
+      request->url = std::u16string(url);
+      request->method = method;
+      if (method == HttpMethod::Post) request->requestBody = toUtf8(body);
+    } catch (...) {
+      return nullptr;
+    }
+    const bool askAgainWhenBusy = attempt < settings.busyRetries;
+    std::string recorded;
+    try {
+      perform(*request, headers, settings, stop, hooks, settings.exchangeSink ? &recorded : nullptr,
+              askAgainWhenBusy);
+    } catch (...) {
+      fail(*request, std::nullopt);
+    }
+    passExchange(*request, settings, recorded);
+    if (!askAgainWhenBusy || request->state != HttpState::Finished || !isBusyStatus(request->statusCode)) {
+      return request;
+    }
+    const auto wait = busyRetryWait(request->headers, settings, std::chrono::system_clock::now());
+    // Stopped during the wait, the busy answer is the outcome.
+    if (!pauseBeforeAskingAgain(wait, stop, hooks)) return request;
+    finishHttpRequest(std::move(request));
   }
-  try {
-    perform(*request, headers, settings, stop, hooks);
-  } catch (...) {
-    fail(*request, std::nullopt);
-  }
-  return request;
 }
 
 std::u16string httpInfo(const HttpRequest &request, HttpInfoKind kind, TextDecoding decoding) {

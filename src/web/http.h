@@ -33,6 +33,22 @@ inline constexpr std::size_t kMaxPageBytes = std::size_t{32} << 20;
 
 struct HttpRequest;
 
+/// One request and what came back, as exchanged, for keeping with a bug report.
+struct HttpExchange {
+  std::u16string label;  // what the request was for: the settings' `exchangeLabel`
+  HttpMethod method = HttpMethod::Get;
+  std::u16string url;
+  std::string requestBody;
+  std::string responseHeaders;  // every header line received, the redirects' included
+  std::string responseBody;     // the final response's body bytes as received, also when cut short
+  std::int32_t statusCode = 0;
+  std::u16string error;  // why the transfer failed; "" when it finished
+};
+
+/// Takes every exchange of the requests it is given to, once each has ended; it may be called
+/// from several threads at once.
+using ExchangeSink = std::function<void(const HttpExchange &exchange)>;
+
 /// How a request goes out: whom it trusts, how long it may take and as whom it speaks. The
 /// defaults trust libcurl's CA store and end only a stalled transfer.
 struct HttpSettings {
@@ -47,6 +63,16 @@ struct HttpSettings {
   std::chrono::seconds lowSpeedTime{60};
   /// Sent as User-Agent, unless the request's headers bring one.
   std::u16string userAgent = u"Mozilla/5.0 Gecko/41.0 Firefox/41.0";
+  /// A site that answers 503 or 429 (too busy, too many requests) is asked again, at most this
+  /// many times, after the wait its Retry-After names (seconds or an HTTP date, at most
+  /// `busyWaitLimit`) or else `busyWait`.
+  int busyRetries = 2;
+  std::chrono::milliseconds busyWait{5000};
+  std::chrono::milliseconds busyWaitLimit{30000};
+  /// When set, gets every exchange of the request (each busy retry is one more), labelled with
+  /// `exchangeLabel`.
+  ExchangeSink exchangeSink{};
+  std::u16string exchangeLabel{};
 };
 
 /// What a caller may add to a request beyond the whole body in memory.
@@ -78,14 +104,23 @@ struct HttpRequest {
 /// a transfer under way ends at once (as a failed request). A body larger than `kMaxPageBytes`
 /// fails the transfer unless `hooks` take it. Only a transfer that finished keeps a body; anything
 /// cut short, or over a bound of `settings`, is Failed. Only http and https are spoken, redirects
-/// included, and a request that starts on https follows no redirect to plain http. Each thread
-/// keeps its connections open between requests. Never throws. Any thread; the request belongs to
+/// included, and a request that starts on https follows no redirect to plain http. A 503 or 429
+/// answer is asked again as `settings` say (the busy answer's body goes to no `takeBody` hook);
+/// the wait ends at once when `stop` is raised and calls `hooks->onProgress` as a transfer does.
+/// Each thread keeps its connections open between requests. Never throws. Any thread; the request belongs to
 /// that thread.
 std::unique_ptr<HttpRequest> sendHttpRequest(HttpMethod method, std::u16string_view url,
                                              std::u16string_view body, const HttpHeaders *headers,
                                              const HttpSettings &settings = {},
                                              const StopFlag *stop = nullptr,
                                              const HttpTransferHooks *hooks = nullptr);
+
+/// How long to wait before asking a busy site again: its Retry-After in `headerText` (the header
+/// lines of a whole redirect chain; the last Retry-After counts), as seconds or as an HTTP date
+/// against `now`, at most `settings.busyWaitLimit`; `settings.busyWait` when there is none that
+/// reads.
+std::chrono::milliseconds busyRetryWait(std::string_view headerText, const HttpSettings &settings,
+                                        std::chrono::system_clock::time_point now);
 
 /// Status code digits, body or header text decoded by `decoding` (up to the first zero byte),
 /// or the error text of a failed transfer. A failed transfer has no body text.

@@ -325,7 +325,7 @@ TEST_F(CheckCommandTest, CurrentNamesTheVersionInForceSearchingEachStemOnce) {
   hengdian::testing::RawAnswer unavailable = page({});
   unavailable.status = 503;
   sites.setLibrarySearch("GB 2", {unavailable});
-  const CliRun failed = run(arguments({"--current"}), "GB 2-1990\n");
+  const CliRun failed = run(arguments({"--current", "--busy-pause-ms", "1"}), "GB 2-1990\n");
   EXPECT_EQ(failed.exitCode, 4);
   EXPECT_TRUE(failed.err.starts_with(
       "hengdian-cli: GB 2-1990: the library site did not answer the search for GB 2: HTTP status 503\n"))

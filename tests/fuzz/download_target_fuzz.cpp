@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   fuzz::require(lowerCase(target) == target, "a redirect target is lower-cased");
 
   const std::u16string extension = extensionOfTarget(target);
-  fuzz::require(extension.find_first_of(u"./\\ \"") == std::u16string::npos,
-                "an extension holds no dot, separator, space or quote");
+  fuzz::require(extension.find_first_of(u"./\\ \"?#") == std::u16string::npos,
+                "an extension holds no dot, separator, space, quote, query or fragment");
   fuzz::require(lowerCase(extension) == extension, "an extension is lower-cased");
   if (!extension.empty()) {
     fuzz::require(positionOf(target, u"." + extension) != 0, "an extension comes from the target");

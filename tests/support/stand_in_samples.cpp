@@ -3,6 +3,7 @@
 
 #include "support/stand_in_samples.h"
 
+#include "runtime/code_page.h"
 #include "support/stand_in_pages.h"
 
 namespace hengdian::testing {
@@ -69,6 +70,21 @@ void serveSamples(StandInSites &sites) {
                   portalResultPage({{"废止", "GB/T 5491-1985 粮食、油料检验 扦样、分样法", "1985-10-14",
                                      "1986-07-01", "/gb/detail?code=GB%2FT%205491-1985"}}))});
   sites.setPortalSearch("GB/T 99999-2099", {pageAnswer(kHtml, portalEmptyPage())});
+
+  // GB 2760-2014 in the forms the real sites are reported to use today: the library page in GBK
+  // under headers that name no charset, its link absolute over https; the portal's link an
+  // /online/ page named by 32 hex digits.
+  sites.setLibrarySearch(
+      "GB 2760-2014",
+      {pageAnswer("text/html",
+                  toSystemCodePage(fromUtf8(libraryResultPage(
+                      {{"GB 2760-2014 食品安全国家标准 食品添加剂使用标准", "xxyx", "2015-05-24", "2048",
+                        "https://" + sites.libraryHost() + "/standard/sort/3/42368.html"}}))))});
+  sites.setPortalSearch(
+      "GB 2760-2014",
+      {pageAnswer(kHtml,
+                  portalResultPage({{"现行", "GB 2760-2014 食品安全国家标准 食品添加剂使用标准", "2014-12-24",
+                                     "2015-05-24", "/online/0c3a7f1e9b2d4c6a8e5f7b9d1a3c5e7f.html"}}))});
   sites.setPortalSearch(
       "GB/T 5491",
       {pageAnswer(kHtml,

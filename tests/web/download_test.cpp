@@ -28,9 +28,11 @@ TEST(ExtensionOfTarget, IsTheLowerCasedTextBehindALastDotThatStartsAnExtension) 
   const std::vector<std::tuple<std::u16string, std::u16string>> rows{
       {u"http://a.b/files/gb5009.PDF", u"pdf"},
       {u"/files/a.tar.gz", u"gz"},
-      {u"/files/a.pdf?v=1", u"pdf?v=1"},  // a query stays part of it
-      {u"/files/a.pdf\" x", u""},         // a space after the dot
-      {u"/files/a.pdf\"x", u"pdf"},       // cut at the quote
+      {u"/files/a.pdf?v=1", u"pdf"},     // neither the query
+      {u"/files/a.PDF#page=2", u"pdf"},  // nor the fragment is part of it
+      {u"/files/a?name=b.pdf", u""},
+      {u"/files/a.pdf\" x", u""},    // a space after the dot
+      {u"/files/a.pdf\"x", u"pdf"},  // cut at the quote
       {u"", u""},
       {u"/files/noextension", u""},
       {u"http://a.b/files/noextension", u""},  // slash after the dot
@@ -147,7 +149,7 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
        false},
       {"not found", "pdf", RawAnswer{404, {}, "%PDF- not found page"}, false},
       {"server error", "pdf", RawAnswer{500, {}, "server error page"}, false},
-      {"empty error page", "pdf", RawAnswer{503, {}, ""}, false},
+      {"empty error page", "pdf", RawAnswer{502, {}, ""}, false},
       {"short Content-Length", "pdf", RawAnswer{200, {{"Content-Length", "100"}}, "%PDF- cut"}, false},
       {"chunks without the last one", "pdf",
        RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "5\r\n%PDF-\r\n"}, false},
