@@ -1,5 +1,6 @@
 # The helpers the stages of scripts/windows-cross-build share; sourced by it, which sets the
-# variables these use (out, prefix, project, wine, ...).
+# variables these use (out, prefix, project, wine, ...). scripts/test-fresh sources it for the
+# machine's Debian mirror (write_source_lines and debian_mirror need none of them).
 
 # The zh_CN.UTF-8 locale for wine, so that GetACP() answers 936 as on a Chinese Windows. Only the
 # stages that start wine call this; everything else keeps the caller's locale.
@@ -43,6 +44,72 @@ stage() {
   if [[ " packages toolchain project tests dist installer installer-run gui-run screenshot " != *" $name "* ]]; then
     touch "$stamps/$name"
   fi
+}
+
+# Source lines for the Debian mirror(s) this machine already installs from, limited to this release:
+# one-line sources are appended to the file $1, deb822 stanzas to the file $2.
+write_source_lines() {
+  local codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  local file
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [[ -f "$file" ]] || continue
+    awk -v codename="$codename" '
+      $1 == "deb" {
+        line = $0; sub(/^deb[ \t]+/, "", line)
+        options = ""
+        if (line ~ /^\[/) { options = substr(line, 1, index(line, "]")); line = substr(line, index(line, "]") + 1) }
+        split(line, field, /[ \t]+/); start = (field[1] == "") ? 2 : 1
+        suite = field[start + 1]
+        if (suite == codename || index(suite, codename "-") == 1) print "deb-src " options " " line
+      }' "$file" >>"$1"
+  done
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [[ -f "$file" ]] || continue
+    # deb822 stanzas: keep those of this release, as source stanzas.
+    awk -v codename="$codename" '
+      BEGIN { RS = ""; FS = "\n" }
+      {
+        keep = 0; enabled = 1; types = 0; out = ""
+        for (i = 1; i <= NF; i++) {
+          line = $i
+          if (line ~ /^#/) continue
+          if (tolower(line) ~ /^types:/) { if (line ~ /[ \t]deb([ \t]|$)/) types = 1; line = "Types: deb-src" }
+          if (tolower(line) ~ /^enabled:/ && tolower(line) ~ /no/) enabled = 0
+          if (tolower(line) ~ /^suites:/) {
+            n = split(substr(line, index(line, ":") + 1), suite, /[ \t]+/); line = "Suites:"
+            for (j = 1; j <= n; j++)
+              if (suite[j] == codename || index(suite[j], codename "-") == 1) { line = line " " suite[j]; keep = 1 }
+          }
+          out = out line "\n"
+        }
+        if (keep && enabled && types) printf "%s\n", out
+      }' "$file" >>"$2"
+  done
+}
+
+# The address of the archive this machine installs its own release from (the first source of exactly
+# that suite, not its -updates or -security), or nothing when it has none.
+debian_mirror() {
+  local codename dir
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  dir=$(mktemp -d)
+  write_source_lines "$dir/list" "$dir/stanzas"
+  {
+    awk -v codename="$codename" '
+      { line = $0; sub(/^deb-src[ \t]+/, "", line); sub(/^\[[^]]*\][ \t]*/, "", line)
+        split(line, field, /[ \t]+/)
+        if (field[2] == codename) { print field[1]; exit } }' "$dir/list" 2>/dev/null
+    awk -v codename="$codename" '
+      BEGIN { RS = ""; FS = "\n" }
+      { uri = ""; found = 0
+        for (i = 1; i <= NF; i++) {
+          if (tolower($i) ~ /^uris:/) { split(substr($i, 6), part, /[ \t]+/); uri = (part[1] == "") ? part[2] : part[1] }
+          if (tolower($i) ~ /^suites:/ && (" " substr($i, 8) " ") ~ ("[ \t]" codename "[ \t]")) found = 1
+        }
+        if (found && uri != "") { print uri; exit } }' "$dir/stanzas" 2>/dev/null
+  } | sed -n 1p
+  rm -rf "$dir"
 }
 
 as_root() {
