@@ -47,7 +47,9 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
       "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
       "saved; 3 when at least one download failed; 5 when the log could not be written (the run then stops "
-      "before the next row); 1 when the input cannot be read; 2 for a usage error; 130 or 143 when SIGINT or "
+      "before the next row); 6 when the memory ran out; 1 when the input cannot be read; 2 for a usage "
+      "error; "
+      "130 or 143 when SIGINT or "
       "SIGTERM stopped it (the transfer under way is stopped and its temporary file removed).");
 }
 
