@@ -276,10 +276,9 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
       "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
       "--current search, \"… did not answer the search for <stem>: <reason>\"; 5 when the results "
       "could not be written (a full disk, a closed pipe, or standard output closed at the start, when "
-      "nothing "
-      "is looked up: standard error says why); 6 when the memory ran out; 1 when the input cannot "
-      "be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a termination "
-      "request stopped the check (the lines done before it stay written).");
+      "nothing is looked up: standard error says why); 6 when the memory ran out; 1 when the input "
+      "cannot be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a "
+      "termination request stopped the check (the lines done before it stay written).");
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(

@@ -48,8 +48,7 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "pdf is not); a failed download leaves an existing file as it was. Exit status: 0 when every row was "
       "saved; 3 when at least one download failed; 5 when the log could not be written (the run then stops "
       "before the next row); 6 when the memory ran out; 1 when the input cannot be read; 2 for a usage "
-      "error; "
-      "130 or 143 when SIGINT or "
+      "error; 130 or 143 when SIGINT or "
       "SIGTERM stopped it (the transfer under way is stopped and its temporary file removed).");
 }
 
