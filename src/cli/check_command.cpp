@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <istream>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -57,6 +58,17 @@ const CLI::Validator kHostName(
     },
     "");
 
+/// A whole number written in decimal digits, leading zeros read as nothing ("010" is ten), where
+/// the parser alone would take "010" for octal eight and call "4x" out of range.
+const CLI::Validator kDecimalNumber(
+    [](std::string &value) -> std::string {
+      if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
+        return "\"" + value + "\" is not a number";
+      value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1));
+      return "";
+    },
+    "");
+
 void describeCheck(CLI::App &check, CheckOptions &options) {
   std::vector<std::string> names;
   for (const Site site : kSites)
@@ -69,8 +81,9 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
   check
       .add_option("--input", options.input,
                   "The entered text, one standard per line (code, TAB, name), at most 64 MiB; \"-\" is "
-                  "standard input. UTF-8, a leading BOM ignored; UTF-16 LE or BE, with a BOM or without; a "
-                  "file that is none of these is read as GBK")
+                  "standard input. UTF-16 LE or BE, with a BOM or without; otherwise line by line, a line "
+                  "that is valid UTF-8 as UTF-8 and any other as GBK. A BOM is dropped wherever it stands; "
+                  "a line whose code is longer than 1 KiB is not sent")
       ->type_name("FILE")
       ->capture_default_str();
   check
@@ -101,6 +114,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       .add_option("--retry-pause-ms", options.retryPauseMs,
                   "Each of the ten waits before the library site is asked a second time, in milliseconds")
       ->type_name("N")
+      ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 3600000))
       ->capture_default_str();
   check
@@ -109,6 +123,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
                   "when it names no wait of its own (Retry-After, of which at most 30 s are waited), in "
                   "milliseconds")
       ->type_name("N")
+      ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 30000))
       ->capture_default_str();
   check
@@ -117,6 +132,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
                   "order and the same whatever the number. The public sites are shared by everyone: 4 is a "
                   "polite maximum")
       ->type_name("N")
+      ->transform(kDecimalNumber)
       ->check(CLI::Range(1, kMaxJobs))
       ->capture_default_str();
   check
@@ -258,10 +274,9 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
   return part.lookupFailed ? kExitLookupFailed : 0;
 }
 
-}  // namespace
-
-int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
-           bool errIsTerminal) {
+/// Runs the command line; see `runCli`.
+int runCommand(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out,
+               std::ostream &err, bool errIsTerminal) {
   CLI::App app("Looks up Chinese technical standards on the library site or the portal site.",
                "hengdian-cli");
   app.require_subcommand(1);
@@ -279,10 +294,12 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "site 现行, or it was not found), search the same site once more with the code without its \"-\" "
       "and year (GB/T 5491-1985: GB/T 5491; a code without a year is its own stem, and its own page "
       "serves) and report the version in force: of the hits whose title "
-      "begins with that stem, \"-\" and a year, the latest in force, or else the latest. The search "
+      "begins with that stem, \"-\" and a year, the latest in force; when none is, the latest of any status "
+      "is reported as the latest version. The search "
       "goes through the same connections and --jobs, once per stem; on the library site it has no second "
       "attempt. Text: one line per such entry on standard error, the results text unchanged; JSON: "
-      "\"current\" in every row; CSV: three more columns; the summary counts the replaced entries and "
+      "\"current\" (the version in force or null) and \"latest\" (the latest version when none is in force, "
+      "or null) in every row; CSV: five more columns; the summary counts the replaced entries and "
       "those with no version in force");
   check->footer(
       "At the end standard error gets a summary: the lines checked, and how many are in force, withdrawn, "
@@ -291,10 +308,13 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
       "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
       "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
       "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
-      "--current search, \"… did not answer the search for <stem>: <reason>\"; 5 when the results "
-      "could not be written (a full disk, a closed pipe: standard error says why); 1 when the input cannot "
-      "be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a termination "
-      "request stopped the check (the lines done before it stay written).");
+      "--current search, \"… did not answer the search for <stem>: <reason>\", and for a code longer than 1 "
+      "KiB, "
+      "which is not sent; 5 when the results "
+      "could not be written (a full disk, a closed pipe, or standard output closed at the start, when "
+      "nothing is looked up: standard error says why); 6 when the memory ran out; 1 when the input "
+      "cannot be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a "
+      "termination request stopped the check (the lines done before it stay written).");
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(
@@ -321,6 +341,11 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
         << " --help\" for the options.\n";
     return 2;
   }
+  // Standard output closed at the start: nobody would see the results, so nothing is looked up.
+  if (!out.good()) {
+    err << "hengdian-cli: cannot write the results: standard output is closed\n";
+    return kExitWriteFailed;
+  }
   if (sites->parsed()) return runSitesCommand(sitesOptions, out, err);
   if (download->parsed()) {
     std::vector<ResultRow> rows;
@@ -333,6 +358,20 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
                             errIsTerminal && !downloadCheck.captions);
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
+           bool errIsTerminal) {
+  try {
+    return runCommand(arguments, in, out, err, errIsTerminal);
+  } catch (const std::bad_alloc &) {
+    // Anywhere: reading the list, a worker's page, the JSON document. Results not yet written
+    // are lost, and a script must not take this for an unreadable list.
+    err << "hengdian-cli: out of memory; the run stopped, and its results are incomplete\n" << std::flush;
+    return kExitOutOfMemory;
+  }
 }
 
 }  // namespace hengdian::cli

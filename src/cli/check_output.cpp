@@ -44,15 +44,20 @@ std::u16string recordField(const CheckedEntry &entry) {
   return record == nullptr ? std::u16string() : record->*field;
 }
 
-/// The entry's version in force, or none.
+/// The version in force of an entry's standard, or none.
 const CurrentVersion *currentVersion(const CheckedEntry &entry) {
-  return entry.current.version ? &*entry.current.version : nullptr;
+  return versionInForce(entry.current);
 }
 
-/// A field of the entry's version in force, "" when there is none.
-template <std::u16string CurrentVersion::*field>
-std::u16string currentField(const CheckedEntry &entry) {
-  const CurrentVersion *version = currentVersion(entry);
+/// The latest version of an entry's standard when none is in force, or none.
+const CurrentVersion *latestVersionOf(const CheckedEntry &entry) {
+  return latestVersion(entry.current);
+}
+
+/// A field of the version `which` gives for the entry, "" when it gives none.
+template <const CurrentVersion *(*which)(const CheckedEntry &), std::u16string CurrentVersion::*field>
+std::u16string versionField(const CheckedEntry &entry) {
+  const CurrentVersion *version = which(entry);
   return version == nullptr ? std::u16string() : version->*field;
 }
 
@@ -75,19 +80,40 @@ const CsvColumn kCsvColumns[] = {
     {"链接", recordField<&HitRecord::link>},
     {"查询结果", [](const CheckedEntry &entry) { return entry.line; }},
     {"站点未应答原因", [](const CheckedEntry &entry) { return entry.row.error; }},
-    {"现行版本", currentField<&CurrentVersion::code>},
+    {"现行版本", versionField<currentVersion, &CurrentVersion::code>},
     {"现行版本名称",
      [](const CheckedEntry &entry) {
        const CurrentVersion *version = currentVersion(entry);
        return version == nullptr ? std::u16string() : nameInTitle(version->title, version->code);
      }},
-    {"现行版本状态", currentField<&CurrentVersion::status>},
+    {"现行版本状态", versionField<currentVersion, &CurrentVersion::status>},
+    {"最新版本", versionField<latestVersionOf, &CurrentVersion::title>},
+    {"最新版本状态", versionField<latestVersionOf, &CurrentVersion::status>},
 };
-constexpr std::size_t kCurrentColumns = 3;
+constexpr std::size_t kCurrentColumns = 5;
 
 /// The spreadsheet's columns, with or without those of `--current`.
 std::span<const CsvColumn> csvColumns(bool withCurrent) {
   return std::span(kCsvColumns).first(std::size(kCsvColumns) - (withCurrent ? 0 : kCurrentColumns));
+}
+
+/// A code as a line of standard error or the progress shows it: a line too long to be a code
+/// cut to its start, followed by "…".
+std::u16string shownCode(std::u16string_view code) {
+  constexpr std::size_t kShown = 40;
+  if (code.size() <= kShown) return std::u16string(code);
+  // Not between the two halves of a character beyond the BMP.
+  const std::size_t end = code[kShown - 1] >= 0xD800 && code[kShown - 1] < 0xDC00 ? kShown - 1 : kShown;
+  return std::u16string(code.substr(0, end)).append(u"…");
+}
+
+/// A version as JSON, null for none.
+nlohmann::ordered_json versionJson(const CurrentVersion *version) {
+  if (version == nullptr) return nullptr;
+  return {{"code", toUtf8(version->code)},
+          {"title", toUtf8(version->title)},
+          {"status", toUtf8(version->status)},
+          {"link", toUtf8(version->link)}};
 }
 
 /// "the library site" or "the portal site".
@@ -95,12 +121,22 @@ std::string siteName(Site site) {
   return "the " + std::string(siteDescription(site).name) + " site";
 }
 
+/// Whether a spreadsheet would run `text` as a formula: it begins with a tab or a CR, or with
+/// "=", "+", "-" or "@" behind any spaces, tabs and line breaks, which many spreadsheets and
+/// converters trim before they look.
+bool looksLikeFormula(std::string_view text) {
+  if (text.starts_with('\t') || text.starts_with('\r')) return true;
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos &&
+         std::string_view("=+-@").find(text[first]) != std::string_view::npos;
+}
+
 /// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
 /// break.
 void appendCsvField(std::string &row, std::string_view text) {
-  // A spreadsheet reads a cell that begins with one of these as a formula, and a title comes from
-  // a web site: the apostrophe makes it plain text, and Excel does not show it.
-  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+  // A title comes from a web site: the apostrophe makes a formula plain text, and Excel does not
+  // show it.
+  if (looksLikeFormula(text)) {
     std::string guarded = "'";
     guarded.append(text);
     appendCsvField(row, guarded);
@@ -153,14 +189,8 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
     object["line"] = toUtf8(entry.line);
     object["error"] = toUtf8(row.error);
     if (withCurrent) {
-      const CurrentVersion *version = currentVersion(entry);
-      object["current"] = nullptr;
-      if (version != nullptr) {
-        object["current"] = {{"code", toUtf8(version->code)},
-                             {"title", toUtf8(version->title)},
-                             {"status", toUtf8(version->status)},
-                             {"link", toUtf8(version->link)}};
-      }
+      object["current"] = versionJson(currentVersion(entry));
+      object["latest"] = versionJson(latestVersionOf(entry));
     }
     rows.push_back(std::move(object));
   }
@@ -194,6 +224,8 @@ std::string csvRow(const CheckedEntry &entry, bool withCurrent) {
 
 std::string failureLine(const CheckedEntry &entry) {
   const ResultRow &row = entry.row;
+  if (row.error == kCodeNotSent)
+    return "hengdian-cli: " + toUtf8(shownCode(row.code)) + ": " + toUtf8(row.error) + "\n";
   const std::string start =
       "hengdian-cli: " + toUtf8(row.code) + ": " + siteName(row.site) + " did not answer";
   if (!row.error.empty()) return start + ": " + toUtf8(row.error) + "\n";
@@ -204,16 +236,15 @@ std::string failureLine(const CheckedEntry &entry) {
 
 std::string currentLine(const CheckedEntry &entry) {
   const CurrentFinding &current = entry.current;
-  const CurrentVersion *version = currentVersion(entry);
   std::u16string said;
   switch (current.standing) {
     case CurrentStanding::Replaced:
     case CurrentStanding::NotReplaced:
-      said.append(u"现行版本 ").append(version->title);
+      said.append(u"现行版本 ").append(currentVersion(entry)->title);
       break;
     case CurrentStanding::NoneInForce:
       said.append(u"没有找到现行版本");
-      if (version != nullptr) {
+      if (const CurrentVersion *version = latestVersionOf(entry)) {
         said.append(u"，最新版本 ")
             .append(version->title)
             .append(u"（")
@@ -251,7 +282,7 @@ std::u16string progressText(std::size_t index, std::size_t count, std::u16string
       .append(u"/")
       .append(u16(std::to_string(count)))
       .append(u"] ")
-      .append(code);
+      .append(shownCode(code));
   if (waits != 0) {
     text.append(u"  (no hit yet, asking again after wait ")
         .append(u16(std::to_string(waits)))

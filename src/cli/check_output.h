@@ -17,6 +17,9 @@ namespace hengdian::cli {
 /// The exit status when the results (or the download log) could not be written.
 inline constexpr int kExitWriteFailed = 5;
 
+/// The exit status when the memory ran out.
+inline constexpr int kExitOutOfMemory = 6;
+
 /// Standard output as the results go there: every write flushed and checked. The first failure is
 /// reported on `err` ("hengdian-cli: cannot write the results: <reason>"); nothing is written
 /// after it.
@@ -38,7 +41,8 @@ class ResultsOutput {
 /// The JSON document of a check: "rows", per entered line its row's code, name, site, link and
 /// item id (library rows only, "" for portal rows), its result line and the row's error ("" when
 /// the site answered), with `withCurrent` also "current", the version in force (code, title,
-/// status, link) or null; and "summary", the counts of `summary` (with `withCurrent` also
+/// status, link) or null, and "latest", the latest version when none is in force or null; and
+/// "summary", the counts of `summary` (with `withCurrent` also
 /// "replaced" and "noneInForce"). Pretty-printed UTF-8 with a final line break.
 std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary,
                         bool withCurrent);
@@ -49,7 +53,9 @@ std::string csvHeader(bool withCurrent);
 /// The spreadsheet's row of one entry: the entered code and name, the first record's fields (its
 /// marker without brackets, status, title, the two further fields, link), the whole result line
 /// and why the site did not answer; with `withCurrent` then the version in force's code, name and
-/// status. Quoted where RFC 4180 asks for it, ended by CR LF.
+/// status and, when none is in force, the latest version's title and status. Quoted where RFC 4180
+/// asks for it, a cell that a spreadsheet would run as a formula behind an apostrophe, ended by
+/// CR LF.
 std::string csvRow(const CheckedEntry &entry, bool withCurrent);
 
 /// "hengdian-cli: <code>: the library site did not answer: <reason>\n" (or the portal site) when

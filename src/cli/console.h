@@ -3,6 +3,18 @@
 
 namespace hengdian::cli {
 
+/// Which of the standard streams the process was started without.
+struct ClosedStreams {
+  bool input = false;
+  bool output = false;
+  bool error = false;
+};
+
+/// Opens the null device on each of descriptors 0, 1 and 2 that is closed, so that no file or
+/// socket opened later takes its number and receives what was meant for the stream; which were
+/// closed. Call it first, before anything opens a descriptor.
+ClosedStreams openClosedStandardStreams();
+
 /// Whether standard error goes to a terminal, where a progress line makes sense.
 bool standardErrorIsTerminal();
 

@@ -1,11 +1,40 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
 #include "cli/console.h"
 
 namespace hengdian::cli {
+
+namespace {
+
+/// Whether the process has no usable standard handle `which`; if so, `stream` is opened on the
+/// null device, which gives it a descriptor and the process a handle of its own again.
+bool reopenIfClosed(DWORD which, std::FILE *stream, const char *mode) {
+  const HANDLE handle = GetStdHandle(which);
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+    // An unknown type with an error means a handle that no longer stands for anything.
+    SetLastError(NO_ERROR);
+    if (GetFileType(handle) != FILE_TYPE_UNKNOWN || GetLastError() == NO_ERROR) return false;
+  }
+  std::freopen("NUL", mode, stream);
+  return true;
+}
+
+}  // namespace
+
+ClosedStreams openClosedStandardStreams() {
+  ClosedStreams closed;
+  closed.input = reopenIfClosed(STD_INPUT_HANDLE, stdin, "rb");
+  closed.output = reopenIfClosed(STD_OUTPUT_HANDLE, stdout, "wb");
+  closed.error = reopenIfClosed(STD_ERROR_HANDLE, stderr, "wb");
+  return closed;
+}
 
 bool standardErrorIsTerminal() {
   return _isatty(_fileno(stderr)) != 0;

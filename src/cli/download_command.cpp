@@ -50,7 +50,8 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "js, lnk, msi, sh, desktop, ...); a failed download leaves an existing file as it was. A name that "
       "this run saved already gets \" (2)\", \" (3)\", ... before its extension. Exit status: 0 when every "
       "row was saved; 3 when at least one download failed; 5 when the log could not be written (the run "
-      "then stops before the next row); 1 when the input cannot be read; 2 for a usage error; 130 or 143 "
+      "then stops before the next row); 6 when the memory ran out; 1 when the input cannot be read; 2 for a "
+      "usage error; 130 or 143 "
       "when SIGINT or SIGTERM stopped it (the transfer under way is stopped and its temporary file "
       "removed).");
 }

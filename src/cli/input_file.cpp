@@ -1,5 +1,6 @@
 #include "cli/input_file.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "runtime/code_page.h"
@@ -50,6 +51,22 @@ bool looksLikeUtf16(std::string_view bytes, bool bigEndian) {
   return zeroHigh != 0 && zeroHigh * 4 >= sample.size() / 2 && zeroLow * 4 < zeroHigh;
 }
 
+// A list without a UTF-16 BOM, line by line: a line that is valid UTF-8 as UTF-8, any other as
+// GBK, so that a UTF-8 list and a GBK list put one behind the other both read right. A UTF-8 BOM
+// at the start of a line (of a file put behind another) goes before that choice. CR and LF never
+// stand inside a character of either encoding, so the lines are cut on the bytes.
+std::u16string fromUtf8OrGbkLines(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  while (!bytes.empty()) {
+    std::string_view line = bytes.substr(0, std::min(bytes.find_first_of("\r\n"), bytes.size() - 1) + 1);
+    bytes.remove_prefix(line.size());
+    if (line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+    text += isValidUtf8(line) ? fromUtf8(line) : fromSystemCodePage(line);
+  }
+  return text;
+}
+
 // A read error (a directory given as the file, say) sets badbit; the end of the data does not.
 InputBytes readAll(std::istream &stream, std::size_t limit) {
   InputBytes input;
@@ -66,14 +83,20 @@ InputBytes readAll(std::istream &stream, std::size_t limit) {
 }  // namespace
 
 std::u16string decodeInputBytes(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return fromUtf8(bytes.substr(kUtf8Bom.size()));
-  if (bytes.starts_with(kUtf16LeBom)) return fromUtf16(bytes.substr(kUtf16LeBom.size()), false);
-  if (bytes.starts_with(kUtf16BeBom)) return fromUtf16(bytes.substr(kUtf16BeBom.size()), true);
-  for (const bool bigEndian : {false, true}) {
-    if (looksLikeUtf16(bytes, bigEndian)) return fromUtf16(bytes, bigEndian);
+  std::u16string text;
+  if (bytes.starts_with(kUtf16LeBom)) {
+    text = fromUtf16(bytes.substr(kUtf16LeBom.size()), false);
+  } else if (bytes.starts_with(kUtf16BeBom)) {
+    text = fromUtf16(bytes.substr(kUtf16BeBom.size()), true);
+  } else if (looksLikeUtf16(bytes, false) || looksLikeUtf16(bytes, true)) {
+    text = fromUtf16(bytes, !looksLikeUtf16(bytes, false));
+  } else {
+    text = fromUtf8OrGbkLines(bytes);
   }
-  if (isValidUtf8(bytes)) return fromUtf8(bytes);
-  return fromSystemCodePage(bytes);
+  // A BOM is no part of a code, wherever it stands: files put one behind another leave theirs
+  // inside the list.
+  std::erase(text, u'\uFEFF');
+  return text;
 }
 
 InputBytes readInputBytes(const std::string &path, std::istream &standardInput, std::size_t limit) {

@@ -11,11 +11,11 @@ namespace hengdian::cli {
 /// The largest entered list read; a longer one is refused rather than read into memory.
 inline constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
-/// Bytes of an entered list as text: UTF-8 (a leading BOM dropped), UTF-16 LE or BE behind their
-/// BOM (what Windows Notepad saves as "Unicode") or without one when its first lines show the
-/// zero bytes of that order, or GBK when the bytes are none of these. GBK is the legacy code page of the
-/// core: GBK on POSIX, the ANSI code page on Windows, which is GBK on the Chinese systems such lists come
-/// from.
+/// Bytes of an entered list as text: UTF-16 LE or BE behind their BOM (what Windows Notepad saves
+/// as "Unicode") or without one when its first lines show the zero bytes of that order; otherwise
+/// line by line, a line that is valid UTF-8 as UTF-8 and any other as GBK. Every U+FEFF (a BOM)
+/// is dropped, wherever it stands. GBK is the legacy code page of the core: GBK on POSIX, the ANSI
+/// code page on Windows, which is GBK on the Chinese systems such lists come from.
 std::u16string decodeInputBytes(std::string_view bytes);
 
 /// What reading an entered list gave: its bytes, or why there are none.

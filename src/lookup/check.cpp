@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "runtime/code_page.h"
 #include "runtime/text.h"
 #include "web/decoding.h"
 
@@ -35,8 +36,12 @@ QuerySettings defaultQuerySettings() {
 
 std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
-  std::optional<SiteAnswer> found = searchSite(site, entered.code, entered.name, settings, stop);
-  if (found && siteDescription(site).secondAttempt && found->page.records.empty()) {
+  // A line this long is no standard code: the site never sees it, and the row says why.
+  const bool sent = toUtf8(entered.code).size() <= kMaxCodeBytes;
+  std::optional<SiteAnswer> found =
+      sent ? searchSite(site, entered.code, entered.name, settings, stop)
+           : SiteAnswer{{std::u16string(kNotFoundLine), {}}, std::u16string(kCodeNotSent)};
+  if (sent && found && siteDescription(site).secondAttempt && found->page.records.empty()) {
     for (int wait = 1; wait <= kRetryWaits; ++wait) {
       if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
     }

@@ -70,6 +70,11 @@ struct SiteAnswer {
 std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
                                      const QuerySettings &settings, StopFlag &stop);
 
+/// The longest code sent to a site, in UTF-8 bytes. A longer line is not sent: its entry reads as
+/// not found, with `kCodeNotSent` as its row's error.
+inline constexpr std::size_t kMaxCodeBytes = 1024;
+inline constexpr std::u16string_view kCodeNotSent = u"not sent: the code is longer than 1 KiB";
+
 /// Looks `entered` up on `site` and fills its row from the line's records. A site with a second
 /// attempt is asked again, after ten waits, when its first page holds no hit; `beforeWait(m)`
 /// runs before wait m and ends the lookup when it returns false. The row's error is the last

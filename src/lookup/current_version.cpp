@@ -77,6 +77,17 @@ std::optional<CurrentVersion> chooseCurrentVersion(Site site, std::u16string_vie
   return best;
 }
 
+const CurrentVersion *versionInForce(const CurrentFinding &found) {
+  const bool inForce = found.standing == CurrentStanding::Itself ||
+                       found.standing == CurrentStanding::Replaced ||
+                       found.standing == CurrentStanding::NotReplaced;
+  return inForce && found.version ? &*found.version : nullptr;
+}
+
+const CurrentVersion *latestVersion(const CurrentFinding &found) {
+  return found.standing == CurrentStanding::NoneInForce && found.version ? &*found.version : nullptr;
+}
+
 std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,
                                             const std::vector<HitRecord> &records) {
   if (records.empty()) return std::nullopt;

@@ -58,6 +58,14 @@ struct CurrentFinding {
   bool operator==(const CurrentFinding &) const = default;
 };
 
+/// The version in force that `found` names: the entry's own, or the one its stem page shows in
+/// force; none when no version is in force or the stem search got no answer.
+const CurrentVersion *versionInForce(const CurrentFinding &found);
+
+/// The latest version, with its status, of a standard of which no version is in force; none when
+/// a version is in force or the stem page showed no version at all.
+const CurrentVersion *latestVersion(const CurrentFinding &found);
+
 /// The entry's own version when its first record is a 同号 record in force on `site`: that record,
 /// with the code its title begins with (the entered `code` when the title is not in that form).
 std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,

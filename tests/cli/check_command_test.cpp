@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <streambuf>
@@ -120,6 +121,7 @@ TEST_F(CheckCommandTest, PrintsTheResultsTextOrJsonOnEitherSite) {
 
   const CliRun libraryJson = run(arguments({"--input", list.string(), "--format", "json"}));
   ASSERT_EQ(libraryJson.exitCode, 0) << libraryJson.err;
+  EXPECT_TRUE(libraryJson.out.ends_with("}\n"));
   const nlohmann::json document = nlohmann::json::parse(libraryJson.out);
   EXPECT_EQ(document["summary"], (nlohmann::json{{"checked", 2},
                                                  {"inForce", 1},
@@ -279,9 +281,11 @@ TEST_F(CheckCommandTest, CurrentNamesTheVersionInForceSearchingEachStemOnce) {
   const nlohmann::json document = nlohmann::json::parse(json.out);
   std::vector<std::string> currents;
   for (const nlohmann::json &row : document["rows"])
-    currents.push_back(row["current"].is_null() ? "null" : row["current"]["code"].get<std::string>());
-  EXPECT_EQ(currents, (std::vector<std::string>{"GB/T 5490-2010", "GB/T 5491-2020", "null", "GB/T 5491-2020",
-                                                "GB 1-2000", "GB 2760-2014", "GB 2-2005"}));
+    for (const char *field : {"current", "latest"})
+      currents.push_back(row[field].is_null() ? "null" : row[field]["code"].get<std::string>());
+  EXPECT_EQ(currents, (std::vector<std::string>{"GB/T 5490-2010", "null", "GB/T 5491-2020", "null", "null",
+                                                "null", "GB/T 5491-2020", "null", "GB 1-2000", "null",
+                                                "GB 2760-2014", "null", "null", "GB 2-2005"}));
   EXPECT_EQ(document["rows"][1]["current"], (nlohmann::json{{"code", "GB/T 5491-2020"},
                                                             {"title", "GB/T 5491-2020 扦样"},
                                                             {"status", "现行有效"},
@@ -414,6 +418,36 @@ TEST_F(CheckCommandTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
   EXPECT_TRUE(sites.requests().empty());
 }
 
+// A code is measured in UTF-8 bytes: 341 × 粮 and a letter make 1024 of them.
+TEST_F(CheckCommandTest, ACodeLongerThanOneKibIsReportedAndNotSent) {
+  const std::string wide = toUtf8(std::u16string(342, u'粮'));  // 1026 bytes
+  const std::string input =
+      std::string(1024, 'G') + "\n" + std::string(1025, 'G') + "\n" + wide.substr(3) + "G\n" + wide + "\n";
+  const CliRun json = run(arguments({"--site", "portal", "--format", "json"}), input);
+  EXPECT_EQ(json.exitCode, 4);
+  std::vector<std::string> errors;
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  for (const nlohmann::json &row : document["rows"])
+    errors.push_back(row["error"]);
+  const std::string notSent = "not sent: the code is longer than 1 KiB";
+  EXPECT_EQ(errors, (std::vector<std::string>{"", notSent, "", notSent}));
+  EXPECT_EQ(sites.requests().size(), 2u);
+  EXPECT_NE(json.err.find("hengdian-cli: " + std::string(40, 'G') + "…: " + notSent + "\n"),
+            std::string::npos);
+}
+
+// Wherever the memory runs out, a script must not take it for an unreadable list (exit 1).
+TEST_F(CheckCommandTest, RunningOutOfMemoryExitsWithSix) {
+  struct NoMemory : std::streambuf {
+    int_type underflow() override { throw std::bad_alloc(); }
+  } noMemory;
+  std::istream in(&noMemory);
+  in.exceptions(std::ios::badbit);  // lets the stream pass the failure on
+  std::ostringstream out, err;
+  EXPECT_EQ(runCli(arguments({}), in, out, err), 6);
+  EXPECT_TRUE(err.str().starts_with("hengdian-cli: out of memory")) << err.str();
+}
+
 TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
   const std::vector<std::vector<std::string>> wrong{
       {},
@@ -422,6 +456,9 @@ TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
       {"check", "--format", "xml"},
       {"check", "--jobs", "0"},
       {"check", "--jobs", "9"},
+      arguments({"--jobs", "010"}),  // ten, not octal eight
+      arguments({"--jobs", "4x"}),
+      arguments({"--jobs", "+3"}),
       {"check", "--retry-pause-ms", "-5"},
       {"check", "--retry-pause-ms", "soon"},
       {"check", "--library-host", "http://example.test/"},
@@ -436,6 +473,8 @@ TEST_F(CheckCommandTest, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
     EXPECT_NE(result.err.find("hengdian-cli: "), std::string::npos) << result.err;
   }
   EXPECT_TRUE(sites.requests().empty());
+  EXPECT_NE(run(arguments({"--jobs", "4x"})).err.find("\"4x\" is not a number"), std::string::npos);
+  EXPECT_EQ(run(arguments({"--jobs", "08", "--site", "portal"})).exitCode, 0);
 
   const CliRun missing = run(arguments({"--input", (folder / "missing.txt").string()}));
   EXPECT_EQ(missing.exitCode, 1);
@@ -466,15 +505,16 @@ TEST_F(CheckCommandTest, InterruptsAndWriteFailuresOfTheProgram) {
   GTEST_SKIP() << "runs the program with POSIX signals, /dev/full and pipes";
 }
 #else
-/// The program started with `args`, standard input from `input`, standard output to `out` and
-/// standard error into `errFile`; its exit status, or -1 when it ran longer than `limit` (it is
-/// then killed). `whenRunning` is called with its process id while it runs.
+/// The program started with `args`, standard input from `input`, standard output to `out` (closed
+/// when -1) and standard error into `errFile`; its exit status, or -1 when it ran longer than
+/// `limit` (it is then killed). `whenRunning` is called with its process id while it runs.
 int runProgram(const std::vector<std::string> &args, const fs::path &input, int out, const fs::path &errFile,
                std::chrono::seconds limit, const std::function<void(pid_t)> &whenRunning = {}) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  out < 0 ? posix_spawn_file_actions_addclose(&actions, 1)
+          : posix_spawn_file_actions_adddup2(&actions, out, 1);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::vector<std::string> all{HENGDIAN_CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
@@ -531,7 +571,7 @@ TEST_F(CheckCommandTest, AnInterruptOrTerminationKeepsTheLinesDone) {
 }
 
 // A full disk or a closed pipe: the run ends at once, without waiting for the held second line,
-// and says why.
+// and says why; a standard output closed at the start ends it before any lookup.
 TEST_F(CheckCommandTest, AWriteFailureEndsTheRunWithFive) {
   sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});
   sites.setLibrarySearch("GB 2-HOLD", {hengdian::testing::delayed(libraryHit("GB 2-HOLD 二", "/s/2.html"),
@@ -549,10 +589,14 @@ TEST_F(CheckCommandTest, AWriteFailureEndsTheRunWithFive) {
       {arguments({}), held, full, "No space left on device"},
       {arguments({"--format", "csv"}), held, pipeEnds[1], "Broken pipe"},
       {download, one, full, "No space left on device"},
+      {arguments({"--jobs", "4"}), one, -1, "standard output is closed"},
+      {download, one, -1, "standard output is closed"},
   };
   for (const auto &[args, list, out, reason] : rows) {
     SCOPED_TRACE(args[0] + " " + reason);
+    sites.clearRequests();
     EXPECT_EQ(runProgram(args, list, out, folder / "err.txt", std::chrono::seconds(20)), 5);
+    EXPECT_EQ(sites.requests().empty(), out == -1);
     EXPECT_NE(
         readFileBytes(folder / "err.txt").find("hengdian-cli: cannot write the results: " + reason + "\n"),
         std::string::npos)

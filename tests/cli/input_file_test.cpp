@@ -22,6 +22,21 @@ TEST(InputFile, DecodesUtf8WithOrWithoutBomAndFallsBackToGbk) {
       u"GB/T 5490-2010\t粮油检验 一般规则");
 }
 
+// Lists put one behind another (`cat a.txt b.txt`): each line read by itself, no BOM left over.
+TEST(InputFile, DecodesEachLineByItselfAndDropsEveryBom) {
+  const std::vector<std::pair<std::string, std::u16string>> cases{
+      {"GB 1\t\xE7\xB2\xAE\xE6\xB2\xB9\nGB 2\t\xC1\xB8\xD3\xCD\n", u"GB 1\t粮油\nGB 2\t粮油\n"},
+      {"GB 2\t\xC1\xB8\xD3\xCD\r\nGB 1\t\xE7\xB2\xAE\xE6\xB2\xB9", u"GB 2\t粮油\r\nGB 1\t粮油"},
+      {"\xC1\xB8\r\xE7\xB2\xAE", u"粮\r粮"},
+      {"\xEF\xBB\xBFGB 1\n\xEF\xBB\xBFGB 2\n", u"GB 1\nGB 2\n"},
+      {"GB 1\n\xEF\xBB\xBF\xC1\xB8\xD3\xCD\n", u"GB 1\n粮油\n"},
+      {"GB\xEF\xBB\xBF 1", u"GB 1"},
+      {std::string("\xFF\xFEG\0\n\0\xFF\xFE\x42\0", 10), u"G\nB"},
+  };
+  for (const auto &[bytes, text] : cases)
+    EXPECT_EQ(decodeInputBytes(bytes), text) << ::testing::PrintToString(bytes);
+}
+
 // Windows Notepad's "Unicode" files; misread as UTF-8 they would send codes with NULs.
 TEST(InputFile, DecodesUtf16WithOrWithoutItsBomInEitherByteOrder) {
   const std::vector<std::pair<std::string, std::u16string>> cases{
