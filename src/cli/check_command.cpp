@@ -49,15 +49,6 @@ struct CheckOptions {
   std::string savePages;  // the folder for every exchange; "" keeps none
 };
 
-/// A host with an optional port; the scheme and the path are the tool's own.
-const CLI::Validator kHostName(
-    [](const std::string &value) -> std::string {
-      if (value.empty()) return "the host must not be empty";
-      if (value.find_first_of("/ \t\r\n?#@") != std::string::npos) return "expected HOST or HOST:PORT";
-      return "";
-    },
-    "");
-
 /// A whole number written in decimal digits, leading zeros read as nothing ("010" is ten), where
 /// the parser alone would take "010" for octal eight and call "4x" out of range.
 const CLI::Validator kDecimalNumber(
@@ -97,19 +88,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"text", "json", "csv"}))
       ->capture_default_str();
-  for (const Site site : kSites) {
-    const SiteDescription &described = siteDescription(site);
-    const std::string name(described.name);
-    check
-        .add_option("--" + name + "-host", options.hosts[site],
-                    "Host of the " + name + " site, reached over " + toUtf8(described.scheme))
-        ->type_name("HOST[:PORT]")
-        ->check(kHostName)
-        ->capture_default_str();
-  }
-  check.add_option("--ca-file", options.caFile, "Extra CA certificates (PEM) trusted for HTTPS")
-      ->type_name("PEM")
-      ->check(CLI::ExistingFile);
+  describeSiteOptions(check, options.hosts, options.caFile);
   check
       .add_option("--retry-pause-ms", options.retryPauseMs,
                   "Each of the ten waits before the library site is asked a second time, in milliseconds")

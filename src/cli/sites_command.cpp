@@ -82,19 +82,32 @@ std::vector<ProbeSearch> probeSite(Site site, const QuerySettings &settings) {
 
 }  // namespace
 
-void describeSites(CLI::App &sites, SitesOptions &options) {
+void describeSiteOptions(CLI::App &command, PerSite<std::string> &hosts, std::string &caFile) {
+  // A host with an optional port; the scheme and the path are the tool's own.
+  static const CLI::Validator hostName(
+      [](const std::string &value) -> std::string {
+        if (value.empty()) return "the host must not be empty";
+        if (value.find_first_of("/ \t\r\n?#@") != std::string::npos) return "expected HOST or HOST:PORT";
+        return "";
+      },
+      "");
   for (const Site site : kSites) {
     const SiteDescription &described = siteDescription(site);
     const std::string name(described.name);
-    sites
-        .add_option("--" + name + "-host", options.hosts[site],
+    command
+        .add_option("--" + name + "-host", hosts[site],
                     "Host of the " + name + " site, reached over " + toUtf8(described.scheme))
         ->type_name("HOST[:PORT]")
+        ->check(hostName)
         ->capture_default_str();
   }
-  sites.add_option("--ca-file", options.caFile, "Extra CA certificates (PEM) trusted for HTTPS")
+  command.add_option("--ca-file", caFile, "Extra CA certificates (PEM) trusted for HTTPS")
       ->type_name("PEM")
       ->check(CLI::ExistingFile);
+}
+
+void describeSites(CLI::App &sites, SitesOptions &options) {
+  describeSiteOptions(sites, options.hosts, options.caFile);
   sites
       .add_option("--save-pages", options.savePages,
                   "The folder for every request and answer; without it a new folder in the temporary folder")

@@ -23,6 +23,10 @@ struct SitesOptions {
   std::string savePages;  // "" makes a new folder in the temporary folder
 };
 
+/// Adds the options that name where the sites are and whom HTTPS trusts, which `check`, `download`
+/// and `sites` share: --library-host, --portal-host and --ca-file.
+void describeSiteOptions(CLI::App &command, PerSite<std::string> &hosts, std::string &caFile);
+
 /// Adds the options of `sites` and its help footer.
 void describeSites(CLI::App &sites, SitesOptions &options);
 
