@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <istream>
 #include <optional>
@@ -16,7 +19,9 @@
 #include "cli/interrupt.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
+#include "lookup/report_workbook.h"
 #include "runtime/code_page.h"
+#include "runtime/date.h"
 #include "runtime/stop_flag.h"
 #include "web/http.h"
 
@@ -35,6 +40,7 @@ struct CheckOptions {
   std::string site = "library";
   std::string input = "-";
   std::string format = "text";
+  std::string output;  // check only; "" for standard output
   PerSite<std::string> hosts;
   std::string caFile;
   int retryPauseMs = 1010;
@@ -75,9 +81,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
           "an object with \"rows\" (code, name, site, link, itemId, line and error per entered line) "
           "and \"summary\", at the end; csv: a table for spreadsheets, one row per entered line with "
           "the entered code and name, the first record's fields, the result line and why the site did "
-          "not answer (UTF-8 with a BOM, CR LF, a header row)")
+          "not answer (UTF-8 with a BOM, CR LF, a header row); xlsx: an Excel workbook of the csv table, "
+          "at the end, with the header row frozen and filtered, the status cells coloured by state, the "
+          "links clickable, and a sheet \"汇总\" with the counts, the site and the time of the check (never "
+          "written to a terminal: use --output)")
       ->type_name("FORMAT")
-      ->check(CLI::IsMember({"text", "json", "csv"}))
+      ->check(CLI::IsMember({"text", "json", "csv", "xlsx"}))
       ->capture_default_str();
   for (const Site site : kSites) {
     const SiteDescription &described = siteDescription(site);
@@ -118,6 +127,16 @@ QuerySettings querySettings(const CheckOptions &options) {
   settings.retryWait = std::chrono::milliseconds(options.retryPauseMs);
   settings.http.caFile = options.caFile;
   return settings;
+}
+
+/// The site --site names.
+Site chosenSite(const CheckOptions &options) {
+  // --site takes only the sites' names.
+  Site site = Site::Library;
+  for (const Site named : kSites) {
+    if (siteDescription(named).name == options.site) site = named;
+  }
+  return site;
 }
 
 /// Takes each checked entry, in input order; false ends the check.
@@ -175,11 +194,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     return true;
   };
 
-  // --site takes only the sites' names.
-  Site site = Site::Library;
-  for (const Site named : kSites) {
-    if (siteDescription(named).name == options.site) site = named;
-  }
+  const Site site = chosenSite(options);
   StopFlag stop;
   bool complete = false;
   {
@@ -201,11 +216,24 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
 /// Runs the check as `options` say; the exit code.
 int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
                     bool errIsTerminal) {
-  ResultsOutput output(out, err);
-  std::vector<CheckedEntry> kept;  // JSON only: the document is written at the end
+  std::ofstream file;
+  if (!options.output.empty()) {
+    errno = 0;
+    file.open(options.output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      err << "hengdian-cli: cannot write the results: " << options.output << ": "
+          << (errno != 0 ? std::strerror(errno) : "cannot create the file") << "\n";
+      return kExitWriteFailed;
+    }
+  }
+  ResultsOutput output(options.output.empty() ? out : file, err);
+  const DateValue startedAt = currentDate();
+  // JSON and the workbook only: they are written at the end.
+  const bool atEnd = options.format == "json" || options.format == "xlsx";
+  std::vector<CheckedEntry> kept;
   bool headerWritten = false;
   const CheckPart part = runCheckPart(options, in, err, errIsTerminal, [&](CheckedEntry &entry) {
-    if (options.format == "json") {
+    if (atEnd) {
       kept.push_back(std::move(entry));
       return true;
     }
@@ -222,6 +250,15 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
   if (part.exitCode == 1) return 1;
   // After an interrupt too, with the rows done before it.
   if (options.format == "json") output.write(resultsJson(kept, part.summary, options.current));
+  if (options.format == "xlsx") {
+    const WorkbookBytes workbook =
+        reportWorkbook(kept, {part.summary, chosenSite(options), startedAt, options.current});
+    if (!workbook.error.empty()) {
+      err << "hengdian-cli: cannot write the results: " << toUtf8(workbook.error) << "\n";
+      return kExitWriteFailed;
+    }
+    output.write(workbook.bytes);
+  }
   if (part.exitCode != 0) return part.exitCode;
   if (output.failed()) return kExitWriteFailed;
   return part.lookupFailed ? kExitLookupFailed : 0;
@@ -230,7 +267,7 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
 }  // namespace
 
 int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
-           bool errIsTerminal) {
+           bool errIsTerminal, bool outIsTerminal) {
   CLI::App app("Looks up Chinese technical standards on the library site or the portal site.",
                "hengdian-cli");
   app.require_subcommand(1);
@@ -242,6 +279,8 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
+  check->add_option("--output", options.output, "Write the results to FILE instead of standard output")
+      ->type_name("FILE");
   check->add_flag(
       "--current", options.current,
       "标准查新: for every entry that is not in force (its record's status is not 现行有效, on the portal "
@@ -294,6 +333,12 @@ int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ost
     if (part.exitCode != 0) return part.exitCode;
     return runBatchDownload(rows, querySettings(downloadCheck), downloadOptions, out, err,
                             errIsTerminal && !downloadCheck.captions);
+  }
+  // A workbook is no text for a terminal.
+  if (options.format == "xlsx" && options.output.empty() && outIsTerminal) {
+    err << "hengdian-cli: --format xlsx writes a workbook, not text for a terminal: name a file with "
+           "--output or redirect standard output\nRun \"hengdian-cli check --help\" for the options.\n";
+    return 2;
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);
 }
