@@ -24,6 +24,10 @@ namespace {
 
 /// The most UTF-16 units a cell holds.
 constexpr std::size_t kMaxCellUnits = 32767;
+/// The most links a sheet holds, and the longest link a cell takes (Excel allows 2079 characters
+/// once the address is escaped; the rest leaves room for that).
+constexpr std::size_t kMaxLinks = 65530;
+constexpr std::size_t kMaxLinkBytes = 2000;
 /// The narrowest and the widest column, in the widths of a digit.
 constexpr double kMinColumnWidth = 6;
 constexpr double kMaxColumnWidth = 60;
@@ -80,6 +84,7 @@ struct Builder {
   lxw_format *header = nullptr;
   std::array<lxw_format *, kStateLooks.size()> states{};
   lxw_error error = LXW_NO_ERROR;  // the first failure
+  std::size_t links = 0;
 
   void note(lxw_error result) {
     if (error == LXW_NO_ERROR) error = result;
@@ -108,10 +113,14 @@ struct Builder {
   void writeText(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, std::u16string_view text,
                  lxw_format *format = nullptr, std::u16string_view link = {}) {
     const std::string shown = cellText(text);
-    if (const std::optional<std::u16string> address = webAddress(link, u""); address && !text.empty()) {
-      // A sheet holds a limited number of links, each of limited length; past them the text stays.
-      if (worksheet_write_url_opt(sheet, row, column, toUtf8(*address).c_str(), format, shown.c_str(),
-                                  nullptr) == LXW_NO_ERROR) {
+    // Past the links a sheet holds, or for a link too long for a cell, the text stays.
+    if (const std::optional<std::u16string> address = webAddress(link, u"");
+        address && !text.empty() && links < kMaxLinks) {
+      const std::string target = toUtf8(*address);
+      if (target.size() <= kMaxLinkBytes &&
+          worksheet_write_url_opt(sheet, row, column, target.c_str(), format, shown.c_str(), nullptr) ==
+              LXW_NO_ERROR) {
+        ++links;
         return;
       }
     }
