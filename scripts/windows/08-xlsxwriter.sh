@@ -1,7 +1,8 @@
 # libxlsxwriter for the workbook export: static, with its bundled minizip and mingw's static zlib
-# (libz-mingw-w64-dev). Without its own MD5 (it only tells repeated images apart, and the workbook
-# has none), whose names clash with the static OpenSSL the test stand-ins link. Its Debian source package is fetched here, as 03-sources.sh fetches the
-# others, so that an existing build needs only this stage.
+# (libz-mingw-w64-dev), and without its own MD5 (it only tells repeated images apart, and the
+# workbook has none), whose names clash with the static OpenSSL the test stand-ins link. Its Debian
+# source package is fetched here, as 03-sources.sh fetches the others, so that an existing build
+# needs only this stage.
 stage_xlsxwriter() {
   fetch_sources libxlsxwriter
   local src
