@@ -396,7 +396,7 @@ TEST_F(CheckCommandTest, CsvCellsThatASpreadsheetWouldRunAreText) {
 // A workbook goes to --output or to a redirected standard output, never to a terminal; a refused
 // run and an output file that cannot be made end before any lookup.
 TEST_F(CheckCommandTest, XlsxGoesToAFileOrAPipeButNeverToATerminal) {
-  const std::string file = (folder / "结果.xlsx").string();
+  const std::string file = (folder / "results.xlsx").string();
   const std::string missing = (folder / "missing" / "x.xlsx").string();
   const struct {
     std::vector<std::string> extra;
