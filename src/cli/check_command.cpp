@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <istream>
 #include <new>
@@ -19,7 +22,9 @@
 #include "cli/sites_command.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
+#include "lookup/report_workbook.h"
 #include "runtime/code_page.h"
+#include "runtime/date.h"
 #include "runtime/stop_flag.h"
 #include "web/http.h"
 #include "web/saved_exchanges.h"
@@ -39,6 +44,7 @@ struct CheckOptions {
   std::string site = "library";
   std::string input = "-";
   std::string format = "text";
+  std::string output;  // check only; "" for standard output
   PerSite<std::string> hosts;
   std::string caFile;
   int retryPauseMs = 1010;
@@ -84,9 +90,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
           "an object with \"rows\" (code, name, site, link, itemId, line and error per entered line) "
           "and \"summary\", at the end; csv: a table for spreadsheets, one row per entered line with "
           "the entered code and name, the first record's fields, the result line and why the site did "
-          "not answer (UTF-8 with a BOM, CR LF, a header row)")
+          "not answer (UTF-8 with a BOM, CR LF, a header row); xlsx: an Excel workbook of the csv table, "
+          "at the end, with the header row frozen and filtered, the status cells coloured by state, the "
+          "links clickable, and a sheet \"汇总\" with the counts, the site and the time of the check (never "
+          "written to a terminal: use --output)")
       ->type_name("FORMAT")
-      ->check(CLI::IsMember({"text", "json", "csv"}))
+      ->check(CLI::IsMember({"text", "json", "csv", "xlsx"}))
       ->capture_default_str();
   describeSiteOptions(check, options.hosts, options.caFile);
   check
@@ -134,6 +143,16 @@ QuerySettings querySettings(const CheckOptions &options) {
   settings.http.busyWait = std::chrono::milliseconds(options.busyPauseMs);
   if (!options.savePages.empty()) settings.http.exchangeSink = exchangeSaver(u16(options.savePages));
   return settings;
+}
+
+/// The site --site names.
+Site chosenSite(const CheckOptions &options) {
+  // --site takes only the sites' names.
+  Site site = Site::Library;
+  for (const Site named : kSites) {
+    if (siteDescription(named).name == options.site) site = named;
+  }
+  return site;
 }
 
 /// Takes each checked entry, in input order; false ends the check.
@@ -200,11 +219,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     return true;
   };
 
-  // --site takes only the sites' names.
-  Site site = Site::Library;
-  for (const Site named : kSites) {
-    if (siteDescription(named).name == options.site) site = named;
-  }
+  const Site site = chosenSite(options);
   StopFlag stop;
   bool complete = false;
   {
@@ -227,11 +242,24 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
 /// Runs the check as `options` say; the exit code.
 int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
                     bool errIsTerminal) {
-  ResultsOutput output(out, err);
-  std::vector<CheckedEntry> kept;  // JSON only: the document is written at the end
+  std::ofstream file;
+  if (!options.output.empty()) {
+    errno = 0;
+    file.open(options.output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      err << "hengdian-cli: cannot write the results: " << options.output << ": "
+          << (errno != 0 ? std::strerror(errno) : "cannot create the file") << "\n";
+      return kExitWriteFailed;
+    }
+  }
+  ResultsOutput output(options.output.empty() ? out : file, err);
+  const DateValue startedAt = currentDate();
+  // JSON and the workbook only: they are written at the end.
+  const bool atEnd = options.format == "json" || options.format == "xlsx";
+  std::vector<CheckedEntry> kept;
   bool headerWritten = false;
   const CheckPart part = runCheckPart(options, in, err, errIsTerminal, [&](CheckedEntry &entry) {
-    if (options.format == "json") {
+    if (atEnd) {
       kept.push_back(std::move(entry));
       return true;
     }
@@ -248,6 +276,15 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
   if (part.exitCode == 1) return 1;
   // After an interrupt too, with the rows done before it.
   if (options.format == "json") output.write(resultsJson(kept, part.summary, options.current));
+  if (options.format == "xlsx") {
+    const WorkbookBytes workbook =
+        reportWorkbook(kept, {part.summary, chosenSite(options), startedAt, options.current});
+    if (!workbook.error.empty()) {
+      err << "hengdian-cli: cannot write the results: " << toUtf8(workbook.error) << "\n";
+      return kExitWriteFailed;
+    }
+    output.write(workbook.bytes);
+  }
   if (part.exitCode != 0) return part.exitCode;
   if (output.failed()) return kExitWriteFailed;
   return part.lookupFailed ? kExitLookupFailed : 0;
@@ -255,7 +292,7 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
 
 /// Runs the command line; see `runCli`.
 int runCommand(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out,
-               std::ostream &err, bool errIsTerminal) {
+               std::ostream &err, bool errIsTerminal, bool outIsTerminal) {
   CLI::App app("Looks up Chinese technical standards on the library site or the portal site.",
                "hengdian-cli");
   app.require_subcommand(1);
@@ -267,6 +304,8 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
+  check->add_option("--output", options.output, "Write the results to FILE instead of standard output")
+      ->type_name("FILE");
   check->add_flag(
       "--current", options.current,
       "标准查新: for every entry that is not in force (its record's status is not 现行有效, on the portal "
@@ -336,15 +375,21 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
     return runBatchDownload(rows, querySettings(downloadCheck), downloadOptions, out, err,
                             errIsTerminal && !downloadCheck.captions);
   }
+  // A workbook is no text for a terminal.
+  if (options.format == "xlsx" && options.output.empty() && outIsTerminal) {
+    err << "hengdian-cli: --format xlsx writes a workbook, not text for a terminal: name a file with "
+           "--output or redirect standard output\nRun \"hengdian-cli check --help\" for the options.\n";
+    return 2;
+  }
   return runCheckCommand(options, in, out, err, errIsTerminal);
 }
 
 }  // namespace
 
 int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
-           bool errIsTerminal) {
+           bool errIsTerminal, bool outIsTerminal) {
   try {
-    return runCommand(arguments, in, out, err, errIsTerminal);
+    return runCommand(arguments, in, out, err, errIsTerminal, outIsTerminal);
   } catch (const std::bad_alloc &) {
     // Anywhere: reading the list, a worker's page, the JSON document. Results not yet written
     // are lost, and a script must not take this for an unreadable list.

@@ -11,8 +11,9 @@ namespace hengdian::cli {
 /// 0 when every lookup got an answer, 4 when some did not (each reported on `err`), 5 when the
 /// results could not be written to `out`, 1 when the input cannot be read, 2 for a usage error,
 /// 130 or 143 when an interrupt stopped the run (see --help for `download`'s own). With
-/// `errIsTerminal` and without --captions a progress line is kept up to date on `err`.
+/// `errIsTerminal` and without --captions a progress line is kept up to date on `err`; with
+/// `outIsTerminal` a workbook for standard output is refused.
 int runCli(const std::vector<std::string> &arguments, std::istream &in, std::ostream &out, std::ostream &err,
-           bool errIsTerminal = false);
+           bool errIsTerminal = false, bool outIsTerminal = false);
 
 }  // namespace hengdian::cli

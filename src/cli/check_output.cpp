@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <span>
 #include <string>
 #include <utility>
 
+#include "lookup/report_columns.h"
 #include "lookup/site.h"
 #include "runtime/code_page.h"
 
@@ -26,25 +25,7 @@ std::size_t terminalWidth(const std::u16string &text) {
   return width;
 }
 
-/// The record a row is filled from, or none when nothing was found.
-const HitRecord *firstRecord(const CheckedEntry &entry) {
-  return entry.records.empty() ? nullptr : &entry.records.front();
-}
-
-/// One column of the spreadsheet: its name in the header row and its text in an entry's row.
-struct CsvColumn {
-  std::string_view header;
-  std::u16string (*value)(const CheckedEntry &entry);
-};
-
-/// A field of the first record, "" when nothing was found.
-template <std::u16string HitRecord::*field>
-std::u16string recordField(const CheckedEntry &entry) {
-  const HitRecord *record = firstRecord(entry);
-  return record == nullptr ? std::u16string() : record->*field;
-}
-
-/// The version in force of an entry's standard, or none.
+/// The entry's version in force, or none.
 const CurrentVersion *currentVersion(const CheckedEntry &entry) {
   return versionInForce(entry.current);
 }
@@ -52,49 +33,6 @@ const CurrentVersion *currentVersion(const CheckedEntry &entry) {
 /// The latest version of an entry's standard when none is in force, or none.
 const CurrentVersion *latestVersionOf(const CheckedEntry &entry) {
   return latestVersion(entry.current);
-}
-
-/// A field of the version `which` gives for the entry, "" when it gives none.
-template <const CurrentVersion *(*which)(const CheckedEntry &), std::u16string CurrentVersion::*field>
-std::u16string versionField(const CheckedEntry &entry) {
-  const CurrentVersion *version = which(entry);
-  return version == nullptr ? std::u16string() : version->*field;
-}
-
-/// The spreadsheet's columns; the last `kCurrentColumns` are those `--current` adds.
-const CsvColumn kCsvColumns[] = {
-    {"标准代号", [](const CheckedEntry &entry) { return entry.entered.code; }},
-    {"标准名称", [](const CheckedEntry &entry) { return entry.entered.name; }},
-    {"匹配",
-     [](const CheckedEntry &entry) {
-       const HitRecord *record = firstRecord(entry);
-       if (record == nullptr) return std::u16string();
-       // "【同号同名■" without its opening bracket and its closing separator.
-       const std::u16string_view marker = markerText(record->marker);
-       return std::u16string(marker.substr(1, marker.size() - 2));
-     }},
-    {"状态", recordField<&HitRecord::status>},
-    {"标题", recordField<&HitRecord::title>},
-    {"发布日期", recordField<&HitRecord::fourth>},
-    {"实施日期", recordField<&HitRecord::fifth>},
-    {"链接", recordField<&HitRecord::link>},
-    {"查询结果", [](const CheckedEntry &entry) { return entry.line; }},
-    {"站点未应答原因", [](const CheckedEntry &entry) { return entry.row.error; }},
-    {"现行版本", versionField<currentVersion, &CurrentVersion::code>},
-    {"现行版本名称",
-     [](const CheckedEntry &entry) {
-       const CurrentVersion *version = currentVersion(entry);
-       return version == nullptr ? std::u16string() : nameInTitle(version->title, version->code);
-     }},
-    {"现行版本状态", versionField<currentVersion, &CurrentVersion::status>},
-    {"最新版本", versionField<latestVersionOf, &CurrentVersion::title>},
-    {"最新版本状态", versionField<latestVersionOf, &CurrentVersion::status>},
-};
-constexpr std::size_t kCurrentColumns = 5;
-
-/// The spreadsheet's columns, with or without those of `--current`.
-std::span<const CsvColumn> csvColumns(bool withCurrent) {
-  return std::span(kCsvColumns).first(std::size(kCsvColumns) - (withCurrent ? 0 : kCurrentColumns));
 }
 
 /// A code as a line of standard error or the progress shows it: a line too long to be a code
@@ -208,14 +146,14 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
 
 std::string csvHeader(bool withCurrent) {
   std::string header;
-  for (const CsvColumn &column : csvColumns(withCurrent))
+  for (const ReportColumn &column : reportColumns(withCurrent))
     header.append(",").append(column.header);
   return "\xEF\xBB\xBF" + header.substr(1) + "\r\n";
 }
 
 std::string csvRow(const CheckedEntry &entry, bool withCurrent) {
   std::string row;
-  for (const CsvColumn &column : csvColumns(withCurrent)) {
+  for (const ReportColumn &column : reportColumns(withCurrent)) {
     row.push_back(',');
     appendCsvField(row, toUtf8(column.value(entry)));
   }

@@ -18,6 +18,9 @@ ClosedStreams openClosedStandardStreams();
 /// Whether standard error goes to a terminal, where a progress line makes sense.
 bool standardErrorIsTerminal();
 
+/// Whether standard output goes to a terminal, where a workbook's bytes make no sense.
+bool standardOutputIsTerminal();
+
 /// Makes standard input and output pass bytes unchanged, so CR LF in a list and the "\n" ending
 /// each result line arrive as they are.
 void useBinaryStandardStreams();

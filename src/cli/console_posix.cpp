@@ -36,6 +36,10 @@ bool standardErrorIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
 
+bool standardOutputIsTerminal() {
+  return isatty(STDOUT_FILENO) == 1;
+}
+
 // POSIX streams never translate line ends.
 void useBinaryStandardStreams() {}
 

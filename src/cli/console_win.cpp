@@ -40,6 +40,10 @@ bool standardErrorIsTerminal() {
   return _isatty(_fileno(stderr)) != 0;
 }
 
+bool standardOutputIsTerminal() {
+  return _isatty(_fileno(stdout)) != 0;
+}
+
 void useBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);

@@ -22,7 +22,8 @@ int main(int argc, char **argv) {
   try {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     return hengdian::cli::runCli(arguments, std::cin, std::cout, std::cerr,
-                                 hengdian::cli::standardErrorIsTerminal());
+                                 hengdian::cli::standardErrorIsTerminal(),
+                                 hengdian::cli::standardOutputIsTerminal());
   } catch (const std::bad_alloc &) {
     std::cerr << "hengdian-cli: out of memory\n";
     return hengdian::cli::kExitOutOfMemory;

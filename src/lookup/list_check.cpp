@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "lookup/report_columns.h"
 #include "lookup/site.h"
 #include "web/saved_exchanges.h"
 
@@ -355,20 +356,25 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
 }
 
 void CheckSummary::add(const CheckedEntry &entry) {
-  const StatusWords &words = siteDescription(entry.row.site).words;
   ++checked;
   replaced += entry.current.standing == CurrentStanding::Replaced ? 1 : 0;
   noneInForce += entry.current.standing == CurrentStanding::NoneInForce ? 1 : 0;
-  if (!entry.row.error.empty()) {
-    ++notAnswered;
-  } else if (entry.records.empty()) {
-    ++notFound;
-  } else if (const std::u16string &status = entry.records.front().status; status == words.inForce) {
-    ++inForce;
-  } else if (status == words.withdrawn) {
-    ++withdrawn;
-  } else {
-    ++otherStatus;
+  switch (entryState(entry)) {
+    case EntryState::NotAnswered:
+      ++notAnswered;
+      break;
+    case EntryState::NotFound:
+      ++notFound;
+      break;
+    case EntryState::InForce:
+      ++inForce;
+      break;
+    case EntryState::Withdrawn:
+      ++withdrawn;
+      break;
+    case EntryState::OtherStatus:
+      ++otherStatus;
+      break;
   }
 }
 

@@ -397,6 +397,39 @@ TEST_F(CheckCommandTest, CsvCellsThatASpreadsheetWouldRunAreText) {
   }
 }
 
+// A workbook goes to --output or to a redirected standard output, never to a terminal; a refused
+// run and an output file that cannot be made end before any lookup.
+TEST_F(CheckCommandTest, XlsxGoesToAFileOrAPipeButNeverToATerminal) {
+  const std::string file = (folder / "results.xlsx").string();
+  const std::string missing = (folder / "missing" / "x.xlsx").string();
+  const struct {
+    std::vector<std::string> extra;
+    bool outIsTerminal;
+    int exitCode;
+    bool outIsWorkbook;
+    bool fileIsWorkbook;
+    bool looksUp;
+  } cases[] = {
+      {{"--current"}, false, 0, true, false, true},
+      {{"--output", file}, true, 0, false, true, true},
+      {{}, true, 2, false, false, false},
+      {{"--output", missing}, false, 5, false, false, false},
+  };
+  for (const auto &c : cases) {
+    std::filesystem::remove(file);
+    std::vector<std::string> extra{"--format", "xlsx"};
+    extra.insert(extra.end(), c.extra.begin(), c.extra.end());
+    const std::size_t requestsBefore = sites.requests().size();
+    std::istringstream in("GB/T 5490-2010\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runCli(arguments(extra), in, out, err, false, c.outIsTerminal), c.exitCode) << err.str();
+    EXPECT_EQ(out.str().starts_with("PK\x03\x04"), c.outIsWorkbook) << c.exitCode;
+    EXPECT_EQ(readFileBytes(file).starts_with("PK\x03\x04"), c.fileIsWorkbook) << c.exitCode;
+    EXPECT_EQ(sites.requests().size() > requestsBefore, c.looksUp) << c.exitCode;
+  }
+}
+
 // Like `yes | hengdian-cli check`: the reading stops at the limit instead of running out of memory.
 TEST_F(CheckCommandTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
   struct EndlessZeros : std::streambuf {
