@@ -60,7 +60,7 @@ TEST(ReportWorkbookTest, HoldsTheTableAsAnAuditorReadsIt) {
       {workbook, R"(<sheet name="标准查新" sheetId="1")"},
       {workbook, R"(<sheet name="汇总" sheetId="2")"},
       {sheet, R"(<pane ySplit="1" topLeftCell="A2" activePane="bottomLeft" state="frozen"/>)"},
-      {sheet, R"(<autoFilter ref="A1:M4"/>)"},
+      {sheet, R"(<autoFilter ref="A1:O4"/>)"},
       {sheet, R"(<col min="2" max="2" width="18.)"},  // eight CJK characters and two more
       {sheet, R"(<hyperlink ref="H2" r:id="rId1"/>)"},
       {sheet, R"(<hyperlink ref="K3" r:id="rId2"/>)"},
