@@ -359,8 +359,9 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
         << " --help\" for the options.\n";
     return 2;
   }
-  // Standard output closed at the start: nobody would see the results, so nothing is looked up.
-  if (!out.good()) {
+  // Standard output closed at the start: nobody would see the results, so nothing is looked up;
+  // results bound for a file of their own need no standard output.
+  if (!out.good() && !(check->parsed() && !options.output.empty())) {
     err << "hengdian-cli: cannot write the results: standard output is closed\n";
     return kExitWriteFailed;
   }

@@ -635,6 +635,13 @@ TEST_F(CheckCommandTest, AWriteFailureEndsTheRunWithFive) {
         std::string::npos)
         << readFileBytes(folder / "err.txt");
   }
+  // Results written to a file of their own do not need standard output.
+  const fs::path results = folder / "results.csv";
+  EXPECT_EQ(runProgram(arguments({"--format", "csv", "--output", results.string()}), one, -1,
+                       folder / "err.txt", std::chrono::seconds(20)),
+            0)
+      << readFileBytes(folder / "err.txt");
+  EXPECT_NE(readFileBytes(results).find("GB 1-2000"), std::string::npos);
   close(pipeEnds[1]);
   close(full);
 }
