@@ -22,6 +22,7 @@
 #include "cli/sites_command.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
+#include "lookup/report_columns.h"
 #include "lookup/report_workbook.h"
 #include "runtime/code_page.h"
 #include "runtime/date.h"

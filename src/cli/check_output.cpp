@@ -59,39 +59,6 @@ std::string siteName(Site site) {
   return "the " + std::string(siteDescription(site).name) + " site";
 }
 
-/// Whether a spreadsheet would run `text` as a formula: it begins with a tab or a CR, or with
-/// "=", "+", "-" or "@" behind any spaces, tabs and line breaks, which many spreadsheets and
-/// converters trim before they look.
-bool looksLikeFormula(std::string_view text) {
-  if (text.starts_with('\t') || text.starts_with('\r')) return true;
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  return first != std::string_view::npos &&
-         std::string_view("=+-@").find(text[first]) != std::string_view::npos;
-}
-
-/// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
-/// break.
-void appendCsvField(std::string &row, std::string_view text) {
-  // A title comes from a web site: the apostrophe makes a formula plain text, and Excel does not
-  // show it.
-  if (looksLikeFormula(text)) {
-    std::string guarded = "'";
-    guarded.append(text);
-    appendCsvField(row, guarded);
-    return;
-  }
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    row.append(text);
-    return;
-  }
-  row.push_back('"');
-  for (const char c : text) {
-    if (c == '"') row.push_back('"');
-    row.push_back(c);
-  }
-  row.push_back('"');
-}
-
 }  // namespace
 
 ResultsOutput::ResultsOutput(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
@@ -142,22 +109,6 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
     document["summary"]["noneInForce"] = summary.noneInForce;
   }
   return document.dump(2) + "\n";
-}
-
-std::string csvHeader(bool withCurrent) {
-  std::string header;
-  for (const ReportColumn &column : reportColumns(withCurrent))
-    header.append(",").append(column.header);
-  return "\xEF\xBB\xBF" + header.substr(1) + "\r\n";
-}
-
-std::string csvRow(const CheckedEntry &entry, bool withCurrent) {
-  std::string row;
-  for (const ReportColumn &column : reportColumns(withCurrent)) {
-    row.push_back(',');
-    appendCsvField(row, toUtf8(column.value(entry)));
-  }
-  return row.substr(1) + "\r\n";
 }
 
 std::string failureLine(const CheckedEntry &entry) {

@@ -1,6 +1,6 @@
 #pragma once
 // What the command-line tool writes about a check: standard output with every write checked, the
-// results as JSON or as a spreadsheet table, the reports on standard error, and the one-line
+// results as JSON, the reports on standard error, and the one-line
 // progress display on a terminal.
 
 #include <cstddef>
@@ -46,17 +46,6 @@ class ResultsOutput {
 /// "replaced" and "noneInForce"). Pretty-printed UTF-8 with a final line break.
 std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary,
                         bool withCurrent);
-
-/// The spreadsheet's header row: a UTF-8 BOM and the Chinese column names, ended by CR LF.
-std::string csvHeader(bool withCurrent);
-
-/// The spreadsheet's row of one entry: the entered code and name, the first record's fields (its
-/// marker without brackets, status, title, the two further fields, link), the whole result line
-/// and why the site did not answer; with `withCurrent` then the version in force's code, name and
-/// status and, when none is in force, the latest version's title and status. Quoted where RFC 4180
-/// asks for it, a cell that a spreadsheet would run as a formula behind an apostrophe, ended by
-/// CR LF.
-std::string csvRow(const CheckedEntry &entry, bool withCurrent);
 
 /// "hengdian-cli: <code>: the library site did not answer: <reason>\n" (or the portal site) when
 /// the entry's lookup got no answer, "hengdian-cli: <code>: the library site did not answer the

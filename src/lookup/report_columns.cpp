@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "lookup/site.h"
+#include "runtime/code_page.h"
 
 namespace hengdian {
 
@@ -69,6 +70,39 @@ const ReportColumn kReportColumns[] = {
 };
 constexpr std::size_t kCurrentColumns = 5;
 
+/// Whether a spreadsheet would run `text` as a formula: it begins with a tab or a CR, or with
+/// "=", "+", "-" or "@" behind any spaces, tabs and line breaks, which many spreadsheets and
+/// converters trim before they look.
+bool looksLikeFormula(std::string_view text) {
+  if (text.starts_with('\t') || text.starts_with('\r')) return true;
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos &&
+         std::string_view("=+-@").find(text[first]) != std::string_view::npos;
+}
+
+/// `text` as one field: quoted, with its quotes doubled, when it holds a comma, a quote or a line
+/// break.
+void appendCsvField(std::string &row, std::string_view text) {
+  // A title comes from a web site: the apostrophe makes a formula plain text, and Excel does not
+  // show it.
+  if (looksLikeFormula(text)) {
+    std::string guarded = "'";
+    guarded.append(text);
+    appendCsvField(row, guarded);
+    return;
+  }
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    row.append(text);
+    return;
+  }
+  row.push_back('"');
+  for (const char c : text) {
+    if (c == '"') row.push_back('"');
+    row.push_back(c);
+  }
+  row.push_back('"');
+}
+
 }  // namespace
 
 std::span<const ReportColumn> reportColumns(bool withCurrent) {
@@ -83,6 +117,22 @@ EntryState entryState(const CheckedEntry &entry) {
   if (status == words.inForce) return EntryState::InForce;
   if (status == words.withdrawn) return EntryState::Withdrawn;
   return EntryState::OtherStatus;
+}
+
+std::string csvHeader(bool withCurrent) {
+  std::string header;
+  for (const ReportColumn &column : reportColumns(withCurrent))
+    header.append(",").append(column.header);
+  return "\xEF\xBB\xBF" + header.substr(1) + "\r\n";
+}
+
+std::string csvRow(const CheckedEntry &entry, bool withCurrent) {
+  std::string row;
+  for (const ReportColumn &column : reportColumns(withCurrent)) {
+    row.push_back(',');
+    appendCsvField(row, toUtf8(column.value(entry)));
+  }
+  return row.substr(1) + "\r\n";
 }
 
 }  // namespace hengdian

@@ -1,6 +1,7 @@
 #pragma once
 // The report of a check as a table: its columns, each with its name and its text in an entry's row,
-// shared by every place that writes the table (the command line's spreadsheet text, the workbook),
+// shared by every place that writes the table (the spreadsheet text of the window and the command
+// line, the workbook),
 // and the state an entry stands in.
 
 #include <span>
@@ -22,6 +23,17 @@ struct ReportColumn {
 /// did not answer; with `withCurrent` then the version in force's code, name and status, and the latest
 /// version's title and status when none is in force.
 std::span<const ReportColumn> reportColumns(bool withCurrent);
+
+/// The spreadsheet's header row: a UTF-8 BOM and the Chinese column names, ended by CR LF.
+std::string csvHeader(bool withCurrent);
+
+/// The spreadsheet's row of one entry: the entered code and name, the first record's fields (its
+/// marker without brackets, status, title, the two further fields, link), the whole result line
+/// and why the site did not answer; with `withCurrent` then the version in force's code, name and
+/// status and, when none is in force, the latest version's title and status. Quoted where RFC 4180
+/// asks for it, a cell that a spreadsheet would run as a formula behind an apostrophe, ended by
+/// CR LF.
+std::string csvRow(const CheckedEntry &entry, bool withCurrent);
 
 /// Where the report's columns of the first record's status and link are.
 inline constexpr std::size_t kStatusColumn = 3;

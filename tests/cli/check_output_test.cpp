@@ -7,6 +7,8 @@
 #include <tuple>
 #include <vector>
 
+#include "lookup/report_columns.h"
+
 namespace hengdian::cli {
 namespace {
 
