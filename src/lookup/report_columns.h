@@ -1,8 +1,7 @@
 #pragma once
 // The report of a check as a table: its columns, each with its name and its text in an entry's row,
 // shared by every place that writes the table (the spreadsheet text of the window and the command
-// line, the workbook),
-// and the state an entry stands in.
+// line, the workbook), and the state an entry stands in.
 
 #include <span>
 #include <string>
