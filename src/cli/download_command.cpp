@@ -8,7 +8,7 @@
 
 #include "cli/check_output.h"
 #include "cli/interrupt.h"
-#include "downloads/download_job.h"
+#include "downloads/download_run.h"
 #include "downloads/naming_rule.h"
 #include "runtime/code_page.h"
 #include "runtime/stop_flag.h"
@@ -42,9 +42,10 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
   if (CLI::Option *format = download.get_option_no_throw("--format"))
     format->description("Accepted as for check; this command prints the download log whatever it says");
   download.footer(
-      "The check runs first, as check runs it; then every row it found is downloaded from the library site, "
-      "one after another, whatever the row's site or link, and each download's log line is printed, oldest "
-      "first; standard error says why each failed download failed. A file counts as saved only when the "
+      "The check runs first, as check runs it; then every row it found is downloaded from its site, one "
+      "after another, whatever the row's link (only the library site serves files: a row of another site "
+      "fails), and each download's log line is printed, oldest first; standard error says why each failed "
+      "download failed. A file counts as saved only when the "
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
       "pdf is not), and never when that type is a program Windows or a Linux desktop would run (exe, bat, "
       "js, lnk, msi, sh, desktop, ...); a failed download leaves an existing file as it was. A name that "
@@ -62,59 +63,45 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &ch
   std::optional<ProgressLine> progress;
   if (progressLine) progress.emplace(err);
   ResultsOutput output(out, err);
-
-  // The table as the window holds it after the check: one entry per entered line and the empty
-  // one behind them.
-  ResultTable table;
-  table.resize(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    table.setRow(i, rows[i]);
-
-  DownloadView view;
-  view.readSettings = [&options] { return DownloadSettings{u16(options.folder), u16(options.rule), false}; };
-  view.insertLogLine = [&](const std::u16string &line) {
-    if (progress) progress->finish();
-    output.write(toUtf8(line) + "\n");
-  };
-  view.showMessage = [](const std::u16string &, MessageKind) {};
-  view.showConfirmButton = [](bool) {};
-  view.enableConfirmButton = [](bool) {};
-  view.selectTab = [](int) {};
-
-  // A signal stops the transfer under way, whose temporary file then goes, and ends the run.
+  // A signal stops the transfer under way, whose temporary file then goes, and ends the run; so
+  // does a log that cannot be written: nobody would learn what the run saved.
   StopFlag stop;
   const InterruptSubscription interrupts([&stop] { stop.requestStop(); });
 
-  DownloadContext context;
-  context.libraryHost = checked.hosts[Site::Library];
-  context.http.caFile = checked.http.caFile;
-  context.http.busyWait = checked.http.busyWait;
-  context.stop = &stop;
-  context.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
-    if (result.status == DownloadStatus::Saved) return;
-    if (progress) progress->finish();
-    err << "hengdian-cli: " << toUtf8(row.code) << ": " << toUtf8(result.reason) << "\n" << std::flush;
-  };
-  context.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
-  // A log that cannot be written ends the run: nobody would learn what it saved.
-  context.stopRequested = [&output] { return output.failed(); };
+  DownloadRun run;
+  run.folder = u16(options.folder);
+  run.rule = u16(options.rule);
+  run.hosts = checked.hosts;
+  run.retryPause = std::chrono::milliseconds(options.downloadPauseMs);
+  run.http.caFile = checked.http.caFile;
+  run.http.busyWait = checked.http.busyWait;
+  run.stop = &stop;
   // Kept exchanges of the downloads are labelled by the row under way.
   std::u16string rowLabel;
   if (checked.http.exchangeSink) {
-    context.http.exchangeSink = [&rowLabel, sink = checked.http.exchangeSink](const HttpExchange &exchange) {
+    run.http.exchangeSink = [&rowLabel, sink = checked.http.exchangeSink](const HttpExchange &exchange) {
       HttpExchange labelled = exchange;
       labelled.label = rowLabel;
       sink(labelled);
     };
   }
-  context.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
+  run.observer.logLine = [&](const std::u16string &line) {
+    if (progress) progress->finish();
+    if (!output.write(toUtf8(line) + "\n")) stop.requestStop();
+  };
+  run.observer.rowStarting = [&](std::size_t index, std::size_t count, const ResultRow &row) {
     rowLabel = exchangeLabel(u"download", index + 1, row.code);
     if (progress) progress->show(progressText(index, count, row.code));
   };
+  run.observer.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
+    if (result.status == DownloadStatus::Saved) return;
+    if (progress) progress->finish();
+    err << "hengdian-cli: " << toUtf8(row.code) << ": " << toUtf8(result.reason) << "\n" << std::flush;
+  };
 
-  const DownloadOutcome outcome = confirmDownload(DownloadJob{DownloadMode::Batch, 0}, table, view, context);
+  const DownloadOutcome outcome = runDownloads(rows, DownloadMode::Batch, run);
   if (progress) progress->finish();
-  if (stop.stopRequested()) return interruptExitCode();
+  if (interruptExitCode() != 0) return interruptExitCode();
   if (output.failed()) return kExitWriteFailed;
   return outcome.failed == 0 ? 0 : 3;
 }

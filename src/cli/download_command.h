@@ -25,7 +25,7 @@ struct DownloadCommandOptions {
 /// Adds `download`'s own options and its help footer to `download`, which has those of `check`.
 void describeDownload(CLI::App &download, DownloadCommandOptions &options);
 
-/// The batch download over `rows` (one per entered line) from the library site of `checked`,
+/// The batch download over `rows` (one per entered line), each from its site's host in `checked`,
 /// trusting its CA file:
 /// each log line goes to `out` as it is written, oldest first. With `progressLine` a line on `err`
 /// tells which row is being downloaded, and `err` gets the reason of each failed download. The

@@ -214,10 +214,10 @@ bool MainWindow::dispatch(const AppEvent &event) {
 }
 
 void MainWindow::onClose(wxCloseEvent &event) {
-  // A download in progress is not cut off: the window closes as soon as it returns, and no
-  // further row of a batch is attempted.
+  // A download run ends first: the transfer under way stops, no further row of a batch is
+  // attempted, and the window closes as soon as the run returns.
   if (downloadRunning_) {
-    closePending_ = true;
+    closeRequested_.requestStop();
     event.Veto();
     return;
   }
@@ -285,16 +285,17 @@ void MainWindow::armDownload(DownloadMode mode) {
 
 void MainWindow::runDownload() {
   if (downloadRunning_) return;
-  DownloadContext context;
-  context.libraryHost = settings_.hosts[Site::Library];
-  context.retryPause = seams_.downloadPause;
-  context.clock = seams_.clock;
-  context.stopRequested = [this] { return closePending_; };
-  context.serveEvents = seams_.serveWindowEvents;
+  DownloadRun run;
+  run.hosts = settings_.hosts;
+  run.retryPause = seams_.downloadPause;
+  run.clock = seams_.clock;
+  run.stop = &closeRequested_;
+  run.serveEvents = seams_.serveWindowEvents;
+  run.observer.logLine = [this](const std::u16string &line) { insertLogLine(downloads.downloadLog, line); };
   downloadRunning_ = true;
-  confirmDownload(downloadJob_, table, downloadView(), context);
+  confirmDownload(downloadJob_, table, downloadView(), run);
   downloadRunning_ = false;
-  if (closePending_) Close();
+  if (closeRequested_.stopRequested()) Close();
 }
 
 DownloadView MainWindow::downloadView() {
@@ -303,7 +304,6 @@ DownloadView MainWindow::downloadView() {
     return DownloadSettings{fromWx(downloads.folderField->GetValue()),
                             fromWx(downloads.ruleField->GetValue()), downloads.noticeBox->GetValue()};
   };
-  view.insertLogLine = [this](const std::u16string &line) { insertLogLine(downloads.downloadLog, line); };
   view.showMessage = [this](const std::u16string &text, MessageKind kind) {
     if (seams_.showMessage) seams_.showMessage(this, std::u16string(kDownloadMessageTitle), text, kind);
   };

@@ -23,6 +23,7 @@
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
+#include "runtime/stop_flag.h"
 #include "runtime/thread_registry.h"
 #include "ui/download_tab.h"
 #include "ui/event_routing.h"
@@ -139,7 +140,7 @@ class MainWindow : public wxFrame {
   std::unique_ptr<QueryJob> queryJob_;
   DownloadJob downloadJob_;
   bool downloadRunning_ = false;
-  bool closePending_ = false;  // a close request that came while a download ran
+  StopFlag closeRequested_;  // raised by a close request that came while a download ran
   AppCommands commands_;
 };
 

@@ -31,7 +31,6 @@ struct FakeView {
 
   DownloadView view() {
     return {[this] { return settings; },
-            [this](const Text &line) { log.insert(log.begin(), line); },
             [this](const Text &text, MessageKind kind) { boxes.emplace_back(text, kind); },
             [this](bool shown) { controls.push_back(shown ? "shown" : "hidden"); },
             [this](bool enabled) { controls.push_back(enabled ? "enabled" : "disabled"); },
@@ -45,9 +44,11 @@ class DownloadJobTest : public testing::SitesTest {
     fs::create_directories(folder);
     fake.settings.folder = folder.u16string() + u"/";
     fake.settings.rule = u"[标准代号1] [标准名称].[扩展名]";
-    context.libraryHost = u16(sites.libraryHost());
-    context.retryPause = std::chrono::milliseconds(1);
-    context.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
+    run.hosts[Site::Library] = u16(sites.libraryHost());
+    run.hosts[Site::Portal] = u16(sites.portalHost());
+    run.retryPause = std::chrono::milliseconds(1);
+    run.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
+    run.observer.logLine = [this](const Text &line) { fake.log.insert(fake.log.begin(), line); };
     serveFile("show-1", "/files/a.pdf", "%PDF-first");
     serveFile("show-2", "/files/b.PDF", "%PDF-second");
   }
@@ -64,7 +65,7 @@ class DownloadJobTest : public testing::SitesTest {
   }
 
   DownloadOutcome confirm(DownloadMode mode, std::size_t rowIndex = 0) {
-    return confirmDownload(DownloadJob{mode, rowIndex}, table, fake.view(), context);
+    return confirmDownload(DownloadJob{mode, rowIndex}, table, fake.view(), run);
   }
 
   std::vector<std::string> downloadQueries() const {
@@ -81,7 +82,7 @@ class DownloadJobTest : public testing::SitesTest {
   testing::TempFolder temp{"hengdian-download-job-test-"};
   const fs::path folder = temp.path() / "inner";
   FakeView fake;
-  DownloadContext context;
+  DownloadRun run;
   ResultTable table;
 };
 
@@ -130,8 +131,7 @@ TEST_F(DownloadJobTest, BatchTriesEveryRowAndLogsNewestFirst) {
                           saved(u"GB/T 1-2010 食品", u"GBT 1.pdf"),
                           kStamp + u"批量下载标准开始：",
                       }));
-  EXPECT_EQ(downloadQueries(),
-            (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=2", "auth=2", "auth=show-2"}));
+  EXPECT_EQ(downloadQueries(), (std::vector<std::string>{"auth=show-1", "auth=", "auth=", "auth=show-2"}));
   // Every request comes as a browser from the site's start page.
   const testing::RecordedRequest first = sites.requests().front();
   EXPECT_EQ(first.header("User-Agent"), toUtf8(kDownloadHttpSettings.userAgent));
@@ -215,7 +215,9 @@ TEST_F(DownloadJobTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeA
     sites.clearRequests();
     fake.settings.rule = rule;
     const ResultRow row{code, name, u"/standard/show-1.html", Site::Library};
-    const DownloadResult result = downloadRow(row, {fake.settings.folder + suffix, rule, false}, context);
+    run.folder = fake.settings.folder + suffix;
+    run.rule = rule;
+    const DownloadResult result = downloadRow(row, run);
     if (file.empty()) {
       EXPECT_EQ(result.status, DownloadStatus::NotWritten);
       EXPECT_TRUE(downloadQueries().empty());
@@ -247,14 +249,56 @@ TEST_F(DownloadJobTest, ArmingSelectsTheSettingsTabUnlessTheRowIsAPortalRow) {
 
 TEST_F(DownloadJobTest, AStopRequestEndsTheBatchBeforeTheNextRow) {
   fillTable({kFound, kFound, kFound});
-  int asked = 0;
-  context.stopRequested = [&asked] { return ++asked > 1; };
+  StopFlag stop;
+  run.stop = &stop;
+  run.observer.logLine = [this, &stop](const Text &line) {
+    fake.log.insert(fake.log.begin(), line);
+    if (fake.log.size() == 2) stop.requestStop();
+  };
   const DownloadOutcome outcome = confirm(DownloadMode::Batch);
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(fake.log, (std::vector<Text>{saved(u"GB/T 1-2010 食品", u"GBT 1-2010 食品.pdf"),
                                          kStamp + u"批量下载标准开始："}));
   EXPECT_TRUE(fake.boxes.empty());
   EXPECT_EQ(fake.controls, std::vector<std::string>{"disabled"});
+}
+
+// Each row's outcome reaches the observer after its log line; a stop raised after one row leaves
+// the next unattempted and the end line unwritten.
+TEST_F(DownloadJobTest, ARunTellsEachRowsOutcomeToItsObserver) {
+  sites.setLibraryPath("/files/x.exe", testing::pageAnswer("application/octet-stream", "MZ"));
+  sites.setDownload("show-x", {testing::redirectAnswer("/files/x.exe")});
+  run.folder = fake.settings.folder;
+  run.rule = fake.settings.rule;
+  StopFlag stop;
+  run.stop = &stop;
+  // {row, its status, the reason the result gives}; the stop comes after the row before last.
+  const std::vector<std::tuple<ResultRow, DownloadStatus, Text>> rows{
+      {kFound, DownloadStatus::Saved, u""},
+      {{u"GB 2", u"二", u"/standard/show-x.html", Site::Library},
+       DownloadStatus::NotDownloaded,
+       u"the site offered an executable file (.exe); not saved"},
+      {{u"GB 3", u"../三", u"/standard/show-1.html", Site::Library},
+       DownloadStatus::NotWritten,
+       u"the name would put a path separator into the file name"},
+      {{u"GB 4", u"四", u"/gb/4", Site::Portal}, DownloadStatus::NotDownloaded, u"the site serves no files"},
+      {kFound, DownloadStatus::NotDownloaded, u""},
+  };
+  std::vector<ResultRow> found;
+  std::vector<std::tuple<ResultRow, DownloadStatus, Text>> heard;
+  for (const auto &[row, status, reason] : rows)
+    found.push_back(row);
+  run.observer.rowDone = [&](const ResultRow &row, const DownloadResult &result) {
+    EXPECT_EQ(fake.log.front(), kStamp + downloadResultText(row, result));
+    heard.emplace_back(row, result.status, result.reason);
+    if (heard.size() == rows.size() - 1) stop.requestStop();
+  };
+  const DownloadOutcome outcome = runDownloads(found, DownloadMode::Batch, run);
+  EXPECT_EQ(heard, decltype(heard)(rows.begin(), rows.end() - 1));
+  EXPECT_EQ(fake.log.size(), rows.size());
+  EXPECT_EQ(fake.log.back(), kStamp + u"批量下载标准开始：");
+  EXPECT_EQ(downloadQueries(), (std::vector<std::string>{"auth=show-1", "auth=show-x"}));
+  EXPECT_EQ(std::tie(outcome.saved, outcome.failed, outcome.stopped), std::make_tuple(1u, 3u, true));
 }
 
 }  // namespace
