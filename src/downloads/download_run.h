@@ -55,7 +55,7 @@ struct DownloadRun {
   /// Looked at before each row and after the last; raised, it ends the transfer under way (that
   /// row fails) and then the run, with no further row, no end line. May be null.
   const StopFlag *stop = nullptr;
-  DownloadObserver observer;
+  DownloadObserver observer{};
 };
 
 /// How a run went: the rows saved and failed, and whether the stop flag ended it early.

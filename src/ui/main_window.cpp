@@ -280,37 +280,51 @@ void MainWindow::chooseDownloadFolder() {
 }
 
 void MainWindow::armDownload(DownloadMode mode) {
-  hengdian::armDownload(downloadJob_, mode, currentRow(), table, downloadView());
+  const std::size_t row = currentRow();
+  if (!siteDescription(table.row(row).site).downloadAddress) return;
+  downloadJob_ = {mode, row};
+  mainPanel->SetSelection(1);
+  downloads.confirmButton->Show();
 }
 
 void MainWindow::runDownload() {
   if (downloadRunning_) return;
-  DownloadRun run;
-  run.hosts = settings_.hosts;
-  run.retryPause = seams_.downloadPause;
-  run.clock = seams_.clock;
-  run.stop = &closeRequested_;
-  run.serveEvents = seams_.serveWindowEvents;
+  DownloadRun run{.folder = fromWx(downloads.folderField->GetValue()),
+                  .rule = fromWx(downloads.ruleField->GetValue()),
+                  .hosts = settings_.hosts,
+                  .retryPause = seams_.downloadPause,
+                  .serveEvents = seams_.serveWindowEvents,
+                  .clock = seams_.clock,
+                  .stop = &closeRequested_};
   run.observer.logLine = [this](const std::u16string &line) { insertLogLine(downloads.downloadLog, line); };
+  std::u16string rowText;  // what a Single box says
+  run.observer.rowDone = [&rowText](const ResultRow &row, const DownloadResult &result) {
+    rowText = downloadResultText(row, result);
+  };
+  const bool notify = downloads.noticeBox->GetValue();
+  const bool batch = downloadJob_.mode == DownloadMode::Batch;
+  // A batch covers every entry but the empty one behind the rows of a check, copied under the
+  // table's lock; an index beyond a table that a later check made shorter reads as an empty row,
+  // which fails with a line the user can see.
+  std::vector<ResultRow> rows = batch ? table.rows() : std::vector{table.row(downloadJob_.rowIndex)};
+  if (batch) rows.pop_back();
+  if (batch && !rows.empty()) downloads.confirmButton->Disable();
   downloadRunning_ = true;
-  confirmDownload(downloadJob_, table, downloadView(), run);
+  const DownloadOutcome outcome = runDownloads(rows, downloadJob_.mode, run);
   downloadRunning_ = false;
-  if (closeRequested_.stopRequested()) Close();
-}
-
-DownloadView MainWindow::downloadView() {
-  DownloadView view;
-  view.readSettings = [this] {
-    return DownloadSettings{fromWx(downloads.folderField->GetValue()),
-                            fromWx(downloads.ruleField->GetValue()), downloads.noticeBox->GetValue()};
-  };
-  view.showMessage = [this](const std::u16string &text, MessageKind kind) {
-    if (seams_.showMessage) seams_.showMessage(this, std::u16string(kDownloadMessageTitle), text, kind);
-  };
-  view.showConfirmButton = [this](bool shown) { downloads.confirmButton->Show(shown); };
-  view.enableConfirmButton = [this](bool enabled) { downloads.confirmButton->Enable(enabled); };
-  view.selectTab = [this](int tab) { mainPanel->SetSelection(static_cast<std::size_t>(tab)); };
-  return view;
+  // A stop means the window is closing; there is nothing left to tidy.
+  if (outcome.stopped) {
+    Close();
+    return;
+  }
+  if (notify && !rows.empty() && seams_.showMessage) {
+    seams_.showMessage(this, std::u16string(kDownloadMessageTitle),
+                       batch ? std::u16string(kBatchEndText) : rowText,
+                       outcome.failed > 0 && !batch ? MessageKind::Error : MessageKind::Plain);
+  }
+  downloads.confirmButton->Enable();
+  mainPanel->SetSelection(0);
+  downloads.confirmButton->Hide();
 }
 
 LookupView MainWindow::lookupView() {

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "downloads/download_job.h"
+#include "downloads/download_run.h"
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
@@ -34,6 +34,17 @@ namespace hengdian {
 
 inline constexpr std::u16string_view kWindowTitle = u"衡典 v3.6";
 inline constexpr std::u16string_view kResultsCaption = u"查询得到信息";
+/// The title of every message box a download shows.
+inline constexpr std::u16string_view kDownloadMessageTitle = u"下载提示";
+
+/// A plain box or one with the error icon.
+enum class MessageKind { Plain, Error };
+
+/// The armed download, kept between the menu command and the confirm button: one row or all.
+struct DownloadJob {
+  DownloadMode mode = DownloadMode::Single;
+  std::size_t rowIndex = 0;
+};
 
 /// What the window asks of the world outside it. The program fills these with the system's
 /// browser, folder chooser and message boxes; tests answer them without opening anything.
@@ -102,13 +113,12 @@ class MainWindow : public wxFrame {
   void openRowPreview();
   void chooseDownloadFolder();
 
-  /// Menu items 3 and 4: arms a download of the current row or of all rows.
+  /// Menu items 3 and 4: when the current row's site serves files, arms a download of that row
+  /// or of all rows and shows the download settings tab with the confirm button.
   void armDownload(DownloadMode mode);
-  /// The confirm button: runs the armed download on this thread, one file after another.
+  /// The confirm button: runs the armed download on this thread, one file after another, with
+  /// the tab's settings; then a box when the notice box is ticked, and back to the search tab.
   void runDownload();
-
-  /// The download settings tab as a download run sees it.
-  DownloadView downloadView();
 
   /// The check's view of this window.
   LookupView lookupView();
