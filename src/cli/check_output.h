@@ -3,9 +3,8 @@
 // results as JSON, the reports on standard error, and the one-line progress display on a terminal.
 
 #include "cli/json_output.h"
-#include "cli/progress_line.h"
-#include "cli/report_lines.h"
 #include "cli/results_output.h"
+#include "cli/standard_error.h"
 
 namespace hengdian::cli {
 

@@ -1,7 +1,9 @@
 #pragma once
-// The lines a check writes on standard error: a lookup the site did not answer, the version in
-// force, and the summary at the end.
+// What a check writes on standard error: a line for each lookup the site did not answer and for
+// each version in force, the summary at the end, and the one-line progress display on a terminal.
 
+#include <cstddef>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -9,10 +11,6 @@
 #include "lookup/query_job.h"
 
 namespace hengdian::cli {
-
-/// A code as a line of standard error or the progress shows it: a line too long to be a code
-/// cut to its start, followed by "…".
-std::u16string shownCode(std::u16string_view code);
 
 /// "hengdian-cli: <code>: the library site did not answer: <reason>\n" (or the portal site) when
 /// the entry's lookup got no answer, "hengdian-cli: <code>: the library site did not answer the
@@ -28,5 +26,24 @@ std::string currentLine(const CheckedEntry &entry);
 /// answered\n"; with `withCurrent` "; 1 replaced by a newer version, 1 with no version in force"
 /// before the line break.
 std::string summaryLine(const CheckSummary &summary, bool withCurrent);
+
+/// "[3/40] GB/T 5490-2010": the entry (counted from 0) and its code, with the wait of a library
+/// line's second attempt when one is under way.
+std::u16string progressText(std::size_t index, std::size_t count, std::u16string_view code, int waits = 0);
+
+/// The progress display: one line on a terminal, rewritten in place.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream &terminal);
+
+  /// Replaces the line by `text`.
+  void show(const std::u16string &text);
+  /// Clears the line, leaving the terminal as it was.
+  void finish();
+
+ private:
+  std::size_t shownWidth_ = 0;
+  std::ostream &terminal_;
+};
 
 }  // namespace hengdian::cli
