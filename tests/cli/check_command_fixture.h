@@ -1,14 +1,17 @@
 #pragma once
-// hengdian-cli's check run in the test's own process against the stand-in sites.
+// hengdian-cli's check run in the test's own process against the stand-in sites, with the readers
+// of what it writes.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/check_command.h"
+#include "support/output_readers.h"
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
 

@@ -1,13 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <sstream>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/check_command_fixture.h"
-#include "support/output_readers.h"
 
 namespace hengdian::cli {
 namespace {

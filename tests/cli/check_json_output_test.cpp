@@ -1,10 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
-#include <string>
-
 #include "cli/check_command_fixture.h"
-#include "support/output_readers.h"
 
 namespace hengdian::cli {
 namespace {

@@ -1,13 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <filesystem>
 #include <new>
-#include <nlohmann/json.hpp>
-#include <sstream>
 #include <streambuf>
-#include <string>
-#include <vector>
 
 #include "cli/check_command_fixture.h"
 

@@ -1,10 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "cli/check_command_fixture.h"
 

@@ -1,12 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <nlohmann/json.hpp>
-#include <string>
-#include <vector>
 
 #include "cli/check_command_fixture.h"
-#include "support/output_readers.h"
 
 namespace hengdian::cli {
 namespace {
