@@ -18,18 +18,7 @@ namespace {
 
 using Text = std::u16string;
 
-/// The list check against the stand-in sites, for the version in force found on its path.
-class CurrentVersionCheck : public testing::SitesTest {
- protected:
-  CurrentVersionCheck() {
-    settings.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}};
-    settings.retryWait = std::chrono::milliseconds(1);
-    settings.http.caFile = http.caFile;
-  }
-
-  QuerySettings settings;
-  StopFlag stop;
-};
+using CurrentVersionCheck = testing::SitesTest;
 
 TEST(CodeStem, IsTheCodeWithoutItsHyphenAndFourDigitYear) {
   const std::vector<std::tuple<Text, Text>> rows{
@@ -124,6 +113,10 @@ TEST_F(CurrentVersionCheck, EntriesAtTheEdgesOfTheVersionInForce) {
           // A lookup the site did not answer tells nothing of the versions.
           {"GB 3-2000", failed, std::nullopt, CurrentStanding::NotSought, u""},
       };
+  QuerySettings settings{.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}},
+                         .retryWait = std::chrono::milliseconds(1)};
+  settings.http.caFile = http.caFile;
+  StopFlag stop;
   for (const auto &[code, own, stemPage, standing, version] : rows) {
     SCOPED_TRACE(code);
     const Text stem = codeStem(u16(code));
