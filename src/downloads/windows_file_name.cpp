@@ -13,9 +13,11 @@ constexpr std::u16string_view kRefused = u":*?\"<>|";
 /// From an ASCII character to its full-width form (U+FF01 to U+FF5E).
 constexpr char16_t kFullWidthOffset = 0xFEE0;
 
-constexpr std::array<std::u16string_view, 22> kDeviceNames{
-    u"con",  u"prn",  u"aux",  u"nul",  u"com1", u"com2", u"com3", u"com4", u"com5", u"com6", u"com7",
-    u"com8", u"com9", u"lpt1", u"lpt2", u"lpt3", u"lpt4", u"lpt5", u"lpt6", u"lpt7", u"lpt8", u"lpt9"};
+// Windows takes the superscript digits of Latin-1 for digits in these names too.
+constexpr std::array<std::u16string_view, 28> kDeviceNames{
+    u"con",  u"prn",  u"aux",  u"nul",  u"com1", u"com2", u"com3", u"com4", u"com5", u"com6",
+    u"com7", u"com8", u"com9", u"com¹", u"com²", u"com³", u"lpt1", u"lpt2", u"lpt3", u"lpt4",
+    u"lpt5", u"lpt6", u"lpt7", u"lpt8", u"lpt9", u"lpt¹", u"lpt²", u"lpt³"};
 
 std::u16string validElement(std::u16string_view element) {
   if (element == u"." || element == u"..") return std::u16string(element);
@@ -30,7 +32,9 @@ std::u16string validElement(std::u16string_view element) {
     }
   }
   valid.erase(valid.find_last_not_of(u". ") + 1);
-  const std::size_t stem = std::min(valid.find(u'.'), valid.size());
+  // Spaces between the name and its extension do not keep Windows from taking it for the device.
+  const std::size_t dot = std::min(valid.find(u'.'), valid.size());
+  const std::size_t stem = std::u16string_view(valid).substr(0, dot).find_last_not_of(u' ') + 1;
   const std::u16string lowerStem = lowerCase(std::u16string_view(valid).substr(0, stem));
   if (std::find(kDeviceNames.begin(), kDeviceNames.end(), lowerStem) != kDeviceNames.end())
     valid.insert(valid.begin() + static_cast<std::ptrdiff_t>(stem), u'_');

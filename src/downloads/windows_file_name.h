@@ -10,8 +10,9 @@ namespace hengdian {
 /// `name` (an expanded naming rule with its extension filled in, no folder in front) as Windows
 /// can hold it, element by element between "/" and "\" (which stay; "." and ".." stay too):
 /// each of : * ? " < > | becomes its full-width form and each control character a space;
-/// trailing dots and spaces go; an element whose part before its first dot is a device name
-/// (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case) gets "_" after that part.
+/// trailing dots and spaces go; an element whose part before its first dot, spaces at its end
+/// aside, is a device name (CON, PRN, AUX, NUL, COM1 to COM9, COM¹ to COM³, LPT1 to LPT9, LPT¹ to
+/// LPT³, in any case) gets "_" after that name.
 std::u16string windowsFileName(std::u16string_view name);
 
 /// The name as the platform's file system holds it: `windowsFileName` on Windows, the name

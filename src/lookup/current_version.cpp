@@ -53,6 +53,14 @@ std::optional<TitleVersion> versionOf(std::u16string_view stem, std::u16string_v
   return TitleVersion{std::u16string(title.substr(0, end)), *year};
 }
 
+/// Whether `title` (leading spaces aside) begins with `code` continued as a longer code, the way
+/// "GB 27600-2010" and "GB 2760.1-2010" begin with "GB 2760".
+bool beginsWithLongerCode(std::u16string_view code, std::u16string_view title) {
+  title.remove_prefix(std::min(title.find_first_not_of(u' '), title.size()));
+  return title.size() > code.size() && lowerCase(title.substr(0, code.size())) == lowerCase(code) &&
+         (isDigit(title[code.size()]) || title[code.size()] == u'.');
+}
+
 }  // namespace
 
 std::u16string codeStem(std::u16string_view code) {
@@ -94,8 +102,10 @@ std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,
   const HitRecord &record = records.front();
   if (!isSameCode(record.marker) || record.status != siteDescription(site).words.inForce) return std::nullopt;
   std::u16string versionCode(code);
-  // A code without a year names no version; the title says which one is in force.
+  // A code without a year names no version; the title says which one is in force, unless it is
+  // another standard's whose code only begins like the entered one.
   if (!trailingYear(code)) {
+    if (beginsWithLongerCode(code, record.title)) return std::nullopt;
     if (const std::optional<TitleVersion> version = versionOf(code, record.title))
       versionCode = version->code;
   }

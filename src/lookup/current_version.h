@@ -68,6 +68,8 @@ const CurrentVersion *latestVersion(const CurrentFinding &found);
 
 /// The entry's own version when its first record is a 同号 record in force on `site`: that record,
 /// with the code its title begins with (the entered `code` when the title is not in that form).
+/// For a code without a year, a title beginning with a longer code ("GB 27600-2010" for
+/// "GB 2760") is another standard's, and the entry has none.
 std::optional<CurrentVersion> inForceRecord(Site site, std::u16string_view code,
                                             const std::vector<HitRecord> &records);
 

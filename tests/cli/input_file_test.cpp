@@ -67,5 +67,19 @@ TEST(InputFile, ReadsStandardInputForADashAndFailsOnWhatCannotBeRead) {
             InputBytes::Failure::Unreadable);
 }
 
+// The bytes are read in chunks of 64 KiB: at the limit the list is whole, one byte over it is refused.
+TEST(InputFile, ReadsExactlyTheLimitAndRefusesOneByteMore) {
+  for (const std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536},
+                                  std::size_t{65537}, std::size_t{3} << 16}) {
+    for (const std::size_t size : {limit, limit + 1}) {
+      SCOPED_TRACE(std::to_string(size) + " bytes, limit " + std::to_string(limit));
+      std::istringstream in(std::string(size, 'G'));
+      const InputBytes read = readInputBytes("-", in, limit);
+      EXPECT_EQ(read.failure, size > limit ? InputBytes::Failure::TooLarge : InputBytes::Failure::None);
+      EXPECT_EQ(read.bytes.size(), size > limit ? 0 : size);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace hengdian::cli

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
+#include "runtime/text.h"
 #include "support/test_helpers.h"
 
 namespace hengdian {
@@ -29,6 +31,30 @@ TEST(WindowsFileNameTest, RefusedCharactersTrailingDotsAndDeviceNamesBecomeValid
       {u"..\\a:b./c", u"..\\a：b/c"},
       {u"", u""},
   };
+  testing::expectEach(windowsFileName, rows);
+}
+
+// Each device name in three cases, bare, before an extension (also after spaces) and in a folder
+// element; a digit or letter more, or the name inside a longer one, is an ordinary name.
+TEST(WindowsFileNameTest, EveryDeviceNameInAnyCaseGetsAnUnderscore) {
+  std::vector<std::u16string> devices{u"CON", u"PRN", u"AUX", u"NUL"};
+  for (const std::u16string_view port : {u"COM", u"LPT"})
+    for (const char16_t digit : std::u16string_view(u"123456789¹²³"))
+      devices.push_back(std::u16string(port) + digit);
+  std::vector<std::tuple<std::u16string, std::u16string>> rows;
+  for (const std::u16string &upper : devices) {
+    const std::u16string lower = lowerCase(upper);
+    const std::u16string mixed = lower.substr(0, 1) + upper.substr(1);
+    for (const std::u16string &name : {upper, lower, mixed}) {
+      rows.insert(rows.end(), {{name, name + u"_"},
+                               {name + u".pdf", name + u"_.pdf"},
+                               {name + u"  .tar.gz", name + u"_  .tar.gz"},
+                               {u"a/" + name + u"/b.pdf", u"a/" + name + u"_/b.pdf"},
+                               {name + u"0.pdf", name + u"0.pdf"},
+                               {u"x" + name, u"x" + name},
+                               {name + u"x.pdf", name + u"x.pdf"}});
+    }
+  }
   testing::expectEach(windowsFileName, rows);
 }
 

@@ -2,17 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "lookup/list_check.h"
+#include "runtime/code_page.h"
 #include "support/test_helpers.h"
 
 namespace hengdian {
 namespace {
 
 using Text = std::u16string;
+
+using CurrentVersionCheck = testing::SitesTest;
 
 TEST(CodeStem, IsTheCodeWithoutItsHyphenAndFourDigitYear) {
   const std::vector<std::tuple<Text, Text>> rows{
@@ -82,6 +88,58 @@ TEST(ChooseCurrentVersion, TheLatestVersionInForceOrElseTheLatestOfTheStem) {
        u"GB/T 5491-2020 现行 1"},
   };
   testing::expectEach(choose, rows);
+}
+
+// Through the list check on the library site, one entry each: its own page and its stem's page
+// (none: the stem must not be searched); the standing, the version named ("" for none).
+TEST_F(CurrentVersionCheck, EntriesAtTheEdgesOfTheVersionInForce) {
+  const auto page = [](std::vector<std::vector<std::string>> hits) {
+    return testing::utf8Page(testing::libraryResultPage(hits));
+  };
+  testing::RawAnswer failed = page({{"GB 3-2000 三", "yjfz", "", "", "/s/3"}});
+  failed.status = 500;
+  const std::vector<
+      std::tuple<std::string, testing::RawAnswer, std::optional<testing::RawAnswer>, CurrentStanding, Text>>
+      rows{
+          // The same year as the version in force: the entry's own version, not a newer one.
+          {"GB 2-2020", page({{"GB 20-2020 二十", "xxyx", "", "", "/s/20"}}),
+           page({{"GB 2-2020 二", "xxyx", "", "", "/s/2"}, {"GB 2-2015 二", "yjfz", "", "", "/s/2-2015"}}),
+           CurrentStanding::NotReplaced, u"GB 2-2020"},
+          // The only hit is another standard, on the entry's page and on the stem's.
+          {"GB 1-2000", page({{"GB 10-2000 十", "xxyx", "", "", "/s/10"}}),
+           page({{"GB 10-2000 十", "xxyx", "", "", "/s/10"}}), CurrentStanding::NoneInForce, u""},
+          {"GB 2760", page({{"GB 27600-2010 另一标准", "xxyx", "", "", "/s/27600"}}), std::nullopt,
+           CurrentStanding::NoneInForce, u""},
+          // A lookup the site did not answer tells nothing of the versions.
+          {"GB 3-2000", failed, std::nullopt, CurrentStanding::NotSought, u""},
+      };
+  QuerySettings settings{.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}},
+                         .retryWait = std::chrono::milliseconds(1)};
+  settings.http.caFile = http.caFile;
+  StopFlag stop;
+  for (const auto &[code, own, stemPage, standing, version] : rows) {
+    SCOPED_TRACE(code);
+    const Text stem = codeStem(u16(code));
+    sites.setLibrarySearch(code, {own});
+    if (stemPage) sites.setLibrarySearch(toUtf8(stem), {*stemPage});
+    sites.clearRequests();
+    std::optional<CurrentFinding> found;
+    ListCheckHooks hooks;
+    hooks.onEntry = [&found](std::size_t, CheckedEntry &entry) {
+      found = entry.current;
+      return true;
+    };
+    ASSERT_TRUE(checkList({{u16(code), u""}}, Site::Library, settings, {.findCurrent = true}, stop, hooks));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->standing, standing);
+    EXPECT_EQ(found->version ? found->version->code : Text(), version);
+    if (stem == u16(code)) continue;  // its own page is its stem's
+    const std::string stemQuery = "kw=" + toUtf8(urlEncode(stem));
+    const auto asked = testing::requestFields(sites, &testing::RecordedRequest::query);
+    EXPECT_EQ(
+        std::ranges::count_if(asked, [&](const std::string &query) { return query.ends_with(stemQuery); }),
+        stemPage ? 1 : 0);
+  }
 }
 
 }  // namespace

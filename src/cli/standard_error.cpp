@@ -1,20 +1,19 @@
-#include "cli/check_output.h"
+#include "cli/standard_error.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <nlohmann/json.hpp>
 #include <ostream>
-#include <string>
-#include <utility>
 
-#include "lookup/report_columns.h"
 #include "lookup/site.h"
 #include "runtime/code_page.h"
 
 namespace hengdian::cli {
 
 namespace {
+
+/// "the library site" or "the portal site".
+std::string siteName(Site site) {
+  return "the " + std::string(siteDescription(site).name) + " site";
+}
 
 // Columns a text takes on a terminal, counting every non-ASCII character as a wide one; a guess
 // on the safe side, used only to blank out what was shown before.
@@ -23,16 +22,6 @@ std::size_t terminalWidth(const std::u16string &text) {
   for (char16_t unit : text)
     width += unit < 0x80 ? 1 : 2;
   return width;
-}
-
-/// The entry's version in force, or none.
-const CurrentVersion *currentVersion(const CheckedEntry &entry) {
-  return versionInForce(entry.current);
-}
-
-/// The latest version of an entry's standard when none is in force, or none.
-const CurrentVersion *latestVersionOf(const CheckedEntry &entry) {
-  return latestVersion(entry.current);
 }
 
 /// A code as a line of standard error or the progress shows it: a line too long to be a code
@@ -45,71 +34,7 @@ std::u16string shownCode(std::u16string_view code) {
   return std::u16string(code.substr(0, end)).append(u"…");
 }
 
-/// A version as JSON, null for none.
-nlohmann::ordered_json versionJson(const CurrentVersion *version) {
-  if (version == nullptr) return nullptr;
-  return {{"code", toUtf8(version->code)},
-          {"title", toUtf8(version->title)},
-          {"status", toUtf8(version->status)},
-          {"link", toUtf8(version->link)}};
-}
-
-/// "the library site" or "the portal site".
-std::string siteName(Site site) {
-  return "the " + std::string(siteDescription(site).name) + " site";
-}
-
 }  // namespace
-
-ResultsOutput::ResultsOutput(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
-
-bool ResultsOutput::write(std::string_view bytes) {
-  if (failed_) return false;
-  errno = 0;
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out_.flush();
-  if (out_.good()) return true;
-  failed_ = true;
-  // The stream keeps no reason, but the failed write of the C library behind it left one.
-  const int error = errno;
-  err_ << "hengdian-cli: cannot write the results: "
-       << (error != 0 ? std::strerror(error) : "the write failed") << "\n"
-       << std::flush;
-  return false;
-}
-
-std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSummary &summary,
-                        bool withCurrent) {
-  // Keys stay in the documented order rather than sorted.
-  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-  for (const CheckedEntry &entry : entries) {
-    const ResultRow &row = entry.row;
-    nlohmann::ordered_json object;
-    object["code"] = toUtf8(row.code);
-    object["name"] = toUtf8(row.name);
-    object["site"] = static_cast<std::int32_t>(row.site);
-    object["link"] = toUtf8(row.link);
-    // An item id only means something on a site that serves files.
-    object["itemId"] = siteDescription(row.site).downloadAddress ? toUtf8(itemId(row)) : std::string();
-    object["line"] = toUtf8(entry.line);
-    object["error"] = toUtf8(row.error);
-    if (withCurrent) {
-      object["current"] = versionJson(currentVersion(entry));
-      object["latest"] = versionJson(latestVersionOf(entry));
-    }
-    rows.push_back(std::move(object));
-  }
-  nlohmann::ordered_json document;
-  document["rows"] = std::move(rows);
-  document["summary"] = {{"checked", summary.checked},     {"inForce", summary.inForce},
-                         {"withdrawn", summary.withdrawn}, {"otherStatus", summary.otherStatus},
-                         {"notFound", summary.notFound},   {"notAnswered", summary.notAnswered}};
-  if (withCurrent) {
-    document["summary"]["replaced"] = summary.replaced;
-    document["summary"]["noneInForce"] = summary.noneInForce;
-  }
-  return document.dump(2) + "\n";
-}
 
 std::string failureLine(const CheckedEntry &entry) {
   const ResultRow &row = entry.row;
@@ -129,11 +54,11 @@ std::string currentLine(const CheckedEntry &entry) {
   switch (current.standing) {
     case CurrentStanding::Replaced:
     case CurrentStanding::NotReplaced:
-      said.append(u"现行版本 ").append(currentVersion(entry)->title);
+      said.append(u"现行版本 ").append(versionInForce(current)->title);
       break;
     case CurrentStanding::NoneInForce:
       said.append(u"没有找到现行版本");
-      if (const CurrentVersion *version = latestVersionOf(entry)) {
+      if (const CurrentVersion *version = latestVersion(current)) {
         said.append(u"，最新版本 ")
             .append(version->title)
             .append(u"（")
