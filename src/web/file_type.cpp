@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/code_page.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -114,59 +113,29 @@ bool isWebPage(std::string_view head, std::u16string_view mediaType) {
   return startsWithIgnoringCase(head, "<!doctype html") || startsWithIgnoringCase(head, "<html");
 }
 
-/// The header lines of the last response of a chain, lower-cased, from its status line on.
-std::u16string finalHeaderBlock(std::u16string_view headerText) {
-  const std::u16string text = lowerCase(headerText);
-  const std::size_t finalBlock = text.rfind(u"\nhttp/");
-  return text.substr(finalBlock == std::u16string::npos ? 0 : finalBlock);
-}
-
-/// `text` with every %XX as its byte, read as UTF-8 when `utf8`, else in the system code page.
-std::u16string percentDecoded(std::u16string_view text, bool utf8) {
-  std::string bytes;
-  const auto hex = [](char16_t c) -> int {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-      bytes.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
-      i += 2;
-    } else {
-      bytes += toUtf8(text.substr(i, 1));
-    }
-  }
-  return utf8 ? fromUtf8(bytes) : fromSystemCodePage(bytes);
-}
-
 }  // namespace
 
-std::u16string attachmentName(std::u16string_view headerText) {
-  const std::u16string block = finalHeaderBlock(headerText);
-  constexpr std::u16string_view kName = u"\ncontent-disposition:";
-  const std::size_t found = block.find(kName);
-  if (found == std::u16string::npos) return {};
-  const std::u16string_view line = std::u16string_view(block).substr(found + kName.size());
-  std::u16string_view rest = line.substr(0, line.find_first_of(u"\r\n"));
-  std::u16string plain;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find(u';'), rest.size());
-    const std::u16string parameter = trimSpaces(rest.substr(0, end));
-    rest = rest.substr(std::min(end + 1, rest.size()));
-    if (parameter.starts_with(u"filename*=")) {
-      // charset'language'percent-encoded name
-      const std::u16string_view value = std::u16string_view(parameter).substr(10);
-      const std::size_t charsetEnd = value.find(u'\'');
-      const std::size_t languageEnd =
-          charsetEnd == std::u16string_view::npos ? charsetEnd : value.find(u'\'', charsetEnd + 1);
-      if (languageEnd == std::u16string_view::npos) continue;
-      return percentDecoded(value.substr(languageEnd + 1), value.substr(0, charsetEnd) == u"utf-8");
-    }
-    if (parameter.starts_with(u"filename=") && plain.empty()) plain = trimChar(parameter.substr(9), u'"');
+OfferedFile offeredFile(const ResponseHeaders &headers, std::string_view head) {
+  OfferedFile offered{headers.redirectTarget, extensionOfTarget(headers.redirectTarget)};
+  // A site that sends the file itself names it by the file name it gives, or else by its bytes.
+  if (offered.extension.empty() && headers.finalAnswer().status == 200) {
+    offered.name = headers.finalAnswer().attachmentName;
+    offered.extension = offered.name.empty() ? extensionOfContent(head) : extensionOfTarget(offered.name);
   }
-  return plain;
+  offered.name = offered.name.substr(0, offered.name.find_first_of(u"?#"));
+  return offered;
+}
+
+std::u16string extensionOfTarget(std::u16string_view target) {
+  // A query or fragment is no part of the file's name.
+  target = target.substr(0, target.find_first_of(u"?#"));
+  const std::size_t dot = target.rfind(u'.');
+  if (dot == std::u16string_view::npos || dot == 0) return {};
+  if (target[dot - 1] == u'/' || target[dot - 1] == u'\\') return {};
+  std::u16string_view extension = target.substr(dot + 1);
+  if (extension.find_first_of(u" /\\") != std::u16string_view::npos) return {};
+  extension = extension.substr(0, extension.find(u'"'));
+  return lowerCase(extension);
 }
 
 std::u16string extensionOfContent(std::string_view head) {
@@ -176,17 +145,6 @@ std::u16string extensionOfContent(std::string_view head) {
     if (fileTypeMismatch(extension, head, u"").empty()) return std::u16string(extension);
   }
   return {};
-}
-
-std::u16string finalMediaType(std::u16string_view headerText) {
-  // Each response's block starts with its status line; only the last one's header counts.
-  const std::u16string block = finalHeaderBlock(headerText);
-  const std::u16string_view last(block);
-  constexpr std::u16string_view kName = u"\ncontent-type:";
-  const std::size_t found = last.find(kName);
-  if (found == std::u16string_view::npos) return {};
-  const std::u16string_view value = last.substr(found + kName.size());
-  return trimSpaces(value.substr(0, value.find_first_of(u";\r\n")));
 }
 
 std::u16string runnableTypeReason(std::u16string_view extension) {
@@ -205,6 +163,7 @@ bool isRunnableType(std::u16string_view extension) {
 
 std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view head,
                                 std::u16string_view mediaType) {
+  head = head.substr(0, kFileTypeHeadBytes);
   const bool webPage = isWebPage(head, mediaType);
   bool fits = !webPage;
   if (isRunnableType(extension)) return runnableTypeReason(extension);
