@@ -17,7 +17,6 @@ enum class BodyRule {
   StartsWith,  // its signature at the start
   WithinHead,  // its signature anywhere in the head
   AnyBody,     // any body at all
-  NeverSaved,  // a program that Windows or a Linux desktop would run when the file is opened
 };
 
 /// A type the download knows: how its body is judged and, for the first two rules, by what.
@@ -44,50 +43,18 @@ constexpr KnownType kKnownTypes[] = {
     {u"json", BodyRule::AnyBody},
     {u"xml", BodyRule::AnyBody},
     {u"txt", BodyRule::AnyBody},
-    // Windows runs these on a double-click, or hands them to a script host or an installer.
-    {u"exe", BodyRule::NeverSaved},
-    {u"com", BodyRule::NeverSaved},
-    {u"bat", BodyRule::NeverSaved},
-    {u"cmd", BodyRule::NeverSaved},
-    {u"scr", BodyRule::NeverSaved},
-    {u"pif", BodyRule::NeverSaved},
-    {u"cpl", BodyRule::NeverSaved},
-    {u"msc", BodyRule::NeverSaved},
-    {u"msi", BodyRule::NeverSaved},
-    {u"msp", BodyRule::NeverSaved},
-    {u"msix", BodyRule::NeverSaved},
-    {u"appx", BodyRule::NeverSaved},
-    {u"hta", BodyRule::NeverSaved},
-    {u"chm", BodyRule::NeverSaved},
-    {u"js", BodyRule::NeverSaved},
-    {u"jse", BodyRule::NeverSaved},
-    {u"vb", BodyRule::NeverSaved},
-    {u"vbs", BodyRule::NeverSaved},
-    {u"vbe", BodyRule::NeverSaved},
-    {u"ws", BodyRule::NeverSaved},
-    {u"wsc", BodyRule::NeverSaved},
-    {u"wsf", BodyRule::NeverSaved},
-    {u"wsh", BodyRule::NeverSaved},
-    {u"ps1", BodyRule::NeverSaved},
-    {u"psm1", BodyRule::NeverSaved},
-    {u"psd1", BodyRule::NeverSaved},
-    {u"ps1xml", BodyRule::NeverSaved},
-    {u"psc1", BodyRule::NeverSaved},
-    {u"reg", BodyRule::NeverSaved},
-    {u"inf", BodyRule::NeverSaved},
-    {u"lnk", BodyRule::NeverSaved},
-    {u"url", BodyRule::NeverSaved},
-    {u"scf", BodyRule::NeverSaved},
-    {u"application", BodyRule::NeverSaved},
-    {u"appref-ms", BodyRule::NeverSaved},
-    {u"settingcontent-ms", BodyRule::NeverSaved},
-    {u"jar", BodyRule::NeverSaved},
-    // A Linux desktop's file manager starts these.
-    {u"desktop", BodyRule::NeverSaved},
-    {u"sh", BodyRule::NeverSaved},
-    {u"run", BodyRule::NeverSaved},
-    {u"appimage", BodyRule::NeverSaved},
 };
+
+/// The types a program stands behind: Windows runs them on a double-click, or hands them to a
+/// script host or an installer (exe to jar), and a Linux desktop's file manager starts the rest.
+constexpr std::u16string_view kRunnableTypes[] = {
+    u"exe",  u"com",     u"bat",    u"cmd",         u"scr",       u"pif",
+    u"cpl",  u"msc",     u"msi",    u"msp",         u"msix",      u"appx",
+    u"hta",  u"chm",     u"js",     u"jse",         u"vb",        u"vbs",
+    u"vbe",  u"ws",      u"wsc",    u"wsf",         u"wsh",       u"ps1",
+    u"psm1", u"psd1",    u"ps1xml", u"psc1",        u"reg",       u"inf",
+    u"lnk",  u"url",     u"scf",    u"application", u"appref-ms", u"settingcontent-ms",
+    u"jar",  u"desktop", u"sh",     u"run",         u"appimage"};
 
 /// The known type of `extension`, or null.
 const KnownType *knownType(std::u16string_view extension) {
@@ -157,8 +124,8 @@ bool isRunnableType(std::u16string_view extension) {
   extension = extension.substr(0, extension.find_first_of(u"?#"));
   while (!extension.empty() && (extension.back() <= u' ' || extension.back() == u'.'))
     extension.remove_suffix(1);
-  const KnownType *known = knownType(lowerCase(extension));
-  return known != nullptr && known->rule == BodyRule::NeverSaved;
+  return std::find(std::begin(kRunnableTypes), std::end(kRunnableTypes), lowerCase(extension)) !=
+         std::end(kRunnableTypes);
 }
 
 std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view head,
@@ -179,8 +146,6 @@ std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view 
       case BodyRule::AnyBody:
         fits = true;
         break;
-      case BodyRule::NeverSaved:
-        return runnableTypeReason(extension);
     }
   }
   if (fits) return {};
