@@ -111,9 +111,8 @@ ResponseHeaders readResponseHeaders(std::u16string_view headerText) {
     if (line.starts_with(u"http/") || headers.chain.empty()) headers.chain.emplace_back();
     if (line.starts_with(u"http/")) {
       const std::u16string code = fieldOf(line, 2, u" ");
-      const bool digits =
-          std::all_of(code.begin(), code.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
-      if (code.size() == 3 && digits) headers.chain.back().status = std::stoi(toUtf8(code));
+      if (code.size() == 3 && code.find_first_not_of(u"0123456789") == std::u16string::npos)
+        headers.chain.back().status = std::stoi(toUtf8(code));
     } else {
       readHeaderLine(line, headers.chain.back());
     }
