@@ -18,11 +18,7 @@ constexpr int kRetryWaits = 10;
 std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
                                      const QuerySettings &settings, StopFlag &stop) {
   const std::u16string &host = settings.hosts[site];
-  const SearchRequest request = siteDescription(site).searchRequest(host, code);
-  const int headers = request.headersInFront ? 1 : 0;
-  FetchedText fetched = request.method == HttpMethod::Post
-                            ? fetchTextByPost(request.address, headers, request.body, settings.http, &stop)
-                            : fetchTextByGet(request.address, headers, settings.http, &stop);
+  FetchedText fetched = fetchSearch(siteDescription(site).searchRequest(host, code), settings.http, &stop);
   if (stop.stopRequested()) return std::nullopt;
   return SiteAnswer{parseResultPage(site, fetched.text, code, name, host), std::move(fetched.error)};
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "lookup/result_row.h"
-#include "web/http.h"
+#include "web/decoding.h"
 
 namespace hengdian {
 
@@ -35,14 +35,6 @@ struct PerSite {
 
 /// host[:port] of every site; the scheme is the site's own.
 using SiteHosts = PerSite<std::u16string>;
-
-/// A search as the site wants it sent.
-struct SearchRequest {
-  HttpMethod method = HttpMethod::Get;
-  std::u16string address;
-  std::u16string body{};        // the form data of a POST
-  bool headersInFront = false;  // the page text is the response's header text, then the page
-};
 
 /// The words a site's records use for a standard in force and for a withdrawn one.
 struct StatusWords {

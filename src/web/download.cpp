@@ -12,9 +12,8 @@
 
 #include "runtime/code_page.h"
 #include "runtime/text.h"
-#include "web/decoding.h"
 #include "web/file_output.h"
-#include "web/file_type.h"
+#include "web/response_headers.h"
 
 namespace hengdian {
 
@@ -44,9 +43,9 @@ bool stopRequested(const DownloadOptions &options) {
   return options.stop != nullptr && options.stop->stopRequested();
 }
 
-/// The redirect target named by the header text of the request's whole redirect chain.
-std::u16string redirectTarget(const HttpRequest &request) {
-  return redirectTargetOf(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
+/// What the header text of the request's whole redirect chain tells.
+ResponseHeaders headersOf(const HttpRequest &request) {
+  return readResponseHeaders(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
 }
 
 /// Waits more than `pause` on the monotonic clock, letting the caller serve its window events
@@ -92,24 +91,17 @@ struct BodyFile {
 
   /// Decides, when the final response's body starts with `chunk`, whether and where it is saved:
   /// only a status of 200 with a file type that would not run, into a new file beside the target.
-  /// The type is the redirect's; a site that sends the file itself names it by the file name it
-  /// gives, or else by its first bytes.
   bool start(const HttpRequest &request, std::string_view chunk) {
     started = true;
-    std::u16string target = redirectTarget(request);
-    extension = extensionOfTarget(target);
-    if (extension.empty() && request.statusCode == 200) {
-      target = attachmentName(httpInfo(request, HttpInfoKind::HeaderText, TextDecoding::SystemCodePage));
-      extension = target.empty() ? extensionOfContent(chunk) : extensionOfTarget(target);
-    }
-    target = target.substr(0, target.find_first_of(u"?#"));
+    const OfferedFile offered = offeredFile(headersOf(request), chunk);
+    extension = offered.extension;
     // No file type: the attempt fails and the caller retries; nothing to keep.
     if (extension.empty()) return refuse(DownloadStatus::NotDownloaded, kNoFileType);
     if (isRunnableType(extension))
       return refuse(DownloadStatus::NotDownloaded, runnableTypeReason(extension));
     if (request.statusCode != 200)
       return refuse(DownloadStatus::NotDownloaded, statusReason(request.statusCode));
-    path = savePath(extension, target);
+    path = savePath(extension, offered.name);
     return createTemporary();
   }
 
@@ -191,8 +183,7 @@ DownloadResult download(std::u16string_view url, const HttpHeaders &headers, con
 
   // The type the redirect named, or the one the file sent itself showed.
   const auto fileType = [&body](const HttpRequest &sent) {
-    const std::u16string named = extensionOfTarget(redirectTarget(sent));
-    return named.empty() ? body->extension : named;
+    return body->started ? body->extension : extensionOfTarget(headersOf(sent).redirectTarget);
   };
   // Without a file type there is nothing to name the file by; the site gets one more chance after
   // a pause.
@@ -220,30 +211,14 @@ DownloadResult download(std::u16string_view url, const HttpHeaders &headers, con
     return failure(DownloadStatus::NotDownloaded, statusReason(request->statusCode));
   // An empty body never reached the collector.
   if (!body->started) return failure(DownloadStatus::NotDownloaded, u"the site sent an empty file");
-  const std::u16string mismatch = fileTypeMismatch(
-      body->extension, body->head, finalMediaType(httpInfo(*request, HttpInfoKind::HeaderText)));
+  const std::u16string mismatch =
+      fileTypeMismatch(body->extension, body->head, headersOf(*request).finalAnswer().mediaType);
   if (!mismatch.empty()) return failure(DownloadStatus::NotDownloaded, mismatch);
   finishHttpRequest(std::move(request));
   return body->commit();
 }
 
 }  // namespace
-
-std::u16string redirectTargetOf(std::u16string_view headerText) {
-  return trimSpaces(fieldOf(afterLastHeader(headerText, u"location:"), 1, u"\n"));
-}
-
-std::u16string extensionOfTarget(std::u16string_view target) {
-  // A query or fragment is no part of the file's name.
-  target = target.substr(0, target.find_first_of(u"?#"));
-  const std::size_t dot = target.rfind(u'.');
-  if (dot == std::u16string_view::npos || dot == 0) return {};
-  if (target[dot - 1] == u'/' || target[dot - 1] == u'\\') return {};
-  std::u16string_view extension = target.substr(dot + 1);
-  if (extension.find_first_of(u" /\\") != std::u16string_view::npos) return {};
-  extension = extension.substr(0, extension.find(u'"'));
-  return lowerCase(extension);
-}
 
 DownloadResult downloadFile(std::u16string_view url, const HttpHeaders &headers, const SavePath &savePath,
                             const DownloadOptions &options) {

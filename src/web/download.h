@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "runtime/stop_flag.h"
+#include "web/file_type.h"
 #include "web/http.h"
 
 namespace hengdian {
@@ -60,13 +61,5 @@ struct DownloadResult {
 /// thread.
 DownloadResult downloadFile(std::u16string_view url, const HttpHeaders &headers, const SavePath &savePath,
                             const DownloadOptions &options = {});
-
-/// The value of the last "location:" in `headerText` (the header text of a whole redirect chain),
-/// lower-cased and trimmed of spaces. Without one this is the first header line, which has no
-/// extension.
-std::u16string redirectTargetOf(std::u16string_view headerText);
-
-/// The extension of a redirect target as the download computes it, lower-cased; "" when none.
-std::u16string extensionOfTarget(std::u16string_view target);
 
 }  // namespace hengdian

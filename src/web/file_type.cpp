@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/code_page.h"
 #include "runtime/text.h"
 
 namespace hengdian {
@@ -18,7 +17,6 @@ enum class BodyRule {
   StartsWith,  // its signature at the start
   WithinHead,  // its signature anywhere in the head
   AnyBody,     // any body at all
-  NeverSaved,  // a program that Windows or a Linux desktop would run when the file is opened
 };
 
 /// A type the download knows: how its body is judged and, for the first two rules, by what.
@@ -45,50 +43,18 @@ constexpr KnownType kKnownTypes[] = {
     {u"json", BodyRule::AnyBody},
     {u"xml", BodyRule::AnyBody},
     {u"txt", BodyRule::AnyBody},
-    // Windows runs these on a double-click, or hands them to a script host or an installer.
-    {u"exe", BodyRule::NeverSaved},
-    {u"com", BodyRule::NeverSaved},
-    {u"bat", BodyRule::NeverSaved},
-    {u"cmd", BodyRule::NeverSaved},
-    {u"scr", BodyRule::NeverSaved},
-    {u"pif", BodyRule::NeverSaved},
-    {u"cpl", BodyRule::NeverSaved},
-    {u"msc", BodyRule::NeverSaved},
-    {u"msi", BodyRule::NeverSaved},
-    {u"msp", BodyRule::NeverSaved},
-    {u"msix", BodyRule::NeverSaved},
-    {u"appx", BodyRule::NeverSaved},
-    {u"hta", BodyRule::NeverSaved},
-    {u"chm", BodyRule::NeverSaved},
-    {u"js", BodyRule::NeverSaved},
-    {u"jse", BodyRule::NeverSaved},
-    {u"vb", BodyRule::NeverSaved},
-    {u"vbs", BodyRule::NeverSaved},
-    {u"vbe", BodyRule::NeverSaved},
-    {u"ws", BodyRule::NeverSaved},
-    {u"wsc", BodyRule::NeverSaved},
-    {u"wsf", BodyRule::NeverSaved},
-    {u"wsh", BodyRule::NeverSaved},
-    {u"ps1", BodyRule::NeverSaved},
-    {u"psm1", BodyRule::NeverSaved},
-    {u"psd1", BodyRule::NeverSaved},
-    {u"ps1xml", BodyRule::NeverSaved},
-    {u"psc1", BodyRule::NeverSaved},
-    {u"reg", BodyRule::NeverSaved},
-    {u"inf", BodyRule::NeverSaved},
-    {u"lnk", BodyRule::NeverSaved},
-    {u"url", BodyRule::NeverSaved},
-    {u"scf", BodyRule::NeverSaved},
-    {u"application", BodyRule::NeverSaved},
-    {u"appref-ms", BodyRule::NeverSaved},
-    {u"settingcontent-ms", BodyRule::NeverSaved},
-    {u"jar", BodyRule::NeverSaved},
-    // A Linux desktop's file manager starts these.
-    {u"desktop", BodyRule::NeverSaved},
-    {u"sh", BodyRule::NeverSaved},
-    {u"run", BodyRule::NeverSaved},
-    {u"appimage", BodyRule::NeverSaved},
 };
+
+/// The types a program stands behind: Windows runs them on a double-click, or hands them to a
+/// script host or an installer (exe to jar), and a Linux desktop's file manager starts the rest.
+constexpr std::u16string_view kRunnableTypes[] = {
+    u"exe",  u"com",     u"bat",    u"cmd",         u"scr",       u"pif",
+    u"cpl",  u"msc",     u"msi",    u"msp",         u"msix",      u"appx",
+    u"hta",  u"chm",     u"js",     u"jse",         u"vb",        u"vbs",
+    u"vbe",  u"ws",      u"wsc",    u"wsf",         u"wsh",       u"ps1",
+    u"psm1", u"psd1",    u"ps1xml", u"psc1",        u"reg",       u"inf",
+    u"lnk",  u"url",     u"scf",    u"application", u"appref-ms", u"settingcontent-ms",
+    u"jar",  u"desktop", u"sh",     u"run",         u"appimage"};
 
 /// The known type of `extension`, or null.
 const KnownType *knownType(std::u16string_view extension) {
@@ -114,59 +80,29 @@ bool isWebPage(std::string_view head, std::u16string_view mediaType) {
   return startsWithIgnoringCase(head, "<!doctype html") || startsWithIgnoringCase(head, "<html");
 }
 
-/// The header lines of the last response of a chain, lower-cased, from its status line on.
-std::u16string finalHeaderBlock(std::u16string_view headerText) {
-  const std::u16string text = lowerCase(headerText);
-  const std::size_t finalBlock = text.rfind(u"\nhttp/");
-  return text.substr(finalBlock == std::u16string::npos ? 0 : finalBlock);
-}
-
-/// `text` with every %XX as its byte, read as UTF-8 when `utf8`, else in the system code page.
-std::u16string percentDecoded(std::u16string_view text, bool utf8) {
-  std::string bytes;
-  const auto hex = [](char16_t c) -> int {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-      bytes.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
-      i += 2;
-    } else {
-      bytes += toUtf8(text.substr(i, 1));
-    }
-  }
-  return utf8 ? fromUtf8(bytes) : fromSystemCodePage(bytes);
-}
-
 }  // namespace
 
-std::u16string attachmentName(std::u16string_view headerText) {
-  const std::u16string block = finalHeaderBlock(headerText);
-  constexpr std::u16string_view kName = u"\ncontent-disposition:";
-  const std::size_t found = block.find(kName);
-  if (found == std::u16string::npos) return {};
-  const std::u16string_view line = std::u16string_view(block).substr(found + kName.size());
-  std::u16string_view rest = line.substr(0, line.find_first_of(u"\r\n"));
-  std::u16string plain;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find(u';'), rest.size());
-    const std::u16string parameter = trimSpaces(rest.substr(0, end));
-    rest = rest.substr(std::min(end + 1, rest.size()));
-    if (parameter.starts_with(u"filename*=")) {
-      // charset'language'percent-encoded name
-      const std::u16string_view value = std::u16string_view(parameter).substr(10);
-      const std::size_t charsetEnd = value.find(u'\'');
-      const std::size_t languageEnd =
-          charsetEnd == std::u16string_view::npos ? charsetEnd : value.find(u'\'', charsetEnd + 1);
-      if (languageEnd == std::u16string_view::npos) continue;
-      return percentDecoded(value.substr(languageEnd + 1), value.substr(0, charsetEnd) == u"utf-8");
-    }
-    if (parameter.starts_with(u"filename=") && plain.empty()) plain = trimChar(parameter.substr(9), u'"');
+OfferedFile offeredFile(const ResponseHeaders &headers, std::string_view head) {
+  OfferedFile offered{headers.redirectTarget, extensionOfTarget(headers.redirectTarget)};
+  // A site that sends the file itself names it by the file name it gives, or else by its bytes.
+  if (offered.extension.empty() && headers.finalAnswer().status == 200) {
+    offered.name = headers.finalAnswer().attachmentName;
+    offered.extension = offered.name.empty() ? extensionOfContent(head) : extensionOfTarget(offered.name);
   }
-  return plain;
+  offered.name = offered.name.substr(0, offered.name.find_first_of(u"?#"));
+  return offered;
+}
+
+std::u16string extensionOfTarget(std::u16string_view target) {
+  // A query or fragment is no part of the file's name.
+  target = target.substr(0, target.find_first_of(u"?#"));
+  const std::size_t dot = target.rfind(u'.');
+  if (dot == std::u16string_view::npos || dot == 0) return {};
+  if (target[dot - 1] == u'/' || target[dot - 1] == u'\\') return {};
+  std::u16string_view extension = target.substr(dot + 1);
+  if (extension.find_first_of(u" /\\") != std::u16string_view::npos) return {};
+  extension = extension.substr(0, extension.find(u'"'));
+  return lowerCase(extension);
 }
 
 std::u16string extensionOfContent(std::string_view head) {
@@ -176,17 +112,6 @@ std::u16string extensionOfContent(std::string_view head) {
     if (fileTypeMismatch(extension, head, u"").empty()) return std::u16string(extension);
   }
   return {};
-}
-
-std::u16string finalMediaType(std::u16string_view headerText) {
-  // Each response's block starts with its status line; only the last one's header counts.
-  const std::u16string block = finalHeaderBlock(headerText);
-  const std::u16string_view last(block);
-  constexpr std::u16string_view kName = u"\ncontent-type:";
-  const std::size_t found = last.find(kName);
-  if (found == std::u16string_view::npos) return {};
-  const std::u16string_view value = last.substr(found + kName.size());
-  return trimSpaces(value.substr(0, value.find_first_of(u";\r\n")));
 }
 
 std::u16string runnableTypeReason(std::u16string_view extension) {
@@ -199,12 +124,13 @@ bool isRunnableType(std::u16string_view extension) {
   extension = extension.substr(0, extension.find_first_of(u"?#"));
   while (!extension.empty() && (extension.back() <= u' ' || extension.back() == u'.'))
     extension.remove_suffix(1);
-  const KnownType *known = knownType(lowerCase(extension));
-  return known != nullptr && known->rule == BodyRule::NeverSaved;
+  return std::find(std::begin(kRunnableTypes), std::end(kRunnableTypes), lowerCase(extension)) !=
+         std::end(kRunnableTypes);
 }
 
 std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view head,
                                 std::u16string_view mediaType) {
+  head = head.substr(0, kFileTypeHeadBytes);
   const bool webPage = isWebPage(head, mediaType);
   bool fits = !webPage;
   if (isRunnableType(extension)) return runnableTypeReason(extension);
@@ -220,8 +146,6 @@ std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view 
       case BodyRule::AnyBody:
         fits = true;
         break;
-      case BodyRule::NeverSaved:
-        return runnableTypeReason(extension);
     }
   }
   if (fits) return {};

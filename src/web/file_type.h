@@ -6,15 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "web/response_headers.h"
+
 namespace hengdian {
 
 /// How many of a body's first bytes its type is judged by.
 inline constexpr std::size_t kFileTypeHeadBytes = 1024;
-
-/// The media type the last response of a redirect chain announces (`headerText` holds the header
-/// lines of the whole chain): its Content-Type lower-cased, without parameters and spaces; ""
-/// when it announces none.
-std::u16string finalMediaType(std::u16string_view headerText);
 
 /// Whether a file of type `extension` (the text behind the last dot of a file name, any case) is
 /// one that Windows or a Linux desktop would run when it is opened: exe, bat, js, lnk, msi, sh,
@@ -25,15 +22,26 @@ bool isRunnableType(std::u16string_view extension);
 /// Why a file of type `extension` is not saved when `isRunnableType` says it would run.
 std::u16string runnableTypeReason(std::u16string_view extension);
 
-/// The file name the last response of a redirect chain gives in its Content-Disposition
-/// (`filename*=UTF-8''…` percent-decoded, before `filename=`), lower-cased; "" when it gives none.
-std::u16string attachmentName(std::u16string_view headerText);
+/// The file a download's answer offers: its name as the site gives it, without a query or
+/// fragment, and its type (lower case, without the dot; "" when none shows).
+struct OfferedFile {
+  std::u16string name;
+  std::u16string extension;
+};
+
+/// The file offered by an answer with `headers` whose body starts with `head`: the redirect
+/// target's; for a file sent under status 200 without one, the name its Content-Disposition
+/// gives, or else the type its first bytes show.
+OfferedFile offeredFile(const ResponseHeaders &headers, std::string_view head);
+
+/// The extension of a redirect target as the download computes it, lower-cased; "" when none.
+std::u16string extensionOfTarget(std::u16string_view target);
 
 /// The type a body shows by its first bytes: pdf ("%PDF-" within them), doc (the compound-file
 /// signature), zip, rar or 7z; "" for any other.
 std::u16string extensionOfContent(std::string_view head);
 
-/// Why a non-empty body whose first bytes are `head` (at most kFileTypeHeadBytes), sent as
+/// Why a non-empty body whose first bytes are `head` (only kFileTypeHeadBytes of them count), sent as
 /// `mediaType`, is no file of type `extension`; "" when it is one. A pdf needs "%PDF-" within its
 /// head; doc, xls, ppt, the Office Open types, zip, rar and 7z their signature at the start;
 /// htm, html, xhtml, json, xml and txt take any body; a type that would run (`isRunnableType`)

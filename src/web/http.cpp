@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "runtime/text.h"
+#include "web/response_headers.h"
 
 namespace hengdian {
 
@@ -465,29 +466,12 @@ bool pauseBeforeAskingAgain(std::chrono::milliseconds wait, const StopFlag *stop
   }
 }
 
-/// Trims spaces and tabs at both ends.
-std::string_view trimmedValue(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(" \t");
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
-
 }  // namespace
 
 std::chrono::milliseconds busyRetryWait(std::string_view headerText, const HttpSettings &settings,
                                         std::chrono::system_clock::time_point now) {
-  // Only the last response's header lines count: those behind the last status line.
-  std::string lower(headerText);
-  for (char &c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  std::size_t block = lower.rfind("\nhttp/");
-  block = block == std::string::npos ? 0 : block;
-  const std::size_t found = lower.rfind("\nretry-after:");
-  if (found == std::string::npos || found < block) return settings.busyWait;
-  const std::size_t start = found + std::string_view("\nretry-after:").size();
-  const std::size_t end = std::min(lower.find_first_of("\r\n", start), lower.size());
-  const std::string value(trimmedValue(std::string_view(headerText).substr(start, end - start)));
+  // Only the last response's Retry-After counts.
+  const std::string value = toUtf8(readResponseHeaders(fromUtf8(headerText)).finalAnswer().retryAfter);
   if (value.empty()) return settings.busyWait;
   std::chrono::milliseconds wait{0};
   if (value.find_first_not_of("0123456789") == std::string::npos) {

@@ -8,6 +8,7 @@
 #include "runtime/code_page.h"
 #include "runtime/text.h"
 #include "web/decoding.h"
+#include "web/response_headers.h"
 
 using namespace hengdian;
 
@@ -15,7 +16,7 @@ using namespace hengdian;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const auto parts = fuzz::partsOf(data, size, 2);
   const std::u16string headerText = fromUtf8(parts[0]);
-  const std::u16string charset = charsetFromHeaders(headerText);
+  const std::u16string charset = readResponseHeaders(headerText).chainCharset;
   fuzz::require(charset.find_first_of(u"\r\n") == std::u16string::npos, "a charset is one line");
   fuzz::require(lowerCase(charset) == charset, "a charset is lower-cased");
   const std::u16string text = decodeText(parts[1], decodingForCharset(charset));

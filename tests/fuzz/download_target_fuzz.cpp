@@ -5,14 +5,15 @@
 
 #include "fuzz_support.h"
 #include "runtime/text.h"
-#include "web/download.h"
+#include "web/file_type.h"
+#include "web/response_headers.h"
 
 using namespace hengdian;
 
 // Input: the header text of a redirect chain.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::u16string headerText = fuzz::anyUtf16({reinterpret_cast<const char *>(data), size});
-  const std::u16string target = redirectTargetOf(headerText);
+  const std::u16string target = readResponseHeaders(headerText).redirectTarget;
   fuzz::require(target.find_first_of(u"\r\n") == std::u16string::npos, "a redirect target is one line");
   fuzz::require(lowerCase(target) == target, "a redirect target is lower-cased");
 

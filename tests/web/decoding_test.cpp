@@ -11,6 +11,7 @@
 #include "support/stand_in_sites.h"
 #include "support/test_helpers.h"
 #include "web/http.h"
+#include "web/response_headers.h"
 
 namespace hengdian {
 namespace {
@@ -22,7 +23,7 @@ using testing::RawAnswer;
 const std::string kGbkText = "\xD6\xD0\xCE\xC4 \xC1\xB8";               // "中文 粮" in GBK
 const std::string kUtf8Text = "\xE4\xB8\xAD\xE6\x96\x87 \xE7\xB2\xAE";  // "中文 粮" in UTF-8
 
-TEST(CharsetFromHeaders, TakesTheLowerCasedLineRestAfterCharsetBehindTheLastContentType) {
+TEST(ChainCharset, TakesTheLowerCasedLineRestAfterCharsetBehindTheLastContentType) {
   const std::vector<std::tuple<std::u16string, std::u16string>> rows{
       {u"HTTP/1.1 200 OK\r\nContent-Type: text/html; Charset=UTF-8\r\n\r\n", u"utf-8"},
       {u"Content-Type: text/html;charset=GBK\r\nServer: x\r\n\r\n", u"gbk"},
@@ -40,7 +41,7 @@ TEST(CharsetFromHeaders, TakesTheLowerCasedLineRestAfterCharsetBehindTheLastCont
       // Without any content-type a charset line anywhere counts.
       {u"HTTP/1.1 200 OK\r\nX-Page: charset=GB2312\r\n\r\n", u"gb2312"},
   };
-  testing::expectEach(charsetFromHeaders, rows);
+  testing::expectEach([](std::u16string_view text) { return readResponseHeaders(text).chainCharset; }, rows);
 }
 
 TEST(DecodingForCharset, OnlyTheExactUtf8NamesAndBig5ReadAsUtf8) {
@@ -55,9 +56,9 @@ TEST(DecodingForCharset, OnlyTheExactUtf8NamesAndBig5ReadAsUtf8) {
 
 class FetchTextTest : public testing::SitesTest {
  protected:
-  std::u16string fetchPage(const std::string &path, RawAnswer answer, int includeHeaders = 0) {
+  std::u16string fetchPage(const std::string &path, RawAnswer answer, bool headersInFront = false) {
     sites.setLibraryPath(path, std::move(answer));
-    return fetchTextByGet(libraryUrl(path), includeHeaders).text;
+    return fetchSearch({HttpMethod::Get, libraryUrl(path), u"", headersInFront}).text;
   }
 };
 
@@ -90,7 +91,7 @@ TEST_F(FetchTextTest, BrokenPagesGiveNoTextAndBadBytesBecomeReplacements) {
 TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
   sites.setLibraryPath("/final", testing::utf8Page(kUtf8Text));
   const std::u16string text =
-      fetchPage("/start", RawAnswer{302, {{"Location", "/final"}, {"X-Name", kUtf8Text}}, ""}, 1);
+      fetchPage("/start", RawAnswer{302, {{"Location", "/final"}, {"X-Name", kUtf8Text}}, ""}, true);
   EXPECT_EQ(text.rfind(u"HTTP/1.1 302", 0), 0u);
   EXPECT_NE(text.find(u"X-Name: 中文 粮\r\n"), std::u16string::npos);  // decoded like the body
   const std::u16string ending = u"\r\n\r\n中文 粮";
@@ -102,15 +103,15 @@ TEST_F(FetchTextTest, IncludedHeadersStandDirectlyInFrontOfTheBody) {
 TEST_F(FetchTextTest, PostGoesToThePortalOverHttps) {
   sites.setPortalSearch("GB/T 5490-2010", {testing::utf8Page(kUtf8Text)});
   const FetchedText fetched =
-      fetchTextByPost(portalUrl("/basicsearch"), 0, u"text=GB/T%205490-2010&search=a100", http);
+      fetchSearch({HttpMethod::Post, portalUrl("/basicsearch"), u"text=GB/T%205490-2010&search=a100"}, http);
   EXPECT_EQ(fetched.text, u"中文 粮");
   EXPECT_EQ(fetched.error, u"");
 }
 
 TEST_F(FetchTextTest, UnreachableHostGivesEmptyTextAndAnError) {
   const std::string base = testing::unreachableBase();
-  for (const FetchedText &fetched :
-       {fetchTextByGet(u16(base + "/x"), 1), fetchTextByPost(u16(base + "/x"), 0, u"text=a")}) {
+  for (const FetchedText &fetched : {fetchSearch({HttpMethod::Get, u16(base + "/x"), u"", true}),
+                                     fetchSearch({HttpMethod::Post, u16(base + "/x"), u"text=a"})}) {
     EXPECT_EQ(fetched.text, u"");
     EXPECT_NE(fetched.error, u"");
   }
@@ -125,7 +126,7 @@ TEST_F(FetchTextTest, OnlyAStatusOf200To299IsAnAnswer) {
     SCOPED_TRACE(status);
     sites.setLibraryPath("/page",
                          RawAnswer{status, {{"Content-Type", "text/html; charset=utf-8"}}, "\xE9\xA1\xB5"});
-    const FetchedText fetched = fetchTextByGet(libraryUrl("/page"), 0);
+    const FetchedText fetched = fetchSearch({HttpMethod::Get, libraryUrl("/page")});
     EXPECT_EQ(fetched.text, text);
     EXPECT_EQ(fetched.error.empty(), answered) << toUtf8(fetched.error);
   }
@@ -139,7 +140,7 @@ TEST_F(FetchTextTest, APageAnnouncedTooLargeFailsAtOnceWithTheSize) {
   announced.holdAfterBody = 30s;
   sites.setLibraryPath("/huge", announced);
   const auto start = std::chrono::steady_clock::now();
-  const FetchedText fetched = fetchTextByGet(libraryUrl("/huge"), 0);
+  const FetchedText fetched = fetchSearch({HttpMethod::Get, libraryUrl("/huge")});
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
   EXPECT_EQ(fetched.text, u"");
   EXPECT_EQ(fetched.error, u"response body larger than " + u16(std::to_string(kMaxPageBytes)) + u" bytes");
