@@ -20,6 +20,7 @@
 #include "cli/interrupt.h"
 #include "cli/saved_pages.h"
 #include "cli/sites_command.h"
+#include "hengdian/version.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
 #include "lookup/report_columns.h"
@@ -297,6 +298,7 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   CLI::App app("Looks up Chinese technical standards on the library site or the portal site.",
                "hengdian-cli");
   app.require_subcommand(1);
+  app.set_version_flag("--version", "hengdian-cli " + std::string(kVersionUtf8));
   CheckOptions options;
   const QuerySettings defaults = defaultQuerySettings();
   for (const Site site : kSites)
@@ -354,6 +356,9 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   } catch (const CLI::CallForHelp &) {
     ResultsOutput output(out, err);
     return output.write(app.help()) ? 0 : kExitWriteFailed;
+  } catch (const CLI::CallForVersion &version) {
+    ResultsOutput output(out, err);
+    return output.write(std::string(version.what()) + "\n") ? 0 : kExitWriteFailed;
   } catch (const CLI::ParseError &error) {
     const char *command = download->parsed() ? "download" : sites->parsed() ? "sites" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command

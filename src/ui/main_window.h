@@ -20,6 +20,7 @@
 #include <string>
 
 #include "downloads/download_job.h"
+#include "hengdian/version.h"
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
@@ -31,7 +32,7 @@
 
 namespace hengdian {
 
-inline constexpr std::u16string_view kWindowTitle = u"衡典 v3.6";
+inline constexpr std::u16string_view kWindowTitle = u"衡典 v" HENGDIAN_VERSION;
 inline constexpr std::u16string_view kResultsCaption = u"查询得到信息";
 
 /// What the window asks of the world outside it. The program fills these with the system's
