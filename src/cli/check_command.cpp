@@ -16,6 +16,7 @@
 
 #include "cli/check_output.h"
 #include "cli/download_command.h"
+#include "cli/exit_codes.h"
 #include "cli/input_file.h"
 #include "cli/interrupt.h"
 #include "cli/saved_pages.h"
@@ -28,15 +29,13 @@
 #include "runtime/code_page.h"
 #include "runtime/date.h"
 #include "runtime/stop_flag.h"
+#include "runtime/text.h"
 #include "web/http.h"
 #include "web/saved_exchanges.h"
 
 namespace hengdian::cli {
 
 namespace {
-
-/// The exit code when some site did not answer a lookup.
-constexpr int kExitLookupFailed = 4;
 
 /// The most lookups at once that --jobs allows.
 constexpr int kMaxJobs = 8;
@@ -79,10 +78,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->capture_default_str();
   check
       .add_option("--input", options.input,
-                  "The entered text, one standard per line (code, TAB, name), at most 64 MiB; \"-\" is "
-                  "standard input. UTF-16 LE or BE, with a BOM or without; otherwise line by line, a line "
-                  "that is valid UTF-8 as UTF-8 and any other as GBK. A BOM is dropped wherever it stands; "
-                  "a line whose code is longer than 1 KiB is not sent")
+                  "The entered text, one standard per line (code, TAB, name), at most " +
+                      toUtf8(sizeText(kMaxInputBytes)) +
+                      "; \"-\" is standard input. UTF-16 LE or BE, with a BOM or without; otherwise line by "
+                      "line, a line that is valid UTF-8 as UTF-8 and any other as GBK. A BOM is dropped "
+                      "wherever it stands; a line whose code is longer than " +
+                      toUtf8(sizeText(kMaxCodeBytes)) + " is not sent")
       ->type_name("FILE")
       ->capture_default_str();
   check
@@ -100,6 +101,7 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->check(CLI::IsMember({"text", "json", "csv", "xlsx"}))
       ->capture_default_str();
   describeSiteOptions(check, options.hosts, options.caFile);
+  const HttpSettings busy;
   check
       .add_option("--retry-pause-ms", options.retryPauseMs,
                   "Each of the ten waits before the library site is asked a second time, in milliseconds")
@@ -109,9 +111,10 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->capture_default_str();
   check
       .add_option("--busy-pause-ms", options.busyPauseMs,
-                  "The wait before a site that answered 503 or 429 (too busy) is asked again, at most twice, "
-                  "when it names no wait of its own (Retry-After, of which at most 30 s are waited), in "
-                  "milliseconds")
+                  "The wait before a site that answered 503 or 429 (too busy) is asked again, at most " +
+                      std::to_string(busy.busyRetries) +
+                      " times, when it names no wait of its own (Retry-After, of which at most " +
+                      std::to_string(busy.busyWaitLimit.count() / 1000) + " s are waited), in milliseconds")
       ->type_name("N")
       ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 30000))
@@ -178,12 +181,12 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     const std::string source = options.input == "-" ? "standard input" : options.input;
     if (input.failure == InputBytes::Failure::Unreadable) {
       err << "hengdian-cli: cannot read the input from " << source << "\n";
-      return {1, false, {}};
+      return {kExitFailed, false, {}};
     }
     if (input.failure == InputBytes::Failure::TooLarge) {
-      err << "hengdian-cli: the input from " << source << " is larger than " << (kMaxInputBytes >> 20)
-          << " MiB; check it in parts\n";
-      return {1, false, {}};
+      err << "hengdian-cli: the input from " << source << " is larger than "
+          << toUtf8(sizeText(kMaxInputBytes)) << "; check it in parts\n";
+      return {kExitFailed, false, {}};
     }
     lines = enteredLines(decodeInputBytes(input.bytes));
   }
@@ -191,7 +194,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     const PagesFolder folder = makePagesFolder(options.savePages);
     if (!folder.error.empty()) {
       err << "hengdian-cli: " << folder.error << "\n";
-      return {1, false, {}};
+      return {kExitFailed, false, {}};
     }
   }
 
@@ -275,7 +278,7 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
     err << currentLine(entry) << std::flush;
     return true;
   });
-  if (part.exitCode == 1) return 1;
+  if (part.exitCode == kExitFailed) return kExitFailed;
   // After an interrupt too, with the rows done before it.
   if (options.format == "json") output.write(resultsJson(kept, part.summary, options.current));
   if (options.format == "xlsx") {
@@ -324,18 +327,13 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
       "those with no version in force");
   check->footer(
       "At the end standard error gets a summary: the lines checked, and how many are in force, withdrawn, "
-      "of another status, not found and not answered. Exit status: 0 when every lookup got an answer, "
-      "whatever it found; 4 when a site did not answer some lookup (no answer, TLS failure, stall, redirect "
-      "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
-      "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
-      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
-      "--current search, \"… did not answer the search for <stem>: <reason>\", and for a code longer than 1 "
-      "KiB, "
-      "which is not sent; 5 when the results "
-      "could not be written (a full disk, a closed pipe, or standard output closed at the start, when "
-      "nothing is looked up: standard error says why); 6 when the memory ran out; 1 when the input "
-      "cannot be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a "
-      "termination request stopped the check (the lines done before it stay written).");
+      "of another status, not found and not answered. A lookup the site did not answer (no answer, TLS "
+      "failure, stall, redirect limit, cut-off or oversized page, or a status outside 200..299) still reads "
+      "as not found, and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did "
+      "not answer: <reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the "
+      "same for a --current search, \"… did not answer the search for <stem>: <reason>\", and for a code "
+      "longer than " +
+      toUtf8(sizeText(kMaxCodeBytes)) + ", which is not sent.\n\n" + exitStatusHelp());
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(
@@ -363,7 +361,7 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
     const char *command = download->parsed() ? "download" : sites->parsed() ? "sites" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
         << " --help\" for the options.\n";
-    return 2;
+    return kExitUsage;
   }
   // Standard output closed at the start: nobody would see the results, so nothing is looked up;
   // results bound for a file of their own need no standard output.
@@ -386,7 +384,7 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   if (options.format == "xlsx" && options.output.empty() && outIsTerminal) {
     err << "hengdian-cli: --format xlsx writes a workbook, not text for a terminal: name a file with "
            "--output or redirect standard output\nRun \"hengdian-cli check --help\" for the options.\n";
-    return 2;
+    return kExitUsage;
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);
 }

@@ -9,16 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/exit_codes.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
 
 namespace hengdian::cli {
-
-/// The exit status when the results (or the download log) could not be written.
-inline constexpr int kExitWriteFailed = 5;
-
-/// The exit status when the memory ran out.
-inline constexpr int kExitOutOfMemory = 6;
 
 /// Standard output as the results go there: every write flushed and checked. The first failure is
 /// reported on `err` ("hengdian-cli: cannot write the results: <reason>"); nothing is written

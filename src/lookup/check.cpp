@@ -38,9 +38,8 @@ std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const Que
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
   // A line this long is no standard code: the site never sees it, and the row says why.
   const bool sent = toUtf8(entered.code).size() <= kMaxCodeBytes;
-  std::optional<SiteAnswer> found =
-      sent ? searchSite(site, entered.code, entered.name, settings, stop)
-           : SiteAnswer{{std::u16string(kNotFoundLine), {}}, std::u16string(kCodeNotSent)};
+  std::optional<SiteAnswer> found = sent ? searchSite(site, entered.code, entered.name, settings, stop)
+                                         : SiteAnswer{{std::u16string(kNotFoundLine), {}}, kCodeNotSent};
   if (sent && found && siteDescription(site).secondAttempt && found->page.records.empty()) {
     for (int wait = 1; wait <= kRetryWaits; ++wait) {
       if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;

@@ -14,6 +14,7 @@
 #include "lookup/result_row.h"
 #include "lookup/site.h"
 #include "runtime/stop_flag.h"
+#include "runtime/text.h"
 #include "web/http.h"
 
 namespace hengdian {
@@ -73,7 +74,7 @@ std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u
 /// The longest code sent to a site, in UTF-8 bytes. A longer line is not sent: its entry reads as
 /// not found, with `kCodeNotSent` as its row's error.
 inline constexpr std::size_t kMaxCodeBytes = 1024;
-inline constexpr std::u16string_view kCodeNotSent = u"not sent: the code is longer than 1 KiB";
+inline const std::u16string kCodeNotSent = u"not sent: the code is longer than " + sizeText(kMaxCodeBytes);
 
 /// Looks `entered` up on `site` and fills its row from the line's records. A site with a second
 /// attempt is asked again, after ten waits, when its first page holds no hit; `beforeWait(m)`
