@@ -48,7 +48,7 @@ struct CheckOptions {
   std::string output;  // check only; "" for standard output
   PerSite<std::string> hosts;
   std::string caFile;
-  int retryPauseMs = 1010;
+  int retryPauseMs = 0;
   int busyPauseMs = 5000;
   int jobs = 1;
   bool captions = false;
@@ -101,10 +101,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->check(CLI::IsMember({"text", "json", "csv", "xlsx"}))
       ->capture_default_str();
   describeSiteOptions(check, options.hosts, options.caFile);
+  const SecondAttempt &secondAttempt = siteDescription(Site::Library).secondAttempt;
   const HttpSettings busy;
   check
       .add_option("--retry-pause-ms", options.retryPauseMs,
-                  "Each of the ten waits before the library site is asked a second time, in milliseconds")
+                  "Each of the " + std::to_string(secondAttempt.waits) +
+                      " waits before the library site is asked a second time, in milliseconds")
       ->type_name("N")
       ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 3600000))
@@ -306,7 +308,7 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   const QuerySettings defaults = defaultQuerySettings();
   for (const Site site : kSites)
     options.hosts[site] = toUtf8(defaults.hosts[site]);
-  options.retryPauseMs = static_cast<int>(defaults.retryWait.count());
+  options.retryPauseMs = static_cast<int>(siteDescription(Site::Library).secondAttempt.wait.count());
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);

@@ -60,6 +60,15 @@ std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16stri
 
 }  // namespace
 
+StandardStatus statusForImageCode(std::u16string_view imageCode) {
+  if (imageCode == u"xxyx") return StandardStatus::InForce;
+  if (imageCode == u"jjss") return StandardStatus::ComingIntoForce;
+  if (imageCode == u"yjfz") return StandardStatus::Withdrawn;
+  if (imageCode == u"bfyx") return StandardStatus::PartlyInForce;
+  if (imageCode == u"jjfz") return StandardStatus::ToBeWithdrawn;
+  return StandardStatus::Unknown;
+}
+
 constexpr SiteDescription kLibrarySite{
     .name = "library",
     .chooserText = u"食品伙伴网",
@@ -67,9 +76,9 @@ constexpr SiteDescription kLibrarySite{
     .defaultHost = u"" HENGDIAN_LIBRARY_HOST,
     .searchRequest = searchRequest,
     // A page without hits may be a passing failure of the site.
-    .secondAttempt = true,
+    .secondAttempt = {10, std::chrono::milliseconds(1010)},
     .records = records,
-    .words = {u"现行有效", u"已经废止"},  // the texts of the status images xxyx and yjfz
+    .words = {statusText(StandardStatus::InForce), statusText(StandardStatus::Withdrawn)},
     .pageAddress = pageAddress,
     .previewAddress =
         [](std::u16string_view host, std::u16string_view itemId) {

@@ -34,33 +34,6 @@ bool isSameCode(MatchMarker marker) {
          marker == MatchMarker::SameCode;
 }
 
-std::u16string_view statusText(StandardStatus status) {
-  switch (status) {
-    case StandardStatus::InForce:
-      return u"现行有效";
-    case StandardStatus::ComingIntoForce:
-      return u"即将实施";
-    case StandardStatus::Withdrawn:
-      return u"已经废止";
-    case StandardStatus::PartlyInForce:
-      return u"部分有效";
-    case StandardStatus::ToBeWithdrawn:
-      return u"即将废止";
-    case StandardStatus::Unknown:
-      break;
-  }
-  return u"未知";
-}
-
-StandardStatus statusForImageCode(std::u16string_view imageCode) {
-  if (imageCode == u"xxyx") return StandardStatus::InForce;
-  if (imageCode == u"jjss") return StandardStatus::ComingIntoForce;
-  if (imageCode == u"yjfz") return StandardStatus::Withdrawn;
-  if (imageCode == u"bfyx") return StandardStatus::PartlyInForce;
-  if (imageCode == u"jjfz") return StandardStatus::ToBeWithdrawn;
-  return StandardStatus::Unknown;
-}
-
 std::u16string recordText(const HitRecord &record) {
   const std::u16string_view marker = markerText(record.marker);
   std::u16string text;

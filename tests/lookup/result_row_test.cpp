@@ -27,14 +27,6 @@ HitRecord record(MatchMarker marker, std::u16string title, std::u16string link) 
   return hit;
 }
 
-TEST(StatusVocabulary, ImageCodesMapExactlyAndAnythingElseIsUnknown) {
-  const std::vector<std::tuple<Text, Text>> rows{
-      {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"}, {u"bfyx", u"部分有效"},
-      {u"jjfz", u"即将废止"}, {u"XXYX", u"未知"},     {u"xxyx ", u"未知"},    {u"", u"未知"},
-  };
-  testing::expectEach([](const Text &code) { return Text(statusText(statusForImageCode(code))); }, rows);
-}
-
 TEST(ClassifyHit, SameCodeIsTheCodeAnywhereInTheTitleSameNameIsCodeSpaceNameExactly) {
   const std::vector<std::tuple<Text, Text, Text, MatchMarker>> rows{
       {u"GB/T 5490-2010 粮油检验 一般规则", u"GB/T 5490", u"", MatchMarker::SameCode},
