@@ -16,8 +16,8 @@ constexpr std::u16string_view kHitMarker = u"<span class=\"bzmc\"><A title=\"";
 constexpr std::u16string_view kImagePath = u"skin/default/images/";
 constexpr std::u16string_view kImageEnd = u".gif";
 constexpr std::u16string_view kTitleEnd = u"\" href=\"";
-constexpr std::u16string_view kFourthStart = u"<span class=\"bzrq\">";
-constexpr std::u16string_view kFifthStart = u"<span class=\"bzck\">";
+constexpr std::u16string_view kPublicationDateStart = u"<span class=\"bzrq\">";
+constexpr std::u16string_view kImplementationDateStart = u"<span class=\"bzck\">";
 constexpr std::u16string_view kSpanEnd = u"</span>";
 constexpr std::u16string_view kLinkStart = u"href=\"";
 constexpr std::u16string_view kLinkEnd = u"\"";
@@ -43,8 +43,8 @@ std::vector<HitRecord> records(std::u16string_view page, std::u16string_view cod
     record.marker = classifyHit(rawTitle, code, name);
     record.status = statusText(statusForImageCode(fieldBetween(block, kImagePath, kImageEnd)));
     record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
-    record.fourth = singleLine(fieldBetween(block, kFourthStart, kSpanEnd));
-    record.fifth = singleLine(fieldBetween(block, kFifthStart, kSpanEnd));
+    record.publicationDate = singleLine(fieldBetween(block, kPublicationDateStart, kSpanEnd));
+    record.implementationDate = singleLine(fieldBetween(block, kImplementationDateStart, kSpanEnd));
     // The block's first href is the one that closes the title, so this is the title anchor's link.
     record.link = singleLine(fieldBetween(block, kLinkStart, kLinkEnd));
     found.push_back(std::move(record));

@@ -37,16 +37,16 @@ bool isSameCode(MatchMarker marker) {
 std::u16string recordText(const HitRecord &record) {
   const std::u16string_view marker = markerText(record.marker);
   std::u16string text;
-  text.reserve(marker.size() + record.status.size() + record.title.size() + record.fourth.size() +
-               record.fifth.size() + record.link.size() + 5);
+  text.reserve(marker.size() + record.status.size() + record.title.size() + record.publicationDate.size() +
+               record.implementationDate.size() + record.link.size() + 5);
   text.append(marker);
   text.append(record.status);
   text.append(kFieldSeparator);
   text.append(record.title);
   text.append(kFieldSeparator);
-  text.append(record.fourth);
+  text.append(record.publicationDate);
   text.append(kFieldSeparator);
-  text.append(record.fifth);
+  text.append(record.implementationDate);
   text.append(kFieldSeparator);
   text.append(record.link);
   text.append(kRecordEnd);

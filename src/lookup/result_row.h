@@ -48,13 +48,13 @@ bool isSameCode(MatchMarker marker);
 struct HitRecord {
   MatchMarker marker = MatchMarker::OtherCode;
   std::u16string status;
-  std::u16string title;   // U+3000 already replaced by spaces
-  std::u16string fourth;  // bzrq span, or the publication date
-  std::u16string fifth;   // bzck span, or the implementation date
+  std::u16string title;               // U+3000 already replaced by spaces
+  std::u16string publicationDate;     // the library site's bzrq span, the portal site's 发布日期
+  std::u16string implementationDate;  // the library site's bzck span, the portal site's 实施日期
   std::u16string link;
 };
 
-/// The record's text: marker, status■title■fourth■fifth■link】.
+/// The record's text: marker, status■title■publication date■implementation date■link】.
 std::u16string recordText(const HitRecord &record);
 
 /// The marker of a hit from its raw title and the row's code and name.

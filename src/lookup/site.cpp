@@ -57,7 +57,7 @@ PageDrift pageDrift(Site site, const std::vector<HitRecord> &records, std::u16st
     ++drift.hits;
     drift.withoutStatus += record.status.empty() || record.status == statusText(StandardStatus::Unknown);
     drift.withoutTitle += record.title.empty();
-    drift.withoutDates += record.fourth.empty();
+    drift.withoutDates += record.publicationDate.empty();
     drift.withoutLink += record.link.empty() || record.link == bareBase;
   }
   return drift;

@@ -21,8 +21,8 @@ HitRecord record(MatchMarker marker, std::u16string title, std::u16string link) 
   hit.marker = marker;
   hit.status = u"现行有效";
   hit.title = std::move(title);
-  hit.fourth = u"2010-12-24";
-  hit.fifth = u"2011-02-01";
+  hit.publicationDate = u"2010-12-24";
+  hit.implementationDate = u"2011-02-01";
   hit.link = std::move(link);
   return hit;
 }
