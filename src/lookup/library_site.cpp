@@ -22,6 +22,12 @@ constexpr std::u16string_view kSpanEnd = u"</span>";
 constexpr std::u16string_view kLinkStart = u"href=\"";
 constexpr std::u16string_view kLinkEnd = u"\"";
 
+/// The status images' codes and what they say; the first is in force, the third withdrawn.
+constexpr std::pair<std::u16string_view, std::u16string_view> kStatusImages[] = {
+    {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"},
+    {u"bfyx", u"部分有效"}, {u"jjfz", u"即将废止"},
+};
+
 std::u16string address(std::u16string_view host, std::u16string_view pathAndQuery,
                        std::u16string_view tail = {}) {
   std::u16string url(kScheme);
@@ -41,7 +47,7 @@ std::vector<HitRecord> records(std::u16string_view page, std::u16string_view cod
     const std::u16string rawTitle = fieldOf(block, 1, kTitleEnd);
     HitRecord record;
     record.marker = classifyHit(rawTitle, code, name);
-    record.status = statusText(statusForImageCode(fieldBetween(block, kImagePath, kImageEnd)));
+    record.status = imageStatusText(fieldBetween(block, kImagePath, kImageEnd));
     record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
     record.publicationDate = singleLine(fieldBetween(block, kPublicationDateStart, kSpanEnd));
     record.implementationDate = singleLine(fieldBetween(block, kImplementationDateStart, kSpanEnd));
@@ -60,13 +66,11 @@ std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16stri
 
 }  // namespace
 
-StandardStatus statusForImageCode(std::u16string_view imageCode) {
-  if (imageCode == u"xxyx") return StandardStatus::InForce;
-  if (imageCode == u"jjss") return StandardStatus::ComingIntoForce;
-  if (imageCode == u"yjfz") return StandardStatus::Withdrawn;
-  if (imageCode == u"bfyx") return StandardStatus::PartlyInForce;
-  if (imageCode == u"jjfz") return StandardStatus::ToBeWithdrawn;
-  return StandardStatus::Unknown;
+std::u16string_view imageStatusText(std::u16string_view imageCode) {
+  for (const auto &[code, text] : kStatusImages) {
+    if (code == imageCode) return text;
+  }
+  return kUnknownStatus;
 }
 
 constexpr SiteDescription kLibrarySite{
@@ -78,7 +82,7 @@ constexpr SiteDescription kLibrarySite{
     // A page without hits may be a passing failure of the site.
     .secondAttempt = {10, std::chrono::milliseconds(1010)},
     .records = records,
-    .words = {statusText(StandardStatus::InForce), statusText(StandardStatus::Withdrawn)},
+    .words = {kStatusImages[0].second, kStatusImages[2].second},
     .pageAddress = pageAddress,
     .previewAddress =
         [](std::u16string_view host, std::u16string_view itemId) {

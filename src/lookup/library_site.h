@@ -8,30 +8,12 @@
 
 namespace hengdian {
 
-/// The status vocabulary of the library site's status images.
-enum class StandardStatus { InForce, ComingIntoForce, Withdrawn, PartlyInForce, ToBeWithdrawn, Unknown };
+/// The status text of a hit whose status image the library site does not know.
+inline constexpr std::u16string_view kUnknownStatus = u"未知";
 
-/// "现行有效", "即将实施", "已经废止", "部分有效", "即将废止" or "未知".
-constexpr std::u16string_view statusText(StandardStatus status) {
-  switch (status) {
-    case StandardStatus::InForce:
-      return u"现行有效";
-    case StandardStatus::ComingIntoForce:
-      return u"即将实施";
-    case StandardStatus::Withdrawn:
-      return u"已经废止";
-    case StandardStatus::PartlyInForce:
-      return u"部分有效";
-    case StandardStatus::ToBeWithdrawn:
-      return u"即将废止";
-    case StandardStatus::Unknown:
-      break;
-  }
-  return u"未知";
-}
-
-/// The status of a library-site image code ("xxyx" and so on, exactly); Unknown otherwise.
-StandardStatus statusForImageCode(std::u16string_view imageCode);
+/// The status text of a library-site status image code: "现行有效" for "xxyx", "即将实施", "已经废止",
+/// "部分有效" and "即将废止" for "jjss", "yjfz", "bfyx" and "jjfz" (exactly); `kUnknownStatus` otherwise.
+std::u16string_view imageStatusText(std::u16string_view imageCode);
 
 /// The library site's description.
 extern const SiteDescription kLibrarySite;

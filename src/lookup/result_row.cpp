@@ -12,21 +12,10 @@ constexpr std::u16string_view kRecordEnd = u"】";
 }  // namespace
 
 std::u16string_view markerText(MatchMarker marker) {
-  switch (marker) {
-    case MatchMarker::SameCodeSameName:
-      return u"【同号同名■";
-    case MatchMarker::SameCodeOtherName:
-      return u"【同号异名■";
-    case MatchMarker::SameCode:
-      return u"【同号■";
-    case MatchMarker::OtherCodeSameName:
-      return u"【异号同名■";
-    case MatchMarker::OtherCodeOtherName:
-      return u"【异号异名■";
-    case MatchMarker::OtherCode:
-      break;
-  }
-  return u"【异号■";
+  // In the order of MatchMarker.
+  constexpr std::u16string_view kTexts[] = {u"【同号同名■", u"【同号异名■", u"【同号■",
+                                            u"【异号同名■", u"【异号异名■", u"【异号■"};
+  return kTexts[static_cast<std::size_t>(marker)];
 }
 
 bool isSameCode(MatchMarker marker) {

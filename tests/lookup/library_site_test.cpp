@@ -24,7 +24,7 @@ TEST(StatusVocabulary, ImageCodesMapExactlyAndAnythingElseIsUnknown) {
       {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"}, {u"bfyx", u"部分有效"},
       {u"jjfz", u"即将废止"}, {u"XXYX", u"未知"},     {u"xxyx ", u"未知"},    {u"", u"未知"},
   };
-  testing::expectEach([](const Text &code) { return Text(statusText(statusForImageCode(code))); }, rows);
+  testing::expectEach([](const Text &code) { return Text(imageStatusText(code)); }, rows);
 }
 
 ResultLine libraryLine(std::u16string_view page, std::u16string_view code, std::u16string_view name) {
