@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/exit_codes.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/check_output.h"
+#include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "downloads/download_job.h"
 #include "downloads/naming_rule.h"
