@@ -1,8 +1,9 @@
 ; The Windows installer of hengdian: both programs and the guide into Program Files, a Start-menu
 ; entry, a desktop shortcut the user may leave out, and an uninstaller that Windows' list of
 ; programs knows. scripts/windows-cross-build runs makensis with
-;   -DVERSION=3.6 -DSOURCE=<folder with hengdian.exe, hengdian-cli.exe, 使用说明.txt>
-;   -DICON=<hengdian.ico> -DOUTFILE=<hengdian-3.6-setup.exe>
+;   -DVERSION=<the version project() names in CMakeLists.txt>
+;   -DSOURCE=<folder with hengdian.exe, hengdian-cli.exe, 使用说明.txt>
+;   -DICON=<hengdian.ico> -DOUTFILE=<hengdian-VERSION-setup.exe>
 ; A 64-bit installer for the 64-bit programs (Windows on x86 cannot run either).
 Target amd64-unicode
 ManifestDPIAware true

@@ -17,7 +17,7 @@ stage_screenshot() {
   done
   local status=0
   local id
-  if grep -q '^ready' "$log" && id=$(wait_for_window "衡典 v3.6" 10); then
+  if grep -q '^ready' "$log" && id=$(wait_for_window "衡典 v$(project_version)" 10); then
     sleep 2
     # Wine draws no frame without a window manager: the picture is the window's client area.
     import -window "$id" "$output"

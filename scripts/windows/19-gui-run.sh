@@ -49,7 +49,7 @@ stage_gui-run() {
   if [[ $status -eq 0 ]]; then
     "$wine" "$exe" &
     program=$!
-    if id=$(wait_for_window "衡典 v3.6" 120); then
+    if id=$(wait_for_window "衡典 v$(project_version)" 120); then
       echo "hengdian.exe shows its window"
       # The input editor fills the left half of the window; the check button comes before it in
       # the tab order.

@@ -14,12 +14,16 @@
 #include <utility>
 #include <vector>
 
-#include "cli/check_output.h"
 #include "cli/download_command.h"
+#include "cli/exit_codes.h"
 #include "cli/input_file.h"
 #include "cli/interrupt.h"
+#include "cli/json_output.h"
+#include "cli/results_output.h"
 #include "cli/saved_pages.h"
 #include "cli/sites_command.h"
+#include "cli/standard_error.h"
+#include "hengdian/version.h"
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
 #include "lookup/report_columns.h"
@@ -27,15 +31,13 @@
 #include "runtime/code_page.h"
 #include "runtime/date.h"
 #include "runtime/stop_flag.h"
+#include "runtime/text.h"
 #include "web/http.h"
 #include "web/saved_exchanges.h"
 
 namespace hengdian::cli {
 
 namespace {
-
-/// The exit code when some site did not answer a lookup.
-constexpr int kExitLookupFailed = 4;
 
 /// The most lookups at once that --jobs allows.
 constexpr int kMaxJobs = 8;
@@ -48,7 +50,7 @@ struct CheckOptions {
   std::string output;  // check only; "" for standard output
   PerSite<std::string> hosts;
   std::string caFile;
-  int retryPauseMs = 1010;
+  int retryPauseMs = 0;
   int busyPauseMs = 5000;
   int jobs = 1;
   bool captions = false;
@@ -78,10 +80,12 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->capture_default_str();
   check
       .add_option("--input", options.input,
-                  "The entered text, one standard per line (code, TAB, name), at most 64 MiB; \"-\" is "
-                  "standard input. UTF-16 LE or BE, with a BOM or without; otherwise line by line, a line "
-                  "that is valid UTF-8 as UTF-8 and any other as GBK. A BOM is dropped wherever it stands; "
-                  "a line whose code is longer than 1 KiB is not sent")
+                  "The entered text, one standard per line (code, TAB, name), at most " +
+                      toUtf8(sizeText(kMaxInputBytes)) +
+                      "; \"-\" is standard input. UTF-16 LE or BE, with a BOM or without; otherwise line by "
+                      "line, a line that is valid UTF-8 as UTF-8 and any other as GBK. A BOM is dropped "
+                      "wherever it stands; a line whose code is longer than " +
+                      toUtf8(sizeText(kMaxCodeBytes)) + " is not sent")
       ->type_name("FILE")
       ->capture_default_str();
   check
@@ -99,18 +103,22 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
       ->check(CLI::IsMember({"text", "json", "csv", "xlsx"}))
       ->capture_default_str();
   describeSiteOptions(check, options.hosts, options.caFile);
+  const SecondAttempt &secondAttempt = siteDescription(Site::Library).secondAttempt;
+  const HttpSettings busy;
   check
       .add_option("--retry-pause-ms", options.retryPauseMs,
-                  "Each of the ten waits before the library site is asked a second time, in milliseconds")
+                  "Each of the " + std::to_string(secondAttempt.waits) +
+                      " waits before the library site is asked a second time, in milliseconds")
       ->type_name("N")
       ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 3600000))
       ->capture_default_str();
   check
       .add_option("--busy-pause-ms", options.busyPauseMs,
-                  "The wait before a site that answered 503 or 429 (too busy) is asked again, at most twice, "
-                  "when it names no wait of its own (Retry-After, of which at most 30 s are waited), in "
-                  "milliseconds")
+                  "The wait before a site that answered 503 or 429 (too busy) is asked again, at most " +
+                      std::to_string(busy.busyRetries) +
+                      " times, when it names no wait of its own (Retry-After, of which at most " +
+                      std::to_string(busy.busyWaitLimit.count() / 1000) + " s are waited), in milliseconds")
       ->type_name("N")
       ->transform(kDecimalNumber)
       ->check(CLI::Range(0, 30000))
@@ -177,12 +185,12 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     const std::string source = options.input == "-" ? "standard input" : options.input;
     if (input.failure == InputBytes::Failure::Unreadable) {
       err << "hengdian-cli: cannot read the input from " << source << "\n";
-      return {1, false, {}};
+      return {kExitFailed, false, {}};
     }
     if (input.failure == InputBytes::Failure::TooLarge) {
-      err << "hengdian-cli: the input from " << source << " is larger than " << (kMaxInputBytes >> 20)
-          << " MiB; check it in parts\n";
-      return {1, false, {}};
+      err << "hengdian-cli: the input from " << source << " is larger than "
+          << toUtf8(sizeText(kMaxInputBytes)) << "; check it in parts\n";
+      return {kExitFailed, false, {}};
     }
     lines = enteredLines(decodeInputBytes(input.bytes));
   }
@@ -190,7 +198,7 @@ CheckPart runCheckPart(const CheckOptions &options, std::istream &in, std::ostre
     const PagesFolder folder = makePagesFolder(options.savePages);
     if (!folder.error.empty()) {
       err << "hengdian-cli: " << folder.error << "\n";
-      return {1, false, {}};
+      return {kExitFailed, false, {}};
     }
   }
 
@@ -274,7 +282,7 @@ int runCheckCommand(const CheckOptions &options, std::istream &in, std::ostream 
     err << currentLine(entry) << std::flush;
     return true;
   });
-  if (part.exitCode == 1) return 1;
+  if (part.exitCode == kExitFailed) return kExitFailed;
   // After an interrupt too, with the rows done before it.
   if (options.format == "json") output.write(resultsJson(kept, part.summary, options.current));
   if (options.format == "xlsx") {
@@ -297,11 +305,12 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   CLI::App app("Looks up Chinese technical standards on the library site or the portal site.",
                "hengdian-cli");
   app.require_subcommand(1);
+  app.set_version_flag("--version", "hengdian-cli " + std::string(kVersionUtf8));
   CheckOptions options;
   const QuerySettings defaults = defaultQuerySettings();
   for (const Site site : kSites)
     options.hosts[site] = toUtf8(defaults.hosts[site]);
-  options.retryPauseMs = static_cast<int>(defaults.retryWait.count());
+  options.retryPauseMs = static_cast<int>(siteDescription(Site::Library).secondAttempt.wait.count());
   CLI::App *check = app.add_subcommand(
       "check", "Check every entered line on one site and print one result line per entered line");
   describeCheck(*check, options);
@@ -322,18 +331,13 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
       "those with no version in force");
   check->footer(
       "At the end standard error gets a summary: the lines checked, and how many are in force, withdrawn, "
-      "of another status, not found and not answered. Exit status: 0 when every lookup got an answer, "
-      "whatever it found; 4 when a site did not answer some lookup (no answer, TLS failure, stall, redirect "
-      "limit, cut-off or oversized page, or a status outside 200..299): the line still reads as not found, "
-      "and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did not answer: "
-      "<reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the same for a "
-      "--current search, \"… did not answer the search for <stem>: <reason>\", and for a code longer than 1 "
-      "KiB, "
-      "which is not sent; 5 when the results "
-      "could not be written (a full disk, a closed pipe, or standard output closed at the start, when "
-      "nothing is looked up: standard error says why); 6 when the memory ran out; 1 when the input "
-      "cannot be read or is larger than 64 MiB; 2 for a usage error; 130 or 143 when an interrupt or a "
-      "termination request stopped the check (the lines done before it stay written).");
+      "of another status, not found and not answered. A lookup the site did not answer (no answer, TLS "
+      "failure, stall, redirect limit, cut-off or oversized page, or a status outside 200..299) still reads "
+      "as not found, and standard error gets one line per such entry, \"hengdian-cli: <code>: <site> did "
+      "not answer: <reason>\" (the JSON row's \"error\" and the CSV's last column hold the reason), and the "
+      "same for a --current search, \"… did not answer the search for <stem>: <reason>\", and for a code "
+      "longer than " +
+      toUtf8(sizeText(kMaxCodeBytes)) + ", which is not sent.\n\n" + exitStatusHelp());
   CheckOptions downloadCheck = options;
   DownloadCommandOptions downloadOptions;
   CLI::App *download = app.add_subcommand(
@@ -354,11 +358,14 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   } catch (const CLI::CallForHelp &) {
     ResultsOutput output(out, err);
     return output.write(app.help()) ? 0 : kExitWriteFailed;
+  } catch (const CLI::CallForVersion &version) {
+    ResultsOutput output(out, err);
+    return output.write(std::string(version.what()) + "\n") ? 0 : kExitWriteFailed;
   } catch (const CLI::ParseError &error) {
     const char *command = download->parsed() ? "download" : sites->parsed() ? "sites" : "check";
     err << "hengdian-cli: " << error.what() << "\nRun \"hengdian-cli " << command
         << " --help\" for the options.\n";
-    return 2;
+    return kExitUsage;
   }
   // Standard output closed at the start: nobody would see the results, so nothing is looked up;
   // results bound for a file of their own need no standard output.
@@ -381,7 +388,7 @@ int runCommand(const std::vector<std::string> &arguments, std::istream &in, std:
   if (options.format == "xlsx" && options.output.empty() && outIsTerminal) {
     err << "hengdian-cli: --format xlsx writes a workbook, not text for a terminal: name a file with "
            "--output or redirect standard output\nRun \"hengdian-cli check --help\" for the options.\n";
-    return 2;
+    return kExitUsage;
   }
   return runCheckCommand(options, in, out, err, errIsTerminal);
 }

@@ -6,8 +6,10 @@
 #include <ostream>
 #include <string>
 
-#include "cli/check_output.h"
+#include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/results_output.h"
+#include "cli/standard_error.h"
 #include "downloads/download_run.h"
 #include "downloads/naming_rule.h"
 #include "runtime/code_page.h"
@@ -49,12 +51,9 @@ void describeDownload(CLI::App &download, DownloadCommandOptions &options) {
       "final answer is 200, not empty and of the type the site's redirect promised (a web page sent for a "
       "pdf is not), and never when that type is a program Windows or a Linux desktop would run (exe, bat, "
       "js, lnk, msi, sh, desktop, ...); a failed download leaves an existing file as it was. A name that "
-      "this run saved already gets \" (2)\", \" (3)\", ... before its extension. Exit status: 0 when every "
-      "row was saved; 3 when at least one download failed; 5 when the log could not be written (the run "
-      "then stops before the next row); 6 when the memory ran out; 1 when the input cannot be read; 2 for a "
-      "usage error; 130 or 143 "
-      "when SIGINT or SIGTERM stopped it (the transfer under way is stopped and its temporary file "
-      "removed).");
+      "this run saved already gets \" (2)\", \" (3)\", ... before its extension; a log that cannot be "
+      "written stops the run before the next row.\n\n" +
+      exitStatusHelp());
 }
 
 int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &checked,
@@ -103,7 +102,7 @@ int runBatchDownload(const std::vector<ResultRow> &rows, const QuerySettings &ch
   if (progress) progress->finish();
   if (interruptExitCode() != 0) return interruptExitCode();
   if (output.failed()) return kExitWriteFailed;
-  return outcome.failed == 0 ? 0 : 3;
+  return outcome.failed == 0 ? 0 : kExitDownloadFailed;
 }
 
 }  // namespace hengdian::cli

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "cli/exit_codes.h"
+
 namespace hengdian::cli {
 
 namespace {
@@ -25,7 +27,7 @@ int interruptSignal() {
 
 int interruptExitCode() {
   const int signal = interruptSignal();
-  return signal == 0 ? 0 : 128 + signal;
+  return signal == 0 ? 0 : kExitSignalBase + signal;
 }
 
 void requestInterrupt(int signal) {
@@ -34,7 +36,7 @@ void requestInterrupt(int signal) {
   std::lock_guard lock(*listenersMutex);
   // Between the steps of a run nothing is under way that would need tidying: the process ends
   // as the signal would have ended it, with the status a shell expects.
-  if (listeners->empty()) std::_Exit(128 + signal);
+  if (listeners->empty()) std::_Exit(kExitSignalBase + signal);
   for (InterruptSubscription *listener : *listeners)
     listener->notify();
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "cli/check_command.h"
-#include "cli/check_output.h"
 #include "cli/console.h"
+#include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 
 int main(int argc, char **argv) {
@@ -30,6 +30,6 @@ int main(int argc, char **argv) {
   } catch (const std::exception &error) {
     // No thread for a lookup could be made, say.
     std::cerr << "hengdian-cli: " << error.what() << "\n";
-    return 1;
+    return hengdian::cli::kExitFailed;
   }
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/exit_codes.h"
 #include "cli/saved_pages.h"
 #include "runtime/code_page.h"
 #include "runtime/stop_flag.h"
@@ -15,9 +16,6 @@
 namespace hengdian::cli {
 
 namespace {
-
-/// The exit status when a site does not work.
-constexpr int kExitSiteFails = 4;
 
 /// Standards every site knows, in force for years.
 constexpr std::u16string_view kWellKnownCodes[] = {u"GB 2760-2014", u"GB/T 5490-2010"};
@@ -112,13 +110,17 @@ void describeSites(CLI::App &sites, SitesOptions &options) {
       .add_option("--save-pages", options.savePages,
                   "The folder for every request and answer; without it a new folder in the temporary folder")
       ->type_name("DIR");
+  std::string codes;
+  for (const std::u16string_view code : kWellKnownCodes)
+    codes += (codes.empty() ? "" : " and ") + toUtf8(code);
   sites.footer(
-      "Asks each site about GB 2760-2014 and GB/T 5490-2010, once each, and prints per site one line: works "
-      "(hits found, time), unreachable (why), throttled (503 or 429), or answers but its pages no longer "
-      "read "
-      "as expected (no hits, or hits missing their status, title, dates or link); the searches' details "
+      "Asks each site about " + codes +
+      ", once each, and prints per site one line: works (hits found, time), unreachable (why), throttled "
+      "(503 or 429), or answers but its pages no longer read as expected (no hits, or hits missing their "
+      "status, title, dates or link); the searches' details "
       "follow. Every request and answer is saved in a folder, named on standard error: send it with a bug "
-      "report. Exit status: 0 when both sites work; 4 when one does not; 1 when the folder cannot be made.");
+      "report.\n\n" +
+      exitStatusHelp());
 }
 
 SiteVerdict siteVerdict(const std::vector<ProbeSearch> &searches) {
@@ -144,7 +146,7 @@ int runSitesCommand(const SitesOptions &options, std::ostream &out, std::ostream
   const PagesFolder folder = makePagesFolder(options.savePages);
   if (!folder.error.empty()) {
     err << "hengdian-cli: " << folder.error << "\n";
-    return 1;
+    return kExitFailed;
   }
   QuerySettings settings;
   for (const Site site : kSites)
@@ -184,7 +186,7 @@ int runSitesCommand(const SitesOptions &options, std::ostream &out, std::ostream
   }
   err << "hengdian-cli: every request and answer is saved in " << toUtf8(folder.path.u16string())
       << "; send that folder with a bug report\n";
-  return allWork ? 0 : kExitSiteFails;
+  return allWork ? 0 : kExitLookupFailed;
 }
 
 std::string driftWarning(Site site, const PageDrift &seen) {

@@ -9,12 +9,6 @@
 
 namespace hengdian {
 
-namespace {
-
-constexpr int kRetryWaits = 10;
-
-}  // namespace
-
 std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u16string_view name,
                                      const QuerySettings &settings, StopFlag &stop) {
   const std::u16string &host = settings.hosts[site];
@@ -34,12 +28,12 @@ std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const Que
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait) {
   // A line this long is no standard code: the site never sees it, and the row says why.
   const bool sent = toUtf8(entered.code).size() <= kMaxCodeBytes;
-  std::optional<SiteAnswer> found =
-      sent ? searchSite(site, entered.code, entered.name, settings, stop)
-           : SiteAnswer{{std::u16string(kNotFoundLine), {}}, std::u16string(kCodeNotSent)};
-  if (sent && found && siteDescription(site).secondAttempt && found->page.records.empty()) {
-    for (int wait = 1; wait <= kRetryWaits; ++wait) {
-      if (!beforeWait(wait) || !stop.waitFor(settings.retryWait)) return std::nullopt;
+  std::optional<SiteAnswer> found = sent ? searchSite(site, entered.code, entered.name, settings, stop)
+                                         : SiteAnswer{{std::u16string(kNotFoundLine), {}}, kCodeNotSent};
+  const SecondAttempt &second = siteDescription(site).secondAttempt;
+  if (sent && found && second.waits > 0 && found->page.records.empty()) {
+    for (int wait = 1; wait <= second.waits; ++wait) {
+      if (!beforeWait(wait) || !stop.waitFor(settings.retryWait.value_or(second.wait))) return std::nullopt;
     }
     found = searchSite(site, entered.code, entered.name, settings, stop);
   }

@@ -14,6 +14,7 @@
 #include "lookup/result_row.h"
 #include "lookup/site.h"
 #include "runtime/stop_flag.h"
+#include "runtime/text.h"
 #include "web/http.h"
 
 namespace hengdian {
@@ -21,13 +22,14 @@ namespace hengdian {
 /// Where the check looks, how it asks and how long it waits before a site's second attempt.
 struct QuerySettings {
   SiteHosts hosts;
-  std::chrono::milliseconds retryWait{1010};  // each of the ten waits
+  /// Each wait before a site's second attempt, in place of the site's own.
+  std::optional<std::chrono::milliseconds> retryWait{};
   /// How each search request goes out: it ends within two minutes, whatever the site sends (one
   /// that stalls for 60 s sooner); a request cut off so reads as one the site did not answer.
   HttpSettings http{.totalTime = std::chrono::minutes(2)};
 };
 
-/// The hosts of the build configuration and the usual waits.
+/// The hosts of the build configuration; the waits are the sites' own.
 QuerySettings defaultQuerySettings();
 
 /// The entered text with its line breaks cleaned: CR to LF, one pass of LF LF to LF, outer LFs
@@ -73,17 +75,17 @@ std::optional<SiteAnswer> searchSite(Site site, std::u16string_view code, std::u
 /// The longest code sent to a site, in UTF-8 bytes. A longer line is not sent: its entry reads as
 /// not found, with `kCodeNotSent` as its row's error.
 inline constexpr std::size_t kMaxCodeBytes = 1024;
-inline constexpr std::u16string_view kCodeNotSent = u"not sent: the code is longer than 1 KiB";
+inline const std::u16string kCodeNotSent = u"not sent: the code is longer than " + sizeText(kMaxCodeBytes);
 
 /// Looks `entered` up on `site` and fills its row from the line's records. A site with a second
-/// attempt is asked again, after ten waits, when its first page holds no hit; `beforeWait(m)`
+/// attempt is asked again, after its waits, when its first page holds no hit; `beforeWait(m)`
 /// runs before wait m and ends the lookup when it returns false. The row's error is the last
 /// attempt's. Empty when `stop` was raised. Worker thread.
 std::optional<CheckedEntry> checkEntry(EnteredLine entered, Site site, const QuerySettings &settings,
                                        StopFlag &stop, const std::function<bool(int wait)> &beforeWait);
 
 /// How far a check has come: the line under way (counted from 0; `count` once every line is
-/// done), the number of lines, and the waits begun of the line's second attempt (1 to 10; 0
+/// done), the number of lines, and the waits begun of the line's second attempt (from 1; 0
 /// before it).
 struct CheckProgress {
   std::size_t index = 0;

@@ -16,11 +16,17 @@ constexpr std::u16string_view kHitMarker = u"<span class=\"bzmc\"><A title=\"";
 constexpr std::u16string_view kImagePath = u"skin/default/images/";
 constexpr std::u16string_view kImageEnd = u".gif";
 constexpr std::u16string_view kTitleEnd = u"\" href=\"";
-constexpr std::u16string_view kFourthStart = u"<span class=\"bzrq\">";
-constexpr std::u16string_view kFifthStart = u"<span class=\"bzck\">";
+constexpr std::u16string_view kPublicationDateStart = u"<span class=\"bzrq\">";
+constexpr std::u16string_view kImplementationDateStart = u"<span class=\"bzck\">";
 constexpr std::u16string_view kSpanEnd = u"</span>";
 constexpr std::u16string_view kLinkStart = u"href=\"";
 constexpr std::u16string_view kLinkEnd = u"\"";
+
+/// The status images' codes and what they say; the first is in force, the third withdrawn.
+constexpr std::pair<std::u16string_view, std::u16string_view> kStatusImages[] = {
+    {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"},
+    {u"bfyx", u"部分有效"}, {u"jjfz", u"即将废止"},
+};
 
 std::u16string address(std::u16string_view host, std::u16string_view pathAndQuery,
                        std::u16string_view tail = {}) {
@@ -41,10 +47,10 @@ std::vector<HitRecord> records(std::u16string_view page, std::u16string_view cod
     const std::u16string rawTitle = fieldOf(block, 1, kTitleEnd);
     HitRecord record;
     record.marker = classifyHit(rawTitle, code, name);
-    record.status = statusText(statusForImageCode(fieldBetween(block, kImagePath, kImageEnd)));
+    record.status = imageStatusText(fieldBetween(block, kImagePath, kImageEnd));
     record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
-    record.fourth = singleLine(fieldBetween(block, kFourthStart, kSpanEnd));
-    record.fifth = singleLine(fieldBetween(block, kFifthStart, kSpanEnd));
+    record.publicationDate = singleLine(fieldBetween(block, kPublicationDateStart, kSpanEnd));
+    record.implementationDate = singleLine(fieldBetween(block, kImplementationDateStart, kSpanEnd));
     // The block's first href is the one that closes the title, so this is the title anchor's link.
     record.link = singleLine(fieldBetween(block, kLinkStart, kLinkEnd));
     found.push_back(std::move(record));
@@ -60,6 +66,13 @@ std::optional<std::u16string> pageAddress(std::u16string_view link, std::u16stri
 
 }  // namespace
 
+std::u16string_view imageStatusText(std::u16string_view imageCode) {
+  for (const auto &[code, text] : kStatusImages) {
+    if (code == imageCode) return text;
+  }
+  return kUnknownStatus;
+}
+
 constexpr SiteDescription kLibrarySite{
     .name = "library",
     .chooserText = u"食品伙伴网",
@@ -67,9 +80,9 @@ constexpr SiteDescription kLibrarySite{
     .defaultHost = u"" HENGDIAN_LIBRARY_HOST,
     .searchRequest = searchRequest,
     // A page without hits may be a passing failure of the site.
-    .secondAttempt = true,
+    .secondAttempt = {10, std::chrono::milliseconds(1010)},
     .records = records,
-    .words = {u"现行有效", u"已经废止"},  // the texts of the status images xxyx and yjfz
+    .words = {kStatusImages[0].second, kStatusImages[2].second},
     .pageAddress = pageAddress,
     .previewAddress =
         [](std::u16string_view host, std::u16string_view itemId) {

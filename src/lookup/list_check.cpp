@@ -119,8 +119,8 @@ std::size_t entryBytes(const CheckedEntry &entry) {
                       units(entry.row.name) + units(entry.row.link) + units(entry.row.error) +
                       units(entry.line);
   for (const HitRecord &record : entry.records) {
-    count += units(record.status) + units(record.title) + units(record.fourth) + units(record.fifth) +
-             units(record.link);
+    count += units(record.status) + units(record.title) + units(record.publicationDate) +
+             units(record.implementationDate) + units(record.link);
   }
   return sizeof(CheckedEntry) + entry.records.capacity() * sizeof(HitRecord) + count * sizeof(char16_t);
 }

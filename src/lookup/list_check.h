@@ -28,7 +28,7 @@ struct ListCheckHooks {
 };
 
 /// How many lines behind the one handed over next may be looked up already. The lines done ahead
-/// of it wait in memory, so a line held up long (its ten waits, a slow answer) keeps at most this
+/// of it wait in memory, so a line held up long (its waits, a slow answer) keeps at most this
 /// many waiting, however long the list.
 inline constexpr std::size_t kLookahead = 256;
 

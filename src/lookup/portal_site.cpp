@@ -69,8 +69,8 @@ std::vector<HitRecord> records(std::u16string_view page, std::u16string_view cod
     record.marker = classifyHit(rawTitle, code, name);
     record.status = singleLine(statusOf(block));
     record.title = singleLine(replaceAll(rawTitle, u"\u3000", u" "));
-    record.fourth = singleLine(dateOf(block, kPublishedLabel));
-    record.fifth = singleLine(dateOf(block, kInForceLabel));
+    record.publicationDate = singleLine(dateOf(block, kPublishedLabel));
+    record.implementationDate = singleLine(dateOf(block, kInForceLabel));
     // The href goes behind the base address as it stands, with no check of its form.
     std::u16string link(kScheme);
     link.append(host).append(fieldBetween(block, kLinkStart, kQuote));

@@ -12,21 +12,10 @@ constexpr std::u16string_view kRecordEnd = u"】";
 }  // namespace
 
 std::u16string_view markerText(MatchMarker marker) {
-  switch (marker) {
-    case MatchMarker::SameCodeSameName:
-      return u"【同号同名■";
-    case MatchMarker::SameCodeOtherName:
-      return u"【同号异名■";
-    case MatchMarker::SameCode:
-      return u"【同号■";
-    case MatchMarker::OtherCodeSameName:
-      return u"【异号同名■";
-    case MatchMarker::OtherCodeOtherName:
-      return u"【异号异名■";
-    case MatchMarker::OtherCode:
-      break;
-  }
-  return u"【异号■";
+  // In the order of MatchMarker.
+  constexpr std::u16string_view kTexts[] = {u"【同号同名■", u"【同号异名■", u"【同号■",
+                                            u"【异号同名■", u"【异号异名■", u"【异号■"};
+  return kTexts[static_cast<std::size_t>(marker)];
 }
 
 bool isSameCode(MatchMarker marker) {
@@ -34,46 +23,19 @@ bool isSameCode(MatchMarker marker) {
          marker == MatchMarker::SameCode;
 }
 
-std::u16string_view statusText(StandardStatus status) {
-  switch (status) {
-    case StandardStatus::InForce:
-      return u"现行有效";
-    case StandardStatus::ComingIntoForce:
-      return u"即将实施";
-    case StandardStatus::Withdrawn:
-      return u"已经废止";
-    case StandardStatus::PartlyInForce:
-      return u"部分有效";
-    case StandardStatus::ToBeWithdrawn:
-      return u"即将废止";
-    case StandardStatus::Unknown:
-      break;
-  }
-  return u"未知";
-}
-
-StandardStatus statusForImageCode(std::u16string_view imageCode) {
-  if (imageCode == u"xxyx") return StandardStatus::InForce;
-  if (imageCode == u"jjss") return StandardStatus::ComingIntoForce;
-  if (imageCode == u"yjfz") return StandardStatus::Withdrawn;
-  if (imageCode == u"bfyx") return StandardStatus::PartlyInForce;
-  if (imageCode == u"jjfz") return StandardStatus::ToBeWithdrawn;
-  return StandardStatus::Unknown;
-}
-
 std::u16string recordText(const HitRecord &record) {
   const std::u16string_view marker = markerText(record.marker);
   std::u16string text;
-  text.reserve(marker.size() + record.status.size() + record.title.size() + record.fourth.size() +
-               record.fifth.size() + record.link.size() + 5);
+  text.reserve(marker.size() + record.status.size() + record.title.size() + record.publicationDate.size() +
+               record.implementationDate.size() + record.link.size() + 5);
   text.append(marker);
   text.append(record.status);
   text.append(kFieldSeparator);
   text.append(record.title);
   text.append(kFieldSeparator);
-  text.append(record.fourth);
+  text.append(record.publicationDate);
   text.append(kFieldSeparator);
-  text.append(record.fifth);
+  text.append(record.implementationDate);
   text.append(kFieldSeparator);
   text.append(record.link);
   text.append(kRecordEnd);

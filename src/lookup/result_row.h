@@ -2,16 +2,13 @@
 // What a check produces for every entered standard: the ResultLine shown on one line of the
 // results editor, and the ResultRow the later commands act on.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace hengdian {
+#include "lookup/site_id.h"
 
-/// The sites a check searches (lookup/site.h describes them). Their numbers are the site
-/// chooser's items and the command line's "site" in JSON.
-enum class Site : std::int32_t { Library = 0, Portal = 1 };
+namespace hengdian {
 
 /// One entered standard as the commands see it.
 struct ResultRow {
@@ -47,26 +44,17 @@ std::u16string_view markerText(MatchMarker marker);
 /// Whether the marker is one of the three 同号 markers.
 bool isSameCode(MatchMarker marker);
 
-/// The status vocabulary of the library site's status images.
-enum class StandardStatus { InForce, ComingIntoForce, Withdrawn, PartlyInForce, ToBeWithdrawn, Unknown };
-
-/// "现行有效", "即将实施", "已经废止", "部分有效", "即将废止" or "未知".
-std::u16string_view statusText(StandardStatus status);
-
-/// The status of a library-site image code ("xxyx" and so on, exactly); Unknown otherwise.
-StandardStatus statusForImageCode(std::u16string_view imageCode);
-
 /// One hit of a result page, its six fields as they go into the line.
 struct HitRecord {
   MatchMarker marker = MatchMarker::OtherCode;
   std::u16string status;
-  std::u16string title;   // U+3000 already replaced by spaces
-  std::u16string fourth;  // bzrq span, or the publication date
-  std::u16string fifth;   // bzck span, or the implementation date
+  std::u16string title;               // U+3000 already replaced by spaces
+  std::u16string publicationDate;     // the library site's bzrq span, the portal site's 发布日期
+  std::u16string implementationDate;  // the library site's bzck span, the portal site's 实施日期
   std::u16string link;
 };
 
-/// The record's text: marker, status■title■fourth■fifth■link】.
+/// The record's text: marker, status■title■publication date■implementation date■link】.
 std::u16string recordText(const HitRecord &record);
 
 /// The marker of a hit from its raw title and the row's code and name.

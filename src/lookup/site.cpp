@@ -55,9 +55,9 @@ PageDrift pageDrift(Site site, const std::vector<HitRecord> &records, std::u16st
   PageDrift drift;
   for (const HitRecord &record : records) {
     ++drift.hits;
-    drift.withoutStatus += record.status.empty() || record.status == statusText(StandardStatus::Unknown);
+    drift.withoutStatus += record.status.empty() || record.status == kUnknownStatus;
     drift.withoutTitle += record.title.empty();
-    drift.withoutDates += record.fourth.empty();
+    drift.withoutDates += record.publicationDate.empty();
     drift.withoutLink += record.link.empty() || record.link == bareBase;
   }
   return drift;

@@ -5,6 +5,7 @@
 // the check, the window, the downloads and the command line ask the description.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "lookup/result_row.h"
+#include "lookup/site_id.h"
 #include "web/decoding.h"
 
 namespace hengdian {
@@ -42,6 +44,13 @@ struct StatusWords {
   std::u16string_view withdrawn;
 };
 
+/// How a site whose page without hits may be a passing failure is asked once more: after `waits`
+/// waits of `wait` each. None when `waits` is 0.
+struct SecondAttempt {
+  int waits = 0;
+  std::chrono::milliseconds wait{0};
+};
+
 /// What a site offers. `host` is always the site's own host[:port].
 struct SiteDescription {
   std::string_view name;            // "library": --site library, --library-host, "the library site"
@@ -49,8 +58,8 @@ struct SiteDescription {
   std::u16string_view scheme;       // "http://"
   std::u16string_view defaultHost;  // the build configuration's
   SearchRequest (*searchRequest)(std::u16string_view host, std::u16string_view code);
-  /// Whether a search page without hits is asked for once more, after ten waits.
-  bool secondAttempt = false;
+  /// Whether and when a search page without hits is asked for once more.
+  SecondAttempt secondAttempt{};
   /// The hits of a search page in page order, classified against the entered code and name.
   std::vector<HitRecord> (*records)(std::u16string_view page, std::u16string_view code,
                                     std::u16string_view name, std::u16string_view host);

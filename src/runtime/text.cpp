@@ -207,4 +207,13 @@ std::u16string fileNamePart(std::u16string_view path, bool withoutExtension) {
   return std::u16string(part);
 }
 
+std::u16string sizeText(std::size_t bytes) {
+  constexpr std::u16string_view kUnits[] = {u" bytes", u" KiB", u" MiB", u" GiB"};
+  std::size_t unit = 0;
+  for (; unit + 1 < std::size(kUnits) && bytes >= 1024 && bytes % 1024 == 0; ++unit)
+    bytes /= 1024;
+  const std::string digits = std::to_string(bytes);
+  return std::u16string(digits.begin(), digits.end()).append(kUnits[unit]);
+}
+
 }  // namespace hengdian

@@ -47,4 +47,7 @@ std::u16string lowerCase(std::u16string_view text);
 /// leading quote skipped; with `withoutExtension` its last extension is cut off.
 std::u16string fileNamePart(std::u16string_view path, bool withoutExtension);
 
+/// A size as a reader takes it in: "64 MiB", "1 KiB", or "1000 bytes" when no binary unit divides it.
+std::u16string sizeText(std::size_t bytes);
+
 }  // namespace hengdian

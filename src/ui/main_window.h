@@ -20,6 +20,7 @@
 #include <string>
 
 #include "downloads/download_run.h"
+#include "hengdian/version.h"
 #include "lookup/query_job.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
@@ -32,7 +33,7 @@
 
 namespace hengdian {
 
-inline constexpr std::u16string_view kWindowTitle = u"衡典 v3.6";
+inline constexpr std::u16string_view kWindowTitle = u"衡典 v" HENGDIAN_VERSION;
 inline constexpr std::u16string_view kResultsCaption = u"查询得到信息";
 /// The title of every message box a download shows.
 inline constexpr std::u16string_view kDownloadMessageTitle = u"下载提示";

@@ -1,3 +1,5 @@
+#include "lookup/library_site.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +9,7 @@
 
 #include "lookup/hit_blocks.h"
 #include "lookup/site.h"
+#include "support/test_helpers.h"
 #include "test_pages.h"
 
 namespace hengdian {
@@ -15,6 +18,14 @@ namespace {
 constexpr std::u16string_view kCode = u"GB/T 5490-2010";
 constexpr std::u16string_view kName = u"粮油检验 一般规则";
 using Text = std::u16string;
+
+TEST(StatusVocabulary, ImageCodesMapExactlyAndAnythingElseIsUnknown) {
+  const std::vector<std::tuple<Text, Text>> rows{
+      {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"}, {u"bfyx", u"部分有效"},
+      {u"jjfz", u"即将废止"}, {u"XXYX", u"未知"},     {u"xxyx ", u"未知"},    {u"", u"未知"},
+  };
+  testing::expectEach([](const Text &code) { return Text(imageStatusText(code)); }, rows);
+}
 
 ResultLine libraryLine(std::u16string_view page, std::u16string_view code, std::u16string_view name) {
   return parseResultPage(Site::Library, page, code, name, u"").line;

@@ -21,18 +21,10 @@ HitRecord record(MatchMarker marker, std::u16string title, std::u16string link) 
   hit.marker = marker;
   hit.status = u"现行有效";
   hit.title = std::move(title);
-  hit.fourth = u"2010-12-24";
-  hit.fifth = u"2011-02-01";
+  hit.publicationDate = u"2010-12-24";
+  hit.implementationDate = u"2011-02-01";
   hit.link = std::move(link);
   return hit;
-}
-
-TEST(StatusVocabulary, ImageCodesMapExactlyAndAnythingElseIsUnknown) {
-  const std::vector<std::tuple<Text, Text>> rows{
-      {u"xxyx", u"现行有效"}, {u"jjss", u"即将实施"}, {u"yjfz", u"已经废止"}, {u"bfyx", u"部分有效"},
-      {u"jjfz", u"即将废止"}, {u"XXYX", u"未知"},     {u"xxyx ", u"未知"},    {u"", u"未知"},
-  };
-  testing::expectEach([](const Text &code) { return Text(statusText(statusForImageCode(code))); }, rows);
 }
 
 TEST(ClassifyHit, SameCodeIsTheCodeAnywhereInTheTitleSameNameIsCodeSpaceNameExactly) {
