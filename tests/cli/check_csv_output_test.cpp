@@ -60,11 +60,9 @@ TEST_F(CheckCsvTest, XlsxGoesToAFileOrAPipeButNeverToATerminal) {
     std::vector<std::string> extra{"--format", "xlsx"};
     extra.insert(extra.end(), c.extra.begin(), c.extra.end());
     const std::size_t requestsBefore = sites.requests().size();
-    std::istringstream in("GB/T 5490-2010\n");
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(runCli(arguments(extra), in, out, err, false, c.outIsTerminal), c.exitCode) << err.str();
-    EXPECT_EQ(out.str().starts_with("PK\x03\x04"), c.outIsWorkbook) << c.exitCode;
+    const CliRun result = run(arguments(extra), "GB/T 5490-2010\n", false, c.outIsTerminal);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+    EXPECT_EQ(result.out.starts_with("PK\x03\x04"), c.outIsWorkbook) << c.exitCode;
     EXPECT_EQ(readFileBytes(file).starts_with("PK\x03\x04"), c.fileIsWorkbook) << c.exitCode;
     EXPECT_EQ(sites.requests().size() > requestsBefore, c.looksUp) << c.exitCode;
   }

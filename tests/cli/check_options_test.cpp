@@ -67,8 +67,7 @@ TEST_F(CheckOptionsTest, AnInputOverTheLimitIsRefusedWithoutReadingOn) {
     }
   } zeros;
   std::istream in(&zeros);
-  std::ostringstream out;
-  std::ostringstream err;
+  std::ostringstream out, err;
   EXPECT_EQ(runCli(arguments({}), in, out, err), 1);
   EXPECT_EQ(err.str(),
             "hengdian-cli: the input from standard input is larger than 64 MiB; check it in parts\n");

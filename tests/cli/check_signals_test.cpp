@@ -4,13 +4,6 @@
 #include "cli/check_command_fixture.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <thread>
 #include <tuple>
 #include <utility>
 #endif
@@ -28,41 +21,6 @@ TEST_F(CheckSignalsTest, InterruptsAndWriteFailuresOfTheProgram) {
   GTEST_SKIP() << "runs the program with POSIX signals, /dev/full and pipes";
 }
 #else
-/// The program started with `args`, standard input from `input`, standard output to `out` (closed
-/// when -1) and standard error into `errFile`; its exit status, or -1 when it ran longer than
-/// `limit` (it is then killed). `whenRunning` is called with its process id while it runs.
-int runProgram(const std::vector<std::string> &args, const fs::path &input, int out, const fs::path &errFile,
-               std::chrono::seconds limit, const std::function<void(pid_t)> &whenRunning = {}) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-  out < 0 ? posix_spawn_file_actions_addclose(&actions, 1)
-          : posix_spawn_file_actions_adddup2(&actions, out, 1);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> all{HENGDIAN_CLI_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char *> argv;
-  for (std::string &arg : all)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  if (whenRunning) whenRunning(pid);
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // The third line's answer never comes: the signal stops the check, and the two lines done stay.
 TEST_F(CheckSignalsTest, AnInterruptOrTerminationKeepsTheLinesDone) {
   sites.setLibrarySearch("GB 1-2000", {libraryHit("GB 1-2000 一", "/s/1.html")});

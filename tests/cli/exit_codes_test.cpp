@@ -13,8 +13,7 @@ namespace {
 TEST(ExitCodes, EveryCommandsHelpListsEveryStatusWithItsMeaning) {
   for (const char *command : {"check", "download", "sites"}) {
     std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     ASSERT_EQ(runCli({command, "--help"}, in, out, err), 0) << command;
     for (const ExitStatus &status : kExitStatuses) {
       const std::string line =

@@ -26,8 +26,7 @@ class DownloadRunTest : public testing::SitesTest {
     fs::create_directories(folder);
     run.folder = folder.u16string() + u"/";
     run.rule = u"[标准代号1] [标准名称].[扩展名]";
-    run.hosts[Site::Library] = u16(sites.libraryHost());
-    run.hosts[Site::Portal] = u16(sites.portalHost());
+    run.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}};
     run.retryPause = std::chrono::milliseconds(1);
     run.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
     run.observer.logLine = [this](const Text &line) { log.insert(log.begin(), line); };  // newest on top

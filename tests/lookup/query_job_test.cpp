@@ -53,8 +53,7 @@ class QueryJobTest : public testing::SitesTest {
  protected:
   QueryJobTest() {
     ui.runAndWait([this] { uiThread = std::this_thread::get_id(); });
-    job.settings.hosts[Site::Library] = u16(sites.libraryHost());
-    job.settings.hosts[Site::Portal] = u16(sites.portalHost());
+    job.settings.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}};
     job.settings.retryWait = 1ms;
     job.settings.http.caFile = http.caFile;
   }
@@ -137,12 +136,10 @@ class QueryJobTest : public testing::SitesTest {
 
   /// Whether the stand-in received a request whose query or body holds `needle`.
   bool received(const std::string &needle) {
-    for (const auto &request : sites.requests()) {
-      if (request.query.find(needle) != std::string::npos || request.body.find(needle) != std::string::npos) {
-        return true;
-      }
-    }
-    return false;
+    return std::ranges::any_of(sites.requests(), [&](const testing::RecordedRequest &request) {
+      return request.query.find(needle) != std::string::npos ||
+             request.body.find(needle) != std::string::npos;
+    });
   }
 
   ResultTable table;

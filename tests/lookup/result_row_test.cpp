@@ -66,44 +66,40 @@ TEST(ResultLineBuilding, SameCodeHitsGoInFrontInReversePageOrder) {
   EXPECT_EQ(lineOf({}).line, kNotFoundLine);
 }
 
-TEST(FillRow, NotFoundKeepsTheEnteredNameAndDropsAnEarlierLink) {
-  ResultRow row{std::u16string(kCode), std::u16string(kName), u"/standard/1.html", Site::Library};
-  fillRow(row, {});
-  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), std::u16string(kName), u"", Site::Library}));
-}
-
-TEST(FillRow, FirstRecordGivesNameWithoutCodeAndLink) {
-  const std::vector<HitRecord> records =
-      lineOf(
-          {record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"),
-           record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则", u"/standard/7.html")})
-          .records;
-  ResultRow row{std::u16string(kCode), u"typed name", u"", Site::Portal};
-  fillRow(row, records);
-  EXPECT_EQ(row, (ResultRow{std::u16string(kCode), u"粮油检验 一般规则", u"/standard/7.html", Site::Portal}));
-}
-
-TEST(FillRow, WithoutSameCodeHitTheFirstHitsWholeTitleIsTheName) {
-  const std::vector<HitRecord> records =
+// With no record the entered name stays and an earlier link goes; else the first same-code
+// record gives its title without the code, or the first record its whole title, and its link.
+TEST(FillRow, TakesNameAndLinkFromTheFirstRecordThatFits) {
+  const Text code(kCode);
+  const std::vector<HitRecord> others =
       lineOf({record(MatchMarker::OtherCode, u"  GB 5490-85 粮食检验 ", u"/standard/9.html"),
               record(MatchMarker::OtherCode, u"GB 1354 大米", u"/standard/8.html")})
           .records;
-  ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
-  fillRow(row, records);
-  EXPECT_EQ(row.name, u"GB 5490-85 粮食检验");
-  EXPECT_EQ(row.link, u"/standard/9.html");
-
-  ResultRow noCode{u"", u"", u"", Site::Library};
-  fillRow(noCode, records);
-  EXPECT_EQ(noCode.name, u"GB 5490-85 粮食检验");
-}
-
-TEST(FillRow, SquareInsideTheFirstTitleLeavesNameLinkAndItemIdToTheRecord) {
-  ResultRow row{std::u16string(kCode), u"", u"", Site::Library};
-  fillRow(row, {record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html")});
-  EXPECT_EQ(row.name, u"GB 5490-85 粮食检验■一般规则");
-  EXPECT_EQ(row.link, u"/standard/3.html");
-  EXPECT_EQ(itemId(row), u"3");
+  const HitRecord squared =
+      record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html");
+  const auto filled = [](ResultRow row, const std::vector<HitRecord> &records) {
+    fillRow(row, records);
+    return row;
+  };
+  const std::vector<std::tuple<ResultRow, std::vector<HitRecord>, ResultRow>> rows{
+      {{code, Text(kName), u"/standard/1.html", Site::Library}, {}, {code, Text(kName), u"", Site::Library}},
+      {{code, u"typed name", u"", Site::Portal},
+       lineOf(
+           {record(MatchMarker::OtherCode, u"GB 5490-85 粮食检验", u"/standard/9.html"),
+            record(MatchMarker::SameCodeOtherName, u"GB/T 5490-2010 粮油检验 一般规则", u"/standard/7.html")})
+           .records,
+       {code, u"粮油检验 一般规则", u"/standard/7.html", Site::Portal}},
+      {{code, u"", u"", Site::Library},
+       others,
+       {code, u"GB 5490-85 粮食检验", u"/standard/9.html", Site::Library}},
+      {{u"", u"", u"", Site::Library},
+       others,
+       {u"", u"GB 5490-85 粮食检验", u"/standard/9.html", Site::Library}},
+      {{code, u"", u"", Site::Library},
+       {squared},
+       {code, u"GB 5490-85 粮食检验■一般规则", u"/standard/3.html", Site::Library}},
+  };
+  testing::expectEach(filled, rows);
+  EXPECT_EQ(itemId(filled({code, u"", u"", Site::Library}, {squared})), u"3");
 }
 
 TEST(RowLink, HasLinkFromFourCharactersAndItemIdIsTheLastElement) {

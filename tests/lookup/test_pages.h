@@ -2,22 +2,19 @@
 // Helpers the parser tests share: the saved result pages under tests/data, read as the decoding step
 // would hand them over, and the row a parsed line fills.
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "lookup/result_row.h"
 #include "lookup/site.h"
 #include "runtime/code_page.h"
+#include "support/test_helpers.h"
 
 namespace hengdian {
 
 /// The UTF-8 file `name` from the test data folder as text; "" when it cannot be read.
 inline std::u16string readTestPage(const std::string &name) {
-  std::ifstream file(std::string(HENGDIAN_TEST_DATA) + "/" + name, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return fromUtf8(bytes);
+  return fromUtf8(testing::readFileBytes(std::string(HENGDIAN_TEST_DATA) + "/" + name));
 }
 
 /// The row entered as `code` and `name` on `site`, filled from `page` at `host` as after a lookup.
