@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -78,9 +79,7 @@ TEST_F(DownloadTabTest, ArmingShowsTheConfirmButtonAndConfirmingRunsAndReturns) 
   EXPECT_EQ(window->mainPanel->GetSelection(), 1);
   EXPECT_TRUE(window->downloads.confirmButton->IsShown());
 
-  press(window->downloads.confirmButton);
-  EXPECT_EQ(window->mainPanel->GetSelection(), 0);
-  EXPECT_FALSE(window->downloads.confirmButton->IsShown());
+  confirm();
   const std::u16string saved = folder.path().u16string() + u"/GBT 1-2001.pdf";
   EXPECT_EQ(testing::readFileBytes(std::filesystem::path(saved)), "%PDF-one");
   EXPECT_EQ(
@@ -120,8 +119,7 @@ TEST_F(DownloadTabTest, ASingleRunLogsItsRowAndShowsItsBoxOnlyWhenTicked) {
       choose(MenuDownloadAll);
     }
     if (shorten == Shorten::AfterArming) window->table.resize(1);
-    for (const bool enabled : confirm())
-      EXPECT_TRUE(enabled);
+    EXPECT_EQ(std::ranges::count(confirm(), false), 0);
     EXPECT_EQ(logLines(), std::vector<std::u16string>{u"2024-05-01 13:45:07：" + text});
     EXPECT_EQ(boxes, box.empty() ? std::vector<std::u16string>() : std::vector<std::u16string>{box});
   }
@@ -131,13 +129,12 @@ TEST_F(DownloadTabTest, ABatchLogsEveryRowNewestOnTop) {
   window->downloads.noticeBox->SetValue(false);
   caretToLine(0);
   choose(MenuDownloadAll);
-  press(window->downloads.confirmButton);
+  confirm();
   const std::vector<std::u16string> lines = logLines();
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines.front(), u"2024-05-01 13:45:07：批量下载标准完成。");
   EXPECT_EQ(lines.back(), u"2024-05-01 13:45:07：批量下载标准开始：");
   EXPECT_TRUE(boxes.empty());
-  EXPECT_TRUE(window->downloads.confirmButton->IsEnabled());
 }
 
 // Before any check the table holds two empty entries, and a batch tries the first; a table without
@@ -165,10 +162,7 @@ TEST_F(DownloadTabTest, ABatchCoversEveryEntryButTheLastAndEndsWithItsBox) {
     EXPECT_EQ(enabled, std::vector<bool>(enabled.size(), false));
     EXPECT_EQ(enabled.empty(), log.empty());
     EXPECT_EQ(logLines(), log);
-    std::vector<std::string> made;
-    for (const testing::RecordedRequest &request : sites.requests())
-      made.push_back(request.query);
-    EXPECT_EQ(made, requests);
+    EXPECT_EQ(testing::requestFields(sites, &testing::RecordedRequest::query), requests);
     EXPECT_EQ(boxes, log.empty() ? std::vector<std::u16string>()
                                  : std::vector<std::u16string>{u"plain:批量下载标准完成。"});
   }

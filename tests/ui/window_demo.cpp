@@ -19,9 +19,14 @@
 #include "ui/wx_text.h"
 #include "web/http.h"
 
+namespace hengdian {
 namespace {
 
-using hengdian::MainWindow;
+/// Prints `what` and `text` as one line at once.
+void say(const char *what, const std::u16string &text) {
+  std::printf("%s%s\n", what, toUtf8(text).c_str());
+  std::fflush(stdout);
+}
 
 class DemoApp : public wxApp {
  public:
@@ -30,29 +35,23 @@ class DemoApp : public wxApp {
       if (argv[i] == "--portal") portal_ = true;
       if (argv[i] == "--downloads") downloads_ = true;
     }
-    sites_ = std::make_unique<hengdian::testing::StandInSites>();
-    hengdian::testing::serveSamples(*sites_);
+    sites_ = std::make_unique<testing::StandInSites>();
+    testing::serveSamples(*sites_);
 
-    hengdian::QuerySettings settings;
-    settings.hosts[hengdian::Site::Library] = hengdian::u16(sites_->libraryHost());
-    settings.hosts[hengdian::Site::Portal] = hengdian::u16(sites_->portalHost());
+    QuerySettings settings;
+    settings.hosts = {{u16(sites_->libraryHost()), u16(sites_->portalHost())}};
     settings.http.caFile = sites_->caFile();
-    hengdian::WindowSeams seams = hengdian::programSeams();
-    seams.openInBrowser = [](const std::u16string &address) {
-      std::printf("open %s\n", hengdian::toUtf8(address).c_str());
-      std::fflush(stdout);
-    };
-    seams.showMessage = [](wxWindow *, const std::u16string &, const std::u16string &text,
-                           hengdian::MessageKind) {
-      std::printf("message %s\n", hengdian::toUtf8(text).c_str());
-      std::fflush(stdout);
+    WindowSeams seams = programSeams();
+    seams.openInBrowser = [](const std::u16string &address) { say("open ", address); };
+    seams.showMessage = [](wxWindow *, const std::u16string &, const std::u16string &text, MessageKind) {
+      say("message ", text);
     };
     seams.downloadPause = std::chrono::milliseconds(100);
-    window_ = hengdian::createMainWindow(settings, seams);
+    window_ = createMainWindow(settings, seams);
 
     window_->search.siteChooser->SetSelection(portal_ ? 1 : 0);
     window_->search.inputEditor->ChangeValue(
-        hengdian::toWx(u"GB/T 5490-2010\t粮油检验 一般规则\nGB/T 5491-1985\nGB/T 99999-2099\n"));
+        toWx(u"GB/T 5490-2010\t粮油检验 一般规则\nGB/T 5491-1985\nGB/T 99999-2099\n"));
     press(window_->search.checkButton);
     Bind(wxEVT_IDLE, &DemoApp::onIdle, this);
     return true;
@@ -68,13 +67,11 @@ class DemoApp : public wxApp {
   void onIdle(wxIdleEvent &event) {
     event.RequestMore();
     wxMilliSleep(10);
-    if (ready_ ||
-        hengdian::fromWx(window_->search.resultsFrame->GetLabelText()) != u"查询得到信息：已加载完成。")
+    if (ready_ || fromWx(window_->search.resultsFrame->GetLabelText()) != u"查询得到信息：已加载完成。")
       return;
     ready_ = true;
     if (downloads_) download();
-    std::printf("ready\n");
-    std::fflush(stdout);
+    say("ready", u"");
   }
 
   void download() {
@@ -83,7 +80,7 @@ class DemoApp : public wxApp {
     window_->downloads.folderField->ChangeValue(wxString::FromUTF8((folder.string() + "/").c_str()));
     window_->downloads.noticeBox->SetValue(false);
     window_->search.resultsEditor->SetInsertionPoint(0);
-    wxCommandEvent choice(wxEVT_MENU, hengdian::MenuDownloadAll);
+    wxCommandEvent choice(wxEVT_MENU, MenuDownloadAll);
     window_->GetEventHandler()->ProcessEvent(choice);
     if (window_->downloads.confirmButton->IsShown()) press(window_->downloads.confirmButton);
     window_->mainPanel->SetSelection(1);
@@ -92,10 +89,11 @@ class DemoApp : public wxApp {
   bool portal_ = false;
   bool downloads_ = false;
   bool ready_ = false;
-  std::unique_ptr<hengdian::testing::StandInSites> sites_;
+  std::unique_ptr<testing::StandInSites> sites_;
   MainWindow *window_ = nullptr;
 };
 
 }  // namespace
+}  // namespace hengdian
 
-wxIMPLEMENT_APP(DemoApp);
+wxIMPLEMENT_APP(hengdian::DemoApp);

@@ -46,8 +46,7 @@ class WindowTest : public SitesTest {
   void SetUp() override {
     SitesTest::SetUp();
     QuerySettings settings;
-    settings.hosts[Site::Library] = u16(sites.libraryHost());
-    settings.hosts[Site::Portal] = u16(sites.portalHost());
+    settings.hosts = {{u16(sites.libraryHost()), u16(sites.portalHost())}};
     settings.retryWait = std::chrono::milliseconds(1);
     settings.http = http;
     WindowSeams seams;
