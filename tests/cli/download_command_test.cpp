@@ -33,8 +33,7 @@ class DownloadCommandTest : public CheckCommandTest {
 std::vector<std::string> logTexts(const std::string &out) {
   const std::regex stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：");
   std::vector<std::string> texts;
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string &line : hengdian::testing::textLines(out)) {
     EXPECT_TRUE(std::regex_search(line, stamp)) << line;
     texts.push_back(std::regex_replace(line, stamp, ""));
   }

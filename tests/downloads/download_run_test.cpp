@@ -34,8 +34,9 @@ class DownloadRunTest : public testing::SitesTest {
     serveFile("show-2", "/files/b.PDF", "%PDF-second");
   }
 
-  void serveFile(const std::string &auth, const std::string &path, const std::string &body) {
-    sites.setLibraryPath(path, testing::pageAnswer("application/pdf", body));
+  void serveFile(const std::string &auth, const std::string &path, const std::string &body,
+                 const std::string &type = "application/pdf") {
+    sites.setLibraryPath(path, testing::pageAnswer(type, body));
     sites.setDownload(auth, {testing::redirectAnswer(path)});
   }
 
@@ -161,8 +162,7 @@ TEST_F(DownloadRunTest, NamesThatLeaveTheFolderAndOverlongPathsAreRefusedBeforeA
 // Each row's outcome reaches the observer after its log line; a stop raised after one row leaves
 // the next unattempted and the end line unwritten.
 TEST_F(DownloadRunTest, ARunTellsEachRowsOutcomeToItsObserver) {
-  sites.setLibraryPath("/files/x.exe", testing::pageAnswer("application/octet-stream", "MZ"));
-  sites.setDownload("show-x", {testing::redirectAnswer("/files/x.exe")});
+  serveFile("show-x", "/files/x.exe", "MZ", "application/octet-stream");
   StopFlag stop;
   run.stop = &stop;
   // {row, its status, the reason the result gives}; the stop comes after the row before last.

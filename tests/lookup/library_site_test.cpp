@@ -121,10 +121,10 @@ TEST(LibraryParser, ManyHitsKeepTheirOrder) {
   std::u16string expected;
   constexpr int kHits = 3000;
   for (int i = 1; i <= kHits; ++i) {
-    const std::u16string href = u"/standard/" + fromUtf8(std::to_string(i)) + u".html";
-    page += hit(u"GB/T 5490-2010 第" + fromUtf8(std::to_string(i)) + u"部分", u"xxyx", href);
-    expected = u"【同号■现行有效■GB/T 5490-2010 第" + fromUtf8(std::to_string(i)) +
-               u"部分■2010-12-24■2011-02-01■" + href + u"】" + expected;
+    const std::u16string n = fromUtf8(std::to_string(i)), href = u"/standard/" + n + u".html";
+    page += hit(u"GB/T 5490-2010 第" + n + u"部分", u"xxyx", href);
+    expected =
+        u"【同号■现行有效■GB/T 5490-2010 第" + n + u"部分■2010-12-24■2011-02-01■" + href + u"】" + expected;
   }
   page += u"</ul></body></html>";
   EXPECT_EQ(libraryLine(page, kCode, u""), expected);

@@ -163,14 +163,12 @@ TEST_F(QueryJobTest, FourLibraryHitsFillTheRowsTheTextAndTheCaptions) {
   input =
       u"GB/T 5490-2010\t粮油检验 一般规则\r\nGB 2760-2014\t食品添加剂使用标准\r\nGB/T 5009.3-2016\r\n"
       u"GB 4789.2-2016\t菌落总数测定";
-  sites.setLibrarySearch("GB/T 5490-2010",
-                         {libraryHit("GB/T 5490-2010 粮油检验 一般规则", "/standard/5490.html")});
-  sites.setLibrarySearch("GB 2760-2014",
-                         {libraryHit("GB 2760-2014 食品添加剂使用标准", "/standard/2760.html")});
-  sites.setLibrarySearch("GB/T 5009.3-2016",
-                         {libraryHit("GB/T 5009.3-2016 水分的测定", "/standard/5009.html")});
-  sites.setLibrarySearch("GB 4789.2-2016",
-                         {libraryHit("GB 4789.2-2016 菌落总数测定", "/standard/4789.html")});
+  for (const auto &[code, name, number] : {std::tuple{"GB/T 5490-2010", " 粮油检验 一般规则", "5490"},
+                                           {"GB 2760-2014", " 食品添加剂使用标准", "2760"},
+                                           {"GB/T 5009.3-2016", " 水分的测定", "5009"},
+                                           {"GB 4789.2-2016", " 菌落总数测定", "4789"}})
+    sites.setLibrarySearch(
+        code, {libraryHit(std::string(code) + name, std::string("/standard/") + number + ".html")});
   check();
 
   EXPECT_EQ(captions, (std::vector<std::u16string>{kLoading, kLoading + u"...", kLoading + u".",
