@@ -283,23 +283,6 @@ int onProgress(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return 0;
 }
 
-HeaderList buildHeaderList(const HttpHeaders &headers, bool &ok) {
-  HeaderList list;
-  ok = true;
-  for (const auto &[name, value] : headers) {
-    // libcurl drops a header given as "Name:" with nothing after it; "Name;" sends it empty.
-    const std::string line = value.empty() ? toUtf8(name) + ";" : toUtf8(name) + ": " + toUtf8(value);
-    curl_slist *appended = curl_slist_append(list.get(), line.c_str());
-    if (appended == nullptr) {
-      ok = false;
-      return list;
-    }
-    list.release();
-    list.reset(appended);
-  }
-  return list;
-}
-
 /// A transfer that did not finish keeps no body: only a finished one is ever handed out.
 void fail(HttpRequest &request, std::optional<std::u16string> errorText) {
   request.state = HttpState::Failed;
@@ -335,10 +318,14 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSetting
     return fail(request, std::nullopt);
   }
 
-  if (headers != nullptr) {
-    bool ok = false;
-    headerList = buildHeaderList(*headers, ok);
-    if (!ok) return fail(request, std::nullopt);
+  const HttpHeaders noHeaders;
+  for (const auto &[name, value] : headers != nullptr ? *headers : noHeaders) {
+    // libcurl drops a header given as "Name:" with nothing after it; "Name;" sends it empty.
+    const std::string line = value.empty() ? toUtf8(name) + ";" : toUtf8(name) + ": " + toUtf8(value);
+    curl_slist *appended = curl_slist_append(headerList.get(), line.c_str());
+    if (appended == nullptr) return fail(request, std::nullopt);
+    headerList.release();
+    headerList.reset(appended);
   }
 
   // Options are set one after the other and the first that libcurl refused (a URL over its length
