@@ -24,7 +24,7 @@ std::u16string validElement(std::u16string_view element) {
   std::u16string valid;
   for (const char16_t c : element)
     valid += c < 0x20                                        ? u' '
-             : kRefused.find(c) != std::u16string_view::npos ? char16_t(c + kFullWidthOffset)
+             : kRefused.find(c) != std::u16string_view::npos ? static_cast<char16_t>(c + kFullWidthOffset)
                                                              : c;
   valid.erase(valid.find_last_not_of(u". ") + 1);
   // Spaces between the name and its extension do not keep Windows from taking it for the device.
