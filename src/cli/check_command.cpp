@@ -69,6 +69,16 @@ const CLI::Validator kDecimalNumber(
     },
     "");
 
+/// Adds an option taking a whole number from `low` to `high` in decimal digits.
+void addNumberOption(CLI::App &command, const std::string &name, int &value, const std::string &help, int low,
+                     int high) {
+  command.add_option(name, value, help)
+      ->type_name("N")
+      ->transform(kDecimalNumber)
+      ->check(CLI::Range(low, high))
+      ->capture_default_str();
+}
+
 void describeCheck(CLI::App &check, CheckOptions &options) {
   std::vector<std::string> names;
   for (const Site site : kSites)
@@ -105,33 +115,21 @@ void describeCheck(CLI::App &check, CheckOptions &options) {
   describeSiteOptions(check, options.hosts, options.caFile);
   const SecondAttempt &secondAttempt = siteDescription(Site::Library).secondAttempt;
   const HttpSettings busy;
-  check
-      .add_option("--retry-pause-ms", options.retryPauseMs,
+  addNumberOption(check, "--retry-pause-ms", options.retryPauseMs,
                   "Each of the " + std::to_string(secondAttempt.waits) +
-                      " waits before the library site is asked a second time, in milliseconds")
-      ->type_name("N")
-      ->transform(kDecimalNumber)
-      ->check(CLI::Range(0, 3600000))
-      ->capture_default_str();
-  check
-      .add_option("--busy-pause-ms", options.busyPauseMs,
+                      " waits before the library site is asked a second time, in milliseconds",
+                  0, 3600000);
+  addNumberOption(check, "--busy-pause-ms", options.busyPauseMs,
                   "The wait before a site that answered 503 or 429 (too busy) is asked again, at most " +
                       std::to_string(busy.busyRetries) +
                       " times, when it names no wait of its own (Retry-After, of which at most " +
-                      std::to_string(busy.busyWaitLimit.count() / 1000) + " s are waited), in milliseconds")
-      ->type_name("N")
-      ->transform(kDecimalNumber)
-      ->check(CLI::Range(0, 30000))
-      ->capture_default_str();
-  check
-      .add_option("--jobs", options.jobs,
+                      std::to_string(busy.busyWaitLimit.count() / 1000) + " s are waited), in milliseconds",
+                  0, 30000);
+  addNumberOption(check, "--jobs", options.jobs,
                   "Lookups under way at once, each over its own connection; the results come out in input "
                   "order and the same whatever the number. The public sites are shared by everyone: 4 is a "
-                  "polite maximum")
-      ->type_name("N")
-      ->transform(kDecimalNumber)
-      ->check(CLI::Range(1, kMaxJobs))
-      ->capture_default_str();
+                  "polite maximum",
+                  1, kMaxJobs);
   check
       .add_option(
           "--save-pages", options.savePages,
@@ -157,11 +155,10 @@ QuerySettings querySettings(const CheckOptions &options) {
 /// The site --site names.
 Site chosenSite(const CheckOptions &options) {
   // --site takes only the sites' names.
-  Site site = Site::Library;
   for (const Site named : kSites) {
-    if (siteDescription(named).name == options.site) site = named;
+    if (siteDescription(named).name == options.site) return named;
   }
-  return site;
+  return Site::Library;
 }
 
 /// Takes each checked entry, in input order; false ends the check.

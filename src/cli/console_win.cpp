@@ -1,13 +1,10 @@
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <cstdio>
 
 #include "cli/console.h"
+#include "runtime/windows_api.h"
 
 namespace hengdian::cli {
 

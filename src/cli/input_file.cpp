@@ -83,16 +83,11 @@ InputBytes readAll(std::istream &stream, std::size_t limit) {
 }  // namespace
 
 std::u16string decodeInputBytes(std::string_view bytes) {
-  std::u16string text;
-  if (bytes.starts_with(kUtf16LeBom)) {
-    text = fromUtf16(bytes.substr(kUtf16LeBom.size()), false);
-  } else if (bytes.starts_with(kUtf16BeBom)) {
-    text = fromUtf16(bytes.substr(kUtf16BeBom.size()), true);
-  } else if (looksLikeUtf16(bytes, false) || looksLikeUtf16(bytes, true)) {
-    text = fromUtf16(bytes, !looksLikeUtf16(bytes, false));
-  } else {
-    text = fromUtf8OrGbkLines(bytes);
-  }
+  const bool littleEndian = looksLikeUtf16(bytes, false);
+  std::u16string text = bytes.starts_with(kUtf16LeBom)   ? fromUtf16(bytes.substr(kUtf16LeBom.size()), false)
+                        : bytes.starts_with(kUtf16BeBom) ? fromUtf16(bytes.substr(kUtf16BeBom.size()), true)
+                        : littleEndian || looksLikeUtf16(bytes, true) ? fromUtf16(bytes, !littleEndian)
+                                                                      : fromUtf8OrGbkLines(bytes);
   // A BOM is no part of a code, wherever it stands: files put one behind another leave theirs
   // inside the list.
   std::erase(text, u'\uFEFF');

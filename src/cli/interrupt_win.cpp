@@ -1,13 +1,9 @@
 // Windows: the console's control handler runs on a thread of its own for each event.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <csignal>
 
 #include "cli/interrupt.h"
+#include "runtime/windows_api.h"
 
 namespace hengdian::cli {
 

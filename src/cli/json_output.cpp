@@ -29,15 +29,15 @@ std::string resultsJson(const std::vector<CheckedEntry> &entries, const CheckSum
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (const CheckedEntry &entry : entries) {
     const ResultRow &row = entry.row;
-    nlohmann::ordered_json object;
-    object["code"] = toUtf8(row.code);
-    object["name"] = toUtf8(row.name);
-    object["site"] = static_cast<std::int32_t>(row.site);
-    object["link"] = toUtf8(row.link);
     // An item id only means something on a site that serves files.
-    object["itemId"] = siteDescription(row.site).downloadAddress ? toUtf8(itemId(row)) : std::string();
-    object["line"] = toUtf8(entry.line);
-    object["error"] = toUtf8(row.error);
+    nlohmann::ordered_json object = {
+        {"code", toUtf8(row.code)},
+        {"name", toUtf8(row.name)},
+        {"site", static_cast<std::int32_t>(row.site)},
+        {"link", toUtf8(row.link)},
+        {"itemId", siteDescription(row.site).downloadAddress ? toUtf8(itemId(row)) : std::string()},
+        {"line", toUtf8(entry.line)},
+        {"error", toUtf8(row.error)}};
     if (withCurrent) {
       object["current"] = versionJson(versionInForce(entry.current));
       object["latest"] = versionJson(latestVersion(entry.current));

@@ -1,6 +1,7 @@
 #include "cli/sites_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <ostream>
@@ -20,19 +21,10 @@ namespace {
 /// Standards every site knows, in force for years.
 constexpr std::u16string_view kWellKnownCodes[] = {u"GB 2760-2014", u"GB/T 5490-2010"};
 
-std::string verdictText(SiteVerdict verdict) {
-  switch (verdict) {
-    case SiteVerdict::Works:
-      return "works";
-    case SiteVerdict::Unreachable:
-      return "unreachable";
-    case SiteVerdict::Throttled:
-      return "throttled (it answers 503 or 429: too many requests; try again later)";
-    case SiteVerdict::Changed:
-      return "answers, but its pages no longer read as expected";
-  }
-  return {};
-}
+/// What each verdict says, in the order of `SiteVerdict`.
+constexpr std::string_view kVerdictTexts[] = {
+    "works", "unreachable", "throttled (it answers 503 or 429: too many requests; try again later)",
+    "answers, but its pages no longer read as expected"};
 
 std::string millisecondsText(double seconds) {
   return std::to_string(static_cast<long>(seconds * 1000 + 0.5)) + " ms";
@@ -164,7 +156,7 @@ int runSitesCommand(const SitesOptions &options, std::ostream &out, std::ostream
     allWork = allWork && verdict == SiteVerdict::Works;
     const SiteDescription &described = siteDescription(site);
     std::string report = "the " + std::string(described.name) + " site (" + toUtf8(described.scheme) +
-                         options.hosts[site] + "): " + verdictText(verdict);
+                         options.hosts[site] + "): " + std::string(kVerdictTexts[static_cast<int>(verdict)]);
     if (verdict == SiteVerdict::Works) {
       double seconds = 0;
       for (const ProbeSearch &search : searches)
@@ -172,13 +164,11 @@ int runSitesCommand(const SitesOptions &options, std::ostream &out, std::ostream
       report += ", hits found for " + std::to_string(searches.size()) + " standards in " +
                 millisecondsText(seconds);
     }
-    for (const ProbeSearch &search : searches) {
-      // Why it is unreachable, on the site's own line.
-      if (verdict == SiteVerdict::Unreachable && search.statusCode == 0) {
-        report += ": " + toUtf8(search.error);
-        break;
-      }
-    }
+    // Why it is unreachable, on the site's own line.
+    const auto silent = std::find_if(searches.begin(), searches.end(),
+                                     [](const ProbeSearch &search) { return search.statusCode == 0; });
+    if (verdict == SiteVerdict::Unreachable && silent != searches.end())
+      report += ": " + toUtf8(silent->error);
     report += "\n";
     for (const ProbeSearch &search : searches)
       report += searchDetails(search);

@@ -58,13 +58,8 @@ std::string currentLine(const CheckedEntry &entry) {
       break;
     case CurrentStanding::NoneInForce:
       said.append(u"没有找到现行版本");
-      if (const CurrentVersion *version = latestVersion(current)) {
-        said.append(u"，最新版本 ")
-            .append(version->title)
-            .append(u"（")
-            .append(version->status)
-            .append(u"）");
-      }
+      if (const CurrentVersion *version = latestVersion(current))
+        said += u"，最新版本 " + version->title + u"（" + version->status + u"）";
       break;
     case CurrentStanding::NotSought:
     case CurrentStanding::Itself:

@@ -27,14 +27,9 @@ void logLine(const DownloadRun &run, std::u16string_view text) {
 
 /// The fixed message the log and the message box give a download that failed so.
 std::u16string_view failureMessage(DownloadStatus status) {
-  switch (status) {
-    case DownloadStatus::NoRequest:
-      return kServerConnectFailed;
-    case DownloadStatus::NotWritten:
-      return kFileCreateFailed;
-    default:
-      return kFileDownloadFailed;
-  }
+  return status == DownloadStatus::NoRequest    ? kServerConnectFailed
+         : status == DownloadStatus::NotWritten ? kFileCreateFailed
+                                                : kFileDownloadFailed;
 }
 
 }  // namespace

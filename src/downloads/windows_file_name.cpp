@@ -22,15 +22,10 @@ constexpr std::array<std::u16string_view, 28> kDeviceNames{
 std::u16string validElement(std::u16string_view element) {
   if (element == u"." || element == u"..") return std::u16string(element);
   std::u16string valid;
-  for (const char16_t c : element) {
-    if (c < 0x20) {
-      valid += u' ';
-    } else if (kRefused.find(c) != std::u16string_view::npos) {
-      valid += static_cast<char16_t>(c + kFullWidthOffset);
-    } else {
-      valid += c;
-    }
-  }
+  for (const char16_t c : element)
+    valid += c < 0x20                                        ? u' '
+             : kRefused.find(c) != std::u16string_view::npos ? static_cast<char16_t>(c + kFullWidthOffset)
+                                                             : c;
   valid.erase(valid.find_last_not_of(u". ") + 1);
   // Spaces between the name and its extension do not keep Windows from taking it for the device.
   const std::size_t dot = std::min(valid.find(u'.'), valid.size());

@@ -67,14 +67,7 @@ std::vector<EnteredLine> enteredLines(std::u16string_view text) {
     const std::size_t end = std::min(all.find(u'\n', start), all.size());
     const std::u16string_view line = all.substr(start, end - start);
     // Fields 1 and 2 at TAB; further fields are ignored.
-    const std::size_t firstTab = line.find(u'\t');
-    EnteredLine entered;
-    entered.code = trimSpaces(line.substr(0, firstTab));
-    if (firstTab != std::u16string_view::npos) {
-      const std::u16string_view rest = line.substr(firstTab + 1);
-      entered.name = trimSpaces(rest.substr(0, rest.find(u'\t')));
-    }
-    lines.push_back(std::move(entered));
+    lines.push_back({trimSpaces(fieldOf(line, 1, u"\t")), trimSpaces(fieldOf(line, 2, u"\t"))});
     if (end == all.size()) return lines;
     start = end + 1;
   }

@@ -23,9 +23,8 @@ constexpr std::u16string_view kLinkStart = u"<a class=\"flexible\" href=\"";
 
 // The page wraps statuses and dates over several indented lines; only the words count.
 std::u16string cleaned(std::u16string_view text) {
-  std::u16string result = replaceAll(text, u"\r", u"");
-  result = replaceAll(result, u"\n", u"");
-  result = replaceAll(result, u"\t", u"");
+  std::u16string result(text);
+  std::erase_if(result, [](char16_t unit) { return unit == u'\r' || unit == u'\n' || unit == u'\t'; });
   return trimSpaces(result);
 }
 

@@ -36,13 +36,9 @@ LeadInfo leadInfo(unsigned char lead) {
 char32_t nextCodePoint(std::string_view bytes, std::size_t &pos) {
   const auto lead = static_cast<unsigned char>(bytes[pos]);
   const LeadInfo info = leadInfo(lead);
-  if (info.length == 1) {
+  if (info.length <= 1) {
     ++pos;
-    return lead;
-  }
-  if (info.length == 0) {
-    ++pos;
-    return kReplacement;
+    return info.length == 1 ? lead : kReplacement;
   }
   char32_t value = lead & (0xFF >> (info.length + 1));
   std::size_t next = pos + 1;
@@ -65,21 +61,12 @@ char32_t nextCodePoint(std::string_view bytes, std::size_t &pos) {
 }
 
 void appendUtf8(std::string &out, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    out.push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
+  if (codePoint < 0x80) return out.push_back(static_cast<char>(codePoint));
+  // The lead byte carries the sequence's length in its high bits, each continuation byte six bits.
+  const int continuations = codePoint < 0x800 ? 1 : codePoint < 0x10000 ? 2 : 3;
+  out.push_back(static_cast<char>((0xFF00 >> (continuations + 1)) | (codePoint >> (6 * continuations))));
+  for (int shift = 6 * (continuations - 1); shift >= 0; shift -= 6)
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> shift) & 0x3F)));
 }
 
 }  // namespace

@@ -1,14 +1,6 @@
 // On Windows the legacy code page is the ANSI code page of the system (CP_ACP), GBK on the
 // Chinese-language systems the program is made for.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -16,6 +8,7 @@
 
 #include "runtime/code_page.h"
 #include "runtime/utf16.h"
+#include "runtime/windows_api.h"
 
 namespace hengdian {
 

@@ -1,5 +1,7 @@
 #include "runtime/date.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -23,18 +25,10 @@ constexpr std::int64_t kFirstFormattableDate = daysSinceEpoch(year{1601} / Janua
 constexpr std::int64_t kLastFormattableDate =
     (daysSinceEpoch(year::max() / December / 31) + 1) * kSecondsPerDay - 1;
 
-struct CalendarFields {
-  int year;
-  unsigned month;
-  unsigned day;
-  std::int64_t hour;
-  std::int64_t minute;
-  std::int64_t second;
-};
-
+// A date's year, two-digit year, month, day, hour, minute and second, in the order of kTokens.
 // Days are counted by floor division, so a second before 1970 belongs to the day it falls in,
 // counted back from that day's midnight.
-CalendarFields splitDate(DateValue date) {
+std::array<std::int64_t, 7> splitDate(DateValue date) {
   std::int64_t dayCount = date / kSecondsPerDay;
   std::int64_t secondOfDay = date % kSecondsPerDay;
   if (secondOfDay < 0) {
@@ -42,22 +36,14 @@ CalendarFields splitDate(DateValue date) {
     --dayCount;
   }
   year_month_day ymd{sys_days{days{static_cast<days::rep>(dayCount)}}};
-  return {static_cast<int>(ymd.year()),
+  const int year = static_cast<int>(ymd.year());
+  return {year,
+          year % 100,
           static_cast<unsigned>(ymd.month()),
           static_cast<unsigned>(ymd.day()),
           secondOfDay / 3600,
           secondOfDay / 60 % 60,
           secondOfDay % 60};
-}
-
-void appendTwoDigits(std::u16string &out, long long value) {
-  out.push_back(static_cast<char16_t>(u'0' + value / 10 % 10));
-  out.push_back(static_cast<char16_t>(u'0' + value % 10));
-}
-
-void appendNumber(std::u16string &out, long long value) {
-  for (char digit : std::to_string(value))
-    out.push_back(static_cast<char16_t>(digit));
 }
 
 // Whether `mask` holds `letters` at `at`, ignoring the case of ASCII letters.
@@ -71,44 +57,9 @@ bool holdsLetters(std::u16string_view mask, std::size_t at, std::u16string_view 
   return true;
 }
 
-enum class Field { Year, ShortYear, Month, Day, Hour, Minute, Second };
-
-struct Token {
-  std::u16string_view letters;
-  Field field;
-};
-
-// The longer year token comes first, so "%yyyy" is never read as "%yy" followed by "yy".
-constexpr Token kTokens[] = {
-    {u"yyyy", Field::Year}, {u"yy", Field::ShortYear}, {u"mm", Field::Month},  {u"dd", Field::Day},
-    {u"hh", Field::Hour},   {u"ii", Field::Minute},    {u"ss", Field::Second},
-};
-
-void appendField(std::u16string &out, const CalendarFields &fields, Field field) {
-  switch (field) {
-    case Field::Year:
-      appendNumber(out, fields.year);
-      break;
-    case Field::ShortYear:
-      appendTwoDigits(out, fields.year % 100);
-      break;
-    case Field::Month:
-      appendTwoDigits(out, fields.month);
-      break;
-    case Field::Day:
-      appendTwoDigits(out, fields.day);
-      break;
-    case Field::Hour:
-      appendTwoDigits(out, fields.hour);
-      break;
-    case Field::Minute:
-      appendTwoDigits(out, fields.minute);
-      break;
-    case Field::Second:
-      appendTwoDigits(out, fields.second);
-      break;
-  }
-}
+// The longer year token comes first, so "%yyyy" is never read as "%yy" followed by "yy"; every
+// token but the first is written in two digits.
+constexpr std::u16string_view kTokens[] = {u"yyyy", u"yy", u"mm", u"dd", u"hh", u"ii", u"ss"};
 
 }  // namespace
 
@@ -125,24 +76,21 @@ std::u16string formatDate(std::u16string_view mask, DateValue date) {
   if (mask.empty() || date == kInvalidDate || date < kFirstFormattableDate || date > kLastFormattableDate) {
     return {};
   }
-  CalendarFields fields = splitDate(date);
+  const std::array<std::int64_t, 7> fields = splitDate(date);
   std::u16string out;
   out.reserve(mask.size() + 16);
   std::size_t at = 0;
   while (at < mask.size()) {
-    if (mask[at] == u'%') {
-      const Token *found = nullptr;
-      for (const Token &token : kTokens) {
-        if (holdsLetters(mask, at + 1, token.letters)) {
-          found = &token;
-          break;
-        }
-      }
-      if (found != nullptr) {
-        appendField(out, fields, found->field);
-        at += 1 + found->letters.size();
-        continue;
-      }
+    const auto token = std::find_if(std::begin(kTokens), std::end(kTokens), [&](std::u16string_view letters) {
+      return mask[at] == u'%' && holdsLetters(mask, at + 1, letters);
+    });
+    if (token != std::end(kTokens)) {
+      const std::int64_t value = fields[static_cast<std::size_t>(token - std::begin(kTokens))];
+      const std::string digits =
+          token == std::begin(kTokens) ? std::to_string(value) : std::to_string(100 + value % 100).substr(1);
+      out.append(digits.begin(), digits.end());
+      at += 1 + token->size();
+      continue;
     }
     // A "%" that starts no token is copied, and the walk goes on with the character behind it.
     out.push_back(mask[at]);

@@ -38,26 +38,20 @@ std::string homeFolder() {
   return home;
 }
 
-void skipBlanks(std::string_view line, std::size_t &at) {
-  while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-    ++at;
-}
-
 // The folder of one line of the form XDG_DESKTOP_DIR="$HOME/Desktop" or XDG_DESKTOP_DIR="/abs",
 // read the way the user-dirs tools write it: the value is quoted, starts with "$HOME" or "/",
 // and a backslash takes the next character literally.
 std::optional<std::string> desktopEntry(std::string_view line, const std::string &home) {
-  constexpr std::string_view kKey = "XDG_DESKTOP_DIR";
   std::size_t at = 0;
-  skipBlanks(line, at);
-  if (line.substr(at, kKey.size()) != kKey) return std::nullopt;
-  at += kKey.size();
-  skipBlanks(line, at);
-  if (at >= line.size() || line[at] != '=') return std::nullopt;
-  ++at;
-  skipBlanks(line, at);
-  if (at >= line.size() || line[at] != '"') return std::nullopt;
-  ++at;
+  // Blanks may stand before the key, the "=" and the opening quote.
+  const auto takes = [&](std::string_view word) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+      ++at;
+    if (line.substr(at, word.size()) != word) return false;
+    at += word.size();
+    return true;
+  };
+  if (!takes("XDG_DESKTOP_DIR") || !takes("=") || !takes("\"")) return std::nullopt;
   std::string folder;
   constexpr std::string_view kHome = "$HOME";
   if (line.substr(at, kHome.size()) == kHome) {

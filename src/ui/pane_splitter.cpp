@@ -110,10 +110,7 @@ void PaneSplitter::onMotion(wxMouseEvent &event) {
   // The button's release went to another window (outside ours, some systems hand it to the
   // window under the pointer): the drag ended there, and the pointer moving on without the
   // button leaves the bar where it was.
-  if (!event.LeftIsDown()) {
-    endDrag();
-    return;
-  }
+  if (!event.LeftIsDown()) return endDrag();
   moveBar(event.GetX() - dragOffset_);
 }
 

@@ -3,13 +3,7 @@
 // FlushFileBuffers, renamed relative to the folder (NtSetInformationFile) and deleted through its
 // own handle (FileDispositionInfo).
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "runtime/windows_api.h"
 // windows.h first: winternl.h builds on its types.
 #include <winternl.h>
 

@@ -12,37 +12,31 @@ namespace {
 constexpr std::string_view kCompoundFile = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::string_view kZip = "PK\x03\x04";
 
-/// What a type's body is judged by.
-enum class BodyRule {
-  StartsWith,  // its signature at the start
-  WithinHead,  // its signature anywhere in the head
-  AnyBody,     // any body at all
-};
-
-/// A type the download knows: how its body is judged and, for the first two rules, by what.
+/// A type the download knows: the signature its body starts with, or holds anywhere in its head
+/// when `anywhere`; an empty signature takes any body.
 struct KnownType {
   std::u16string_view extension;
-  BodyRule rule;
   std::string_view signature = {};
+  bool anywhere = false;
 };
 
 constexpr KnownType kKnownTypes[] = {
-    {u"pdf", BodyRule::WithinHead, "%PDF-"},
-    {u"doc", BodyRule::StartsWith, kCompoundFile},
-    {u"xls", BodyRule::StartsWith, kCompoundFile},
-    {u"ppt", BodyRule::StartsWith, kCompoundFile},
-    {u"docx", BodyRule::StartsWith, kZip},
-    {u"xlsx", BodyRule::StartsWith, kZip},
-    {u"pptx", BodyRule::StartsWith, kZip},
-    {u"zip", BodyRule::StartsWith, kZip},
-    {u"rar", BodyRule::StartsWith, "Rar!\x1A\x07"},
-    {u"7z", BodyRule::StartsWith, "7z\xBC\xAF\x27\x1C"},
-    {u"htm", BodyRule::AnyBody},
-    {u"html", BodyRule::AnyBody},
-    {u"xhtml", BodyRule::AnyBody},
-    {u"json", BodyRule::AnyBody},
-    {u"xml", BodyRule::AnyBody},
-    {u"txt", BodyRule::AnyBody},
+    {u"pdf", "%PDF-", true},
+    {u"doc", kCompoundFile},
+    {u"xls", kCompoundFile},
+    {u"ppt", kCompoundFile},
+    {u"docx", kZip},
+    {u"xlsx", kZip},
+    {u"pptx", kZip},
+    {u"zip", kZip},
+    {u"rar", "Rar!\x1A\x07"},
+    {u"7z", "7z\xBC\xAF\x27\x1C"},
+    {u"htm"},
+    {u"html"},
+    {u"xhtml"},
+    {u"json"},
+    {u"xml"},
+    {u"txt"},
 };
 
 /// The types a program stands behind: Windows runs them on a double-click, or hands them to a
@@ -55,13 +49,6 @@ constexpr std::u16string_view kRunnableTypes[] = {
     u"psm1", u"psd1",    u"ps1xml", u"psc1",        u"reg",       u"inf",
     u"lnk",  u"url",     u"scf",    u"application", u"appref-ms", u"settingcontent-ms",
     u"jar",  u"desktop", u"sh",     u"run",         u"appimage"};
-
-/// The known type of `extension`, or null.
-const KnownType *knownType(std::u16string_view extension) {
-  const auto *found = std::find_if(std::begin(kKnownTypes), std::end(kKnownTypes),
-                                   [&](const KnownType &type) { return type.extension == extension; });
-  return found == std::end(kKnownTypes) ? nullptr : found;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -135,18 +122,10 @@ std::u16string fileTypeMismatch(std::u16string_view extension, std::string_view 
   bool fits = !webPage;
   if (isRunnableType(extension)) return runnableTypeReason(extension);
   // For a known type the bytes decide, whatever the answer announced.
-  if (const KnownType *known = knownType(extension)) {
-    switch (known->rule) {
-      case BodyRule::StartsWith:
-        fits = head.starts_with(known->signature);
-        break;
-      case BodyRule::WithinHead:
-        fits = head.find(known->signature) != std::string_view::npos;
-        break;
-      case BodyRule::AnyBody:
-        fits = true;
-        break;
-    }
+  for (const KnownType &known : kKnownTypes) {
+    if (known.extension != extension) continue;
+    fits = known.anywhere ? head.find(known.signature) != std::string_view::npos
+                          : head.starts_with(known.signature);
   }
   if (fits) return {};
   return u"not a " + std::u16string(extension) + u" file: the site sent " +

@@ -283,23 +283,6 @@ int onProgress(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return 0;
 }
 
-HeaderList buildHeaderList(const HttpHeaders &headers, bool &ok) {
-  HeaderList list;
-  ok = true;
-  for (const auto &[name, value] : headers) {
-    // libcurl drops a header given as "Name:" with nothing after it; "Name;" sends it empty.
-    const std::string line = value.empty() ? toUtf8(name) + ";" : toUtf8(name) + ": " + toUtf8(value);
-    curl_slist *appended = curl_slist_append(list.get(), line.c_str());
-    if (appended == nullptr) {
-      ok = false;
-      return list;
-    }
-    list.release();
-    list.reset(appended);
-  }
-  return list;
-}
-
 /// A transfer that did not finish keeps no body: only a finished one is ever handed out.
 void fail(HttpRequest &request, std::optional<std::u16string> errorText) {
   request.state = HttpState::Failed;
@@ -307,25 +290,6 @@ void fail(HttpRequest &request, std::optional<std::u16string> errorText) {
   request.errorText = std::move(errorText);
   std::string().swap(request.body);
 }
-
-/// Sets options one after the other and remembers the first that libcurl refused (a URL over
-/// its length limit, say), so the request fails instead of going out half set up.
-class OptionSetter {
- public:
-  explicit OptionSetter(CURL *curl) : curl_(curl) {}
-
-  template <typename Value>
-  void operator()(CURLoption option, Value value) {
-    if (refused_ != CURLE_OK) return;
-    refused_ = curl_easy_setopt(curl_, option, value);
-  }
-
-  CURLcode refused() const { return refused_; }
-
- private:
-  CURL *curl_;
-  CURLcode refused_ = CURLE_OK;
-};
 
 void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSettings &settings,
              const StopFlag *stop, const HttpTransferHooks *hooks, std::string *recorded,
@@ -354,20 +318,29 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSetting
     return fail(request, std::nullopt);
   }
 
-  if (headers != nullptr) {
-    bool ok = false;
-    headerList = buildHeaderList(*headers, ok);
-    if (!ok) return fail(request, std::nullopt);
+  const HttpHeaders noHeaders;
+  for (const auto &[name, value] : headers != nullptr ? *headers : noHeaders) {
+    // libcurl drops a header given as "Name:" with nothing after it; "Name;" sends it empty.
+    const std::string line = value.empty() ? toUtf8(name) + ";" : toUtf8(name) + ": " + toUtf8(value);
+    curl_slist *appended = curl_slist_append(headerList.get(), line.c_str());
+    if (appended == nullptr) return fail(request, std::nullopt);
+    headerList.release();
+    headerList.reset(appended);
   }
 
-  OptionSetter set(curl);
+  // Options are set one after the other and the first that libcurl refused (a URL over its length
+  // limit, say) is remembered, so the request fails instead of going out half set up.
+  CURLcode refused = CURLE_OK;
+  const auto set = [&](CURLoption option, auto value) {
+    if (refused == CURLE_OK) refused = curl_easy_setopt(curl, option, value);
+  };
   set(CURLOPT_FOLLOWLOCATION, 1L);
   // A POST goes out by CURLOPT_POST alone, without a custom method, so that a 301, 302 or 303
   // answer is followed with a GET, as browsers do; 307 and 308 repeat the POST with its body.
-  if (request.method == HttpMethod::Post) set(CURLOPT_POST, 1L);
   // A POST without body data would make libcurl read the body from standard input; an empty
   // POST therefore sends an explicit empty body.
   if (request.method == HttpMethod::Post) {
+    set(CURLOPT_POST, 1L);
     set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.requestBody.size()));
     set(CURLOPT_POSTFIELDS, request.requestBody.data());
   }
@@ -398,9 +371,9 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSetting
   // A page that announces its size over the limit fails before its body is read.
   const bool bodyInMemory = hooks == nullptr || !hooks->takeBody;
   if (bodyInMemory) set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPageBytes));
-  if (set.refused() != CURLE_OK) {
-    return fail(request, fromUtf8(std::string("the request could not be set up: ") +
-                                  curl_easy_strerror(set.refused())));
+  if (refused != CURLE_OK) {
+    return fail(request,
+                fromUtf8(std::string("the request could not be set up: ") + curl_easy_strerror(refused)));
   }
 
   const CURLcode result = curl_easy_perform(curl);
@@ -416,21 +389,6 @@ void perform(HttpRequest &request, const HttpHeaders *headers, const HttpSetting
   request.statusCode = static_cast<std::int32_t>(status);
   request.state = HttpState::Finished;
 }
-
-/// Whether urlEncode keeps a byte as it is.
-struct KeptBytes {
-  std::array<bool, 256> kept{};
-  KeptBytes() {
-    for (int c = 'A'; c <= 'Z'; ++c)
-      kept[c] = true;
-    for (int c = 'a'; c <= 'z'; ++c)
-      kept[c] = true;
-    for (int c = '0'; c <= '9'; ++c)
-      kept[c] = true;
-    for (unsigned char c : std::string_view("-._~!'()*:;/?@&=#$,"))
-      kept[c] = true;
-  }
-};
 
 /// Hands the exchange of a request that has ended to the settings' sink, if any; a sink that
 /// fails loses that exchange only.
@@ -549,12 +507,13 @@ void finishHttpRequest(std::unique_ptr<HttpRequest> request) {
 }
 
 std::u16string urlEncode(std::u16string_view text) {
-  static const KeptBytes keptBytes;
   static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  static constexpr std::string_view kKeptMarks = "-._~!'()*:;/?@&=#$,";
   std::u16string out;
   for (const char byte : toUtf8(text)) {
     const auto value = static_cast<unsigned char>(byte);
-    if (keptBytes.kept[value]) {
+    if ((value >= 'A' && value <= 'Z') || (value >= 'a' && value <= 'z') || (value >= '0' && value <= '9') ||
+        kKeptMarks.find(byte) != std::string_view::npos) {
       out.push_back(static_cast<char16_t>(value));
     } else {
       out.push_back(u'%');
