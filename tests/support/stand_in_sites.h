@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,9 @@ struct RecordedRequest {
   /// Whether the request carried the header at all.
   bool hasHeader(const std::string &name) const;
 };
+
+/// Whether two header names (or values) are the same, letters compared without regard to case.
+bool sameHeaderName(std::string_view a, std::string_view b);
 
 struct StandInState;
 
