@@ -50,11 +50,11 @@ RawAnswer notFoundAnswer() {
   return answer;
 }
 
+/// The value of a hexadecimal digit in either case; -1 for any other character.
 int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  const std::size_t value = std::string_view("0123456789abcdef")
+                                .find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  return value == std::string_view::npos ? -1 : static_cast<int>(value);
 }
 
 /// %XX becomes its byte (a "%" not followed by two hex digits stays); with `plusIsSpace`, as in
@@ -281,14 +281,6 @@ std::string StandInSites::libraryHost() const {
 
 std::string StandInSites::portalHost() const {
   return "localhost:" + std::to_string(state_->portalPort);
-}
-
-std::string StandInSites::libraryBase() const {
-  return "http://" + libraryHost();
-}
-
-std::string StandInSites::portalBase() const {
-  return "https://" + portalHost();
 }
 
 std::string StandInSites::caFile() const {

@@ -73,9 +73,9 @@ class StandInSites {
   /// "localhost:PORT", the portal site's host for https://.
   std::string portalHost() const;
   /// "http://127.0.0.1:PORT".
-  std::string libraryBase() const;
+  std::string libraryBase() const { return "http://" + libraryHost(); }
   /// "https://localhost:PORT".
-  std::string portalBase() const;
+  std::string portalBase() const { return "https://" + portalHost(); }
   /// The test CA's certificate (PEM), to trust for the portal site.
   std::string caFile() const;
 

@@ -36,6 +36,13 @@ class HttpTest : public testing::SitesTest {
     return sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), body, nullptr, http);
   }
 
+  /// Expects `request` to have failed with an error text.
+  static void expectFailure(const std::unique_ptr<HttpRequest> &request) {
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(request->state, HttpState::Failed);
+    EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  }
+
   /// The one request the stand-ins received; an empty one (and a failure) when there were more or none.
   testing::RecordedRequest onlyRequest() const {
     const auto recorded = sites.requests();
@@ -214,19 +221,13 @@ TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
   if (testing::runsUnderWine()) {
     GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself this must pass";
   }
-  auto request = sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr);
-  ASSERT_NE(request, nullptr);
-  EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  expectFailure(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr));
   EXPECT_TRUE(sites.requests().empty());
 }
 
 TEST_F(HttpTest, RedirectLoopEndsAsAFailure) {
   sites.setLibraryPath("/loop", testing::redirectAnswer("/loop"));
-  auto request = getLibrary("/loop");
-  ASSERT_NE(request, nullptr);
-  EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  expectFailure(getLibrary("/loop"));
   EXPECT_EQ(sites.requests().size(), 31u);  // the first request and 30 redirects
 }
 
@@ -246,10 +247,7 @@ TEST_F(HttpTest, RaisedStopFlagEndsAHeldRequest) {
 
 TEST_F(HttpTest, StalledTransferFails) {
   sites.setLibraryPath("/stalled", testing::delayed(testing::pageAnswer("text/plain", "too late"), 30s));
-  auto request = getLibrary("/stalled", nullptr, 1s);
-  ASSERT_NE(request, nullptr);
-  EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  expectFailure(getLibrary("/stalled", nullptr, 1s));
 }
 
 // Misbehaving sites: only a transfer that finished hands out a body; everything else fails within
@@ -259,8 +257,6 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
   RawAnswer unfinishedChunks{200, {{"Transfer-Encoding", "chunked"}}, "7\r\ncut off\r\n"};
   RawAnswer trickled = testing::pageAnswer("text/html", "slow");
   trickled.trickle = 2s;
-  RawAnswer closing;
-  closing.closeAtOnce = true;
   RawAnswer tooLarge = testing::utf8Page("<html>");
   tooLarge.fillerBytes = kMaxPageBytes;
   RawAnswer atTheLimit = testing::utf8Page("");
@@ -270,7 +266,7 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
       {"chunks without the last one", unfinishedChunks, HttpState::Failed, 0},
       {"a byte every two seconds", trickled, HttpState::Failed, 0},
       {"never answers", testing::delayed(testing::utf8Page("late"), 30s), HttpState::Failed, 0},
-      {"closes at once", closing, HttpState::Failed, 0},
+      {"closes at once", RawAnswer{.closeAtOnce = true}, HttpState::Failed, 0},
       {"a page over the limit", tooLarge, HttpState::Failed, 0},
       {"a page at the limit", atTheLimit, HttpState::Finished, kMaxPageBytes},
       {"an error page", RawAnswer{500, {}, "server error page"}, HttpState::Finished, 17},
@@ -306,11 +302,8 @@ TEST_F(HttpTest, RedirectsStayOnTheWebAndOnTls) {
 }
 
 TEST_F(HttpTest, ACertificateForAnotherHostFails) {
-  auto request = sendHttpRequest(HttpMethod::Post, u16(sites.wrongHostBase() + "/basicsearch"), u"text=x",
-                                 nullptr, http);
-  ASSERT_NE(request, nullptr);
-  EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  expectFailure(sendHttpRequest(HttpMethod::Post, u16(sites.wrongHostBase() + "/basicsearch"), u"text=x",
+                                nullptr, http));
   EXPECT_EQ(sites.connectionsAccepted("wrong host"), 1);  // it connected, and refused the certificate
   EXPECT_TRUE(sites.requests().empty());
 }
@@ -333,10 +326,7 @@ TEST_F(HttpTest, RedirectedPostContinuesAsBrowsersDo) {
 }
 
 TEST_F(HttpTest, AUrlLibcurlRefusesFailsWithoutGoingOut) {
-  auto request = getLibrary("/" + std::string(9'000'000, 'a'));
-  ASSERT_NE(request, nullptr);
-  EXPECT_EQ(request->state, HttpState::Failed);
-  EXPECT_NE(httpInfo(*request, HttpInfoKind::ErrorText), u"");
+  expectFailure(getLibrary("/" + std::string(9'000'000, 'a')));
   EXPECT_TRUE(sites.requests().empty());
 }
 
