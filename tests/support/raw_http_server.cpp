@@ -145,14 +145,12 @@ bool parseHead(std::string_view head, RecordedRequest &request) {
 
 std::optional<std::size_t> contentLength(const RecordedRequest &request) {
   if (!request.hasHeader("Content-Length")) return 0;
-  std::string value = request.header("Content-Length");
-  if (value.empty() || value.size() > 15 ||
-      !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  const std::string value = request.header("Content-Length");
+  if (value.empty() || value.size() > 15 || value.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
-  std::size_t length = std::stoull(value);
-  if (length > kMaxBodyBytes) return std::nullopt;
-  return length;
+  const std::size_t length = std::stoull(value);
+  return length > kMaxBodyBytes ? std::nullopt : std::optional(length);
 }
 
 /// Reads one whole request; nullopt when the connection ends first or the request is malformed.

@@ -264,9 +264,8 @@ StandInSites::StandInSites(int libraryPort, int portalPort) : state_(std::make_u
 
 StandInSites::~StandInSites() {
   state_->stopping.store(true);
-  if (state_->library) state_->library->stop();
-  if (state_->portal) state_->portal->stop();
-  if (state_->wrongHost) state_->wrongHost->stop();
+  for (const auto *server : {&state_->library, &state_->portal, &state_->wrongHost})
+    if (*server) (*server)->stop();
   SSL_CTX_free(state_->tls);
   SSL_CTX_free(state_->wrongHostTls);
   if (!state_->folder.empty()) {

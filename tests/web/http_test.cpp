@@ -175,14 +175,9 @@ TEST_F(HttpTest, UrlGoesOutInTheLegacyCodePage) {
 TEST_F(HttpTest, RequestsOnTwoThreadsAreIndependent) {
   sites.setLibraryPath("/one", testing::pageAnswer("text/plain", "first"));
   sites.setLibraryPath("/two", testing::pageAnswer("text/plain", "second"));
-  std::u16string first;
   std::u16string second;
-  std::thread other([&] {
-    auto request = getLibrary("/two");
-    second = httpInfo(*request, HttpInfoKind::BodyText);
-  });
-  auto request = getLibrary("/one");
-  first = httpInfo(*request, HttpInfoKind::BodyText);
+  std::thread other([&] { second = httpInfo(*getLibrary("/two"), HttpInfoKind::BodyText); });
+  const std::u16string first = httpInfo(*getLibrary("/one"), HttpInfoKind::BodyText);
   other.join();
   EXPECT_EQ(first, u"first");
   EXPECT_EQ(second, u"second");
