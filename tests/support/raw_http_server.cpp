@@ -251,9 +251,7 @@ class RawHttpServer::Listener : public httplib::Server {
     Connection connection(sock, tls_);
     if (!connection.open()) return false;
     // Requests on one connection follow each other until an answer or the client ends it.
-    bool first = true;
-    while (first || connection.waitForData(stopping_)) {
-      first = false;
+    for (bool first = true; first || connection.waitForData(stopping_); first = false) {
       std::optional<RecordedRequest> request = readRequest(connection);
       if (!request) return false;
       request->site = site_;
@@ -302,11 +300,8 @@ RawHttpServer::~RawHttpServer() {
 }
 
 int RawHttpServer::start(int port) {
-  if (port == 0) {
-    port = listener_->bind_to_any_port("127.0.0.1");
-  } else if (!listener_->bind_to_port("127.0.0.1", port)) {
-    port = 0;
-  }
+  port = port == 0 ? listener_->bind_to_any_port("127.0.0.1")
+                   : (listener_->bind_to_port("127.0.0.1", port) ? port : 0);
   if (port <= 0) return 0;
   auto ended = std::make_shared<std::atomic<bool>>(false);
   thread_ = std::thread([this, ended] {
