@@ -245,6 +245,8 @@ class RawHttpServer::Listener : public httplib::Server {
   Listener(std::string site, SSL_CTX *tls, Responder responder, const std::atomic<bool> &stopping)
       : site_(std::move(site)), tls_(tls), responder_(std::move(responder)), stopping_(stopping) {}
 
+  std::atomic<int> accepted{0};
+
  private:
   bool process_and_close_socket(socket_t sock) override {
     accepted.fetch_add(1);
@@ -278,10 +280,6 @@ class RawHttpServer::Listener : public httplib::Server {
     return true;
   }
 
- public:
-  std::atomic<int> accepted{0};
-
- private:
   std::string site_;
   SSL_CTX *tls_;
   Responder responder_;

@@ -39,15 +39,11 @@ std::optional<RawAnswer> takeAnswer(std::map<std::string, AnswerList> &lists, co
   auto found = lists.find(key);
   if (found == lists.end() || found->second.answers.empty()) return std::nullopt;
   AnswerList &list = found->second;
-  std::size_t index = std::min(list.used, list.answers.size() - 1);
-  ++list.used;
-  return list.answers[index];
+  return list.answers[std::min(list.used++, list.answers.size() - 1)];
 }
 
 RawAnswer notFoundAnswer() {
-  RawAnswer answer = pageAnswer(kHtml, notFoundPage());
-  answer.status = 404;
-  return answer;
+  return RawAnswer{404, {{"Content-Type", kHtml}}, notFoundPage()};
 }
 
 /// The value of a hexadecimal digit in either case; -1 for any other character.
@@ -208,10 +204,7 @@ RawAnswer pageAnswer(const std::string &contentType, const std::string &body) {
 }
 
 RawAnswer redirectAnswer(const std::string &location) {
-  RawAnswer answer;
-  answer.status = 302;
-  answer.headers.emplace_back("Location", location);
-  return answer;
+  return RawAnswer{302, {{"Location", location}}, ""};
 }
 
 bool sameHeaderName(std::string_view a, std::string_view b) {
