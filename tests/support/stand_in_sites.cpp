@@ -197,9 +197,8 @@ RawAnswer StandInState::answerPortal(const RecordedRequest &request) {
 }
 
 RawAnswer pageAnswer(const std::string &contentType, const std::string &body) {
-  RawAnswer answer;
+  RawAnswer answer{200, {}, body};
   if (!contentType.empty()) answer.headers.emplace_back("Content-Type", contentType);
-  answer.body = body;
   return answer;
 }
 

@@ -108,6 +108,8 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
   options.http.lowSpeedTime = 1s;
   RawAnswer slow = testing::pageAnswer("application/pdf", "%PDF-" + std::string(3000, 'x'));
   slow.trickle = 5ms;  // 200 bytes a second
+  RawAnswer closing;
+  closing.closeAtOnce = true;
   const auto page = testing::pageAnswer;
   // {case, extension the redirect names, final answer, saved}
   const std::vector<std::tuple<std::string, std::string, RawAnswer, bool>> rows{
@@ -125,7 +127,7 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
       {"chunks without the last one", "pdf",
        RawAnswer{200, {{"Transfer-Encoding", "chunked"}}, "5\r\n%PDF-\r\n"}, false},
       {"under 1 KiB a second", "pdf", slow, false},
-      {"closes at once", "pdf", RawAnswer{.closeAtOnce = true}, false},
+      {"closes at once", "pdf", closing, false},
   };
   for (const auto &[name, extension, answer, saved] : rows) {
     SCOPED_TRACE(name);

@@ -251,6 +251,8 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
   RawAnswer unfinishedChunks{200, {{"Transfer-Encoding", "chunked"}}, "7\r\ncut off\r\n"};
   RawAnswer trickled = testing::pageAnswer("text/html", "slow");
   trickled.trickle = 2s;
+  RawAnswer closing;
+  closing.closeAtOnce = true;
   RawAnswer tooLarge = testing::utf8Page("<html>");
   tooLarge.fillerBytes = kMaxPageBytes;
   RawAnswer atTheLimit = testing::utf8Page("");
@@ -260,7 +262,7 @@ TEST_F(HttpTest, BrokenAndHostileAnswersFailWithoutABody) {
       {"chunks without the last one", unfinishedChunks, HttpState::Failed, 0},
       {"a byte every two seconds", trickled, HttpState::Failed, 0},
       {"never answers", testing::delayed(testing::utf8Page("late"), 30s), HttpState::Failed, 0},
-      {"closes at once", RawAnswer{.closeAtOnce = true}, HttpState::Failed, 0},
+      {"closes at once", closing, HttpState::Failed, 0},
       {"a page over the limit", tooLarge, HttpState::Failed, 0},
       {"a page at the limit", atTheLimit, HttpState::Finished, kMaxPageBytes},
       {"an error page", RawAnswer{500, {}, "server error page"}, HttpState::Finished, 17},
