@@ -204,17 +204,15 @@ TEST_F(HttpTest, RequestsOnOneThreadKeepOneConnectionPerSite) {
   EXPECT_EQ(sites.connectionsAccepted("library"), 1);
   EXPECT_EQ(sites.connectionsAccepted("portal"), 1);
 
-  if (testing::runsUnderWine()) {
+  if (testing::runsUnderWine())
     GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself the rest must pass";
-  }
   EXPECT_EQ(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr)->state,
             HttpState::Failed);
 }
 
 TEST_F(HttpTest, HttpsVerificationStaysOnWithoutTheTestAuthority) {
-  if (testing::runsUnderWine()) {
+  if (testing::runsUnderWine())
     GTEST_SKIP() << "wine's Schannel accepts any server certificate; on Windows itself this must pass";
-  }
   expectFailure(sendHttpRequest(HttpMethod::Post, portalUrl("/basicsearch"), u"text=x", nullptr));
   EXPECT_TRUE(sites.requests().empty());
 }

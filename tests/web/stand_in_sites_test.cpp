@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "lookup/site.h"
@@ -68,13 +69,10 @@ TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
 }
 
 TEST(StandInSitesTest, ListenOnTheGivenPorts) {
-  int libraryPort = 0;
-  int portalPort = 0;
-  {
+  const auto [libraryPort, portalPort] = [] {
     StandInSites free;
-    libraryPort = portOf(free.libraryHost());
-    portalPort = portOf(free.portalHost());
-  }
+    return std::pair(portOf(free.libraryHost()), portOf(free.portalHost()));
+  }();
   StandInSites sites(libraryPort, portalPort);
   EXPECT_EQ(sites.libraryHost(), "127.0.0.1:" + std::to_string(libraryPort));
   EXPECT_EQ(sites.portalHost(), "localhost:" + std::to_string(portalPort));
