@@ -1,6 +1,5 @@
 #include "support/event_loop_thread.h"
 
-#include <exception>
 #include <future>
 #include <utility>
 
@@ -30,16 +29,10 @@ UiPost EventLoopThread::poster() {
 }
 
 void EventLoopThread::runAndWait(const std::function<void()> &closure) {
-  std::promise<void> finished;
-  std::future<void> done = finished.get_future();
-  post([&] {
-    try {
-      closure();
-      finished.set_value();
-    } catch (...) {
-      finished.set_exception(std::current_exception());
-    }
-  });
+  // The task keeps what `closure` throws for `get` to throw again.
+  std::packaged_task<void()> task(closure);
+  std::future<void> done = task.get_future();
+  post([&task] { task(); });
   done.get();
 }
 

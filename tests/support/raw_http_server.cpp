@@ -25,73 +25,33 @@ constexpr auto kIdleLimit = std::chrono::seconds(5);
 constexpr auto kIdleStep = std::chrono::milliseconds(10);
 constexpr char kFiller = 'x';
 
-char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
-
 std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-    text.remove_suffix(1);
-  return text;
+  const std::size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
 }
 
-const char *reasonPhrase(int status) {
-  switch (status) {
-    case 100:
-      return "Continue";
-    case 200:
-      return "OK";
-    case 204:
-      return "No Content";
-    case 206:
-      return "Partial Content";
-    case 301:
-      return "Moved Permanently";
-    case 302:
-      return "Found";
-    case 303:
-      return "See Other";
-    case 304:
-      return "Not Modified";
-    case 307:
-      return "Temporary Redirect";
-    case 308:
-      return "Permanent Redirect";
-    case 400:
-      return "Bad Request";
-    case 403:
-      return "Forbidden";
-    case 404:
-      return "Not Found";
-    case 405:
-      return "Method Not Allowed";
-    case 500:
-      return "Internal Server Error";
-    case 502:
-      return "Bad Gateway";
-    case 503:
-      return "Service Unavailable";
-    default:
-      return "Status";
-  }
+/// Status codes with their reason phrases as status lines show them, each between line feeds.
+constexpr std::string_view kStatusTexts =
+    "\n100 Continue\n200 OK\n204 No Content\n206 Partial Content\n301 Moved Permanently\n302 Found\n"
+    "303 See Other\n304 Not Modified\n307 Temporary Redirect\n308 Permanent Redirect\n400 Bad Request\n"
+    "403 Forbidden\n404 Not Found\n405 Method Not Allowed\n500 Internal Server Error\n502 Bad Gateway\n"
+    "503 Service Unavailable\n";
+
+/// "302 Found", say; "<status> Status" for a status without a phrase here.
+std::string statusText(int status) {
+  const std::string code = std::to_string(status) + " ";
+  const std::size_t start = kStatusTexts.find("\n" + code) + 1;
+  if (start == 0) return code + "Status";
+  return std::string(kStatusTexts.substr(start, kStatusTexts.find('\n', start) - start));
 }
 
 /// One accepted connection, in plain text or TLS; closes the socket when it goes.
 class Connection {
  public:
-  Connection(socket_t socket, SSL_CTX *tls) : socket_(socket) {
-    if (tls != nullptr) {
-      ssl_ = SSL_new(tls);
-      if (ssl_ != nullptr) SSL_set_fd(ssl_, static_cast<int>(socket));
-    }
-    tls_ = tls != nullptr;
+  Connection(socket_t socket, SSL_CTX *tls)
+      : socket_(socket), ssl_(tls != nullptr ? SSL_new(tls) : nullptr), tls_(tls != nullptr) {
+    if (ssl_ != nullptr) SSL_set_fd(ssl_, static_cast<int>(socket));
   }
   ~Connection() {
     if (ssl_ != nullptr) {
@@ -185,14 +145,12 @@ bool parseHead(std::string_view head, RecordedRequest &request) {
 
 std::optional<std::size_t> contentLength(const RecordedRequest &request) {
   if (!request.hasHeader("Content-Length")) return 0;
-  std::string value = request.header("Content-Length");
-  if (value.empty() || value.size() > 15 ||
-      !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  const std::string value = request.header("Content-Length");
+  if (value.empty() || value.size() > 15 || value.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
-  std::size_t length = std::stoull(value);
-  if (length > kMaxBodyBytes) return std::nullopt;
-  return length;
+  const std::size_t length = std::stoull(value);
+  return length > kMaxBodyBytes ? std::nullopt : std::optional(length);
 }
 
 /// Reads one whole request; nullopt when the connection ends first or the request is malformed.
@@ -208,7 +166,7 @@ std::optional<RecordedRequest> readRequest(Connection &connection) {
   if (!length) return std::nullopt;
 
   data.erase(0, headEnd + 4);
-  if (data.size() < *length && sameName(request.header("Expect"), "100-continue") &&
+  if (data.size() < *length && sameHeaderName(request.header("Expect"), "100-continue") &&
       !connection.write("HTTP/1.1 100 Continue\r\n\r\n")) {
     return std::nullopt;
   }
@@ -225,8 +183,8 @@ std::optional<RecordedRequest> readRequest(Connection &connection) {
 bool endsConnection(const RawAnswer &answer) {
   if (answer.closeAtOnce || answer.trickle.count() > 0) return true;
   return std::any_of(answer.headers.begin(), answer.headers.end(), [](const auto &header) {
-    return sameName(header.first, "Content-Length") || sameName(header.first, "Transfer-Encoding") ||
-           sameName(header.first, "Connection");
+    return sameHeaderName(header.first, "Content-Length") ||
+           sameHeaderName(header.first, "Transfer-Encoding") || sameHeaderName(header.first, "Connection");
   });
 }
 
@@ -235,11 +193,12 @@ bool endsConnection(const RawAnswer &answer) {
 std::string answerHead(const RawAnswer &answer, bool close) {
   bool hasLength = false;
   bool hasConnection = false;
-  std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + reasonPhrase(answer.status) + "\r\n";
+  std::string head = "HTTP/1.1 " + statusText(answer.status) + "\r\n";
   for (const auto &[name, value] : answer.headers) {
     head.append(name).append(": ").append(value).append("\r\n");
-    hasLength = hasLength || sameName(name, "Content-Length") || sameName(name, "Transfer-Encoding");
-    hasConnection = hasConnection || sameName(name, "Connection");
+    hasLength =
+        hasLength || sameHeaderName(name, "Content-Length") || sameHeaderName(name, "Transfer-Encoding");
+    hasConnection = hasConnection || sameHeaderName(name, "Connection");
   }
   bool mayHaveBody = answer.status >= 200 && answer.status != 204 && answer.status != 304;
   if (!hasLength && mayHaveBody) {
@@ -286,20 +245,20 @@ class RawHttpServer::Listener : public httplib::Server {
   Listener(std::string site, SSL_CTX *tls, Responder responder, const std::atomic<bool> &stopping)
       : site_(std::move(site)), tls_(tls), responder_(std::move(responder)), stopping_(stopping) {}
 
+  std::atomic<int> accepted{0};
+
  private:
   bool process_and_close_socket(socket_t sock) override {
     accepted.fetch_add(1);
     Connection connection(sock, tls_);
     if (!connection.open()) return false;
     // Requests on one connection follow each other until an answer or the client ends it.
-    bool first = true;
-    while (first || connection.waitForData(stopping_)) {
-      first = false;
+    for (bool first = true; first || connection.waitForData(stopping_); first = false) {
       std::optional<RecordedRequest> request = readRequest(connection);
       if (!request) return false;
       request->site = site_;
       const bool headOnly = request->method == "HEAD";
-      const bool clientCloses = sameName(request->header("Connection"), "close");
+      const bool clientCloses = sameHeaderName(request->header("Connection"), "close");
       RawAnswer answer = responder_(std::move(*request));
       holdAnswer(answer.delay, stopping_);
       if (answer.closeAtOnce) return false;
@@ -321,10 +280,6 @@ class RawHttpServer::Listener : public httplib::Server {
     return true;
   }
 
- public:
-  std::atomic<int> accepted{0};
-
- private:
   std::string site_;
   SSL_CTX *tls_;
   Responder responder_;
@@ -343,11 +298,8 @@ RawHttpServer::~RawHttpServer() {
 }
 
 int RawHttpServer::start(int port) {
-  if (port == 0) {
-    port = listener_->bind_to_any_port("127.0.0.1");
-  } else if (!listener_->bind_to_port("127.0.0.1", port)) {
-    port = 0;
-  }
+  port = port == 0 ? listener_->bind_to_any_port("127.0.0.1")
+                   : (listener_->bind_to_port("127.0.0.1", port) ? port : 0);
   if (port <= 0) return 0;
   auto ended = std::make_shared<std::atomic<bool>>(false);
   thread_ = std::thread([this, ended] {

@@ -74,11 +74,10 @@ std::string libraryResultPage(const std::vector<std::vector<std::string>> &hits)
   for (const auto &hit : hits) {
     const std::string title = fieldOf(hit, 0);
     appendAll(page, "<li>\n<span class=\"bzmc\"><A title=\"", title, "\" href=\"", fieldOf(hit, 4),
-              "\" target=\"_blank\">", title, "</A></span>\n");
-    appendAll(page, "<span class=\"bzzt\"><img src=\"skin/default/images/", fieldOf(hit, 1),
-              ".gif\" width=\"52\" height=\"18\" alt=\"\"></span>\n");
-    appendAll(page, "<span class=\"bzrq\">", fieldOf(hit, 2), "</span>\n");
-    appendAll(page, "<span class=\"bzck\">", fieldOf(hit, 3), "</span>\n</li>\n");
+              "\" target=\"_blank\">", title,
+              "</A></span>\n<span class=\"bzzt\"><img src=\"skin/default/images/", fieldOf(hit, 1),
+              ".gif\" width=\"52\" height=\"18\" alt=\"\"></span>\n<span class=\"bzrq\">", fieldOf(hit, 2),
+              "</span>\n<span class=\"bzck\">", fieldOf(hit, 3), "</span>\n</li>\n");
   }
   return page + libraryBottom(hits.size());
 }
@@ -87,15 +86,13 @@ std::string portalResultPage(const std::vector<std::vector<std::string>> &hits) 
   std::string page = portalTop(hits.size());
   for (const auto &hit : hits) {
     const std::string title = fieldOf(hit, 1);
-    appendAll(page, "<div class=\"search-list\">\n<div class=\"list-head\">\n");
-    appendAll(page, "<span style=\"color:#2f7d32;border:1px solid #2f7d32;padding:0 4px;\">", fieldOf(hit, 0),
-              "</span>\n");
-    appendAll(page, "<a class=\"flexible\" href=\"", fieldOf(hit, 4), "\" target=\"_blank\"><span alt=\"",
-              title, "\" class=\"list-title\">", title, "</span></a>\n</div>\n");
-    appendAll(page, "<ul class=\"list-meta\">\n");
-    appendAll(page, "<li><span class=\"meta-label\">发布日期：<em>", fieldOf(hit, 2), "</em></span></li>\n");
-    appendAll(page, "<li><span class=\"meta-label\">实施日期：<em>", fieldOf(hit, 3), "</em></span></li>\n");
-    appendAll(page, "</ul>\n</div>\n");
+    appendAll(page, "<div class=\"search-list\">\n<div class=\"list-head\">\n",
+              "<span style=\"color:#2f7d32;border:1px solid #2f7d32;padding:0 4px;\">", fieldOf(hit, 0),
+              "</span>\n<a class=\"flexible\" href=\"", fieldOf(hit, 4), "\" target=\"_blank\"><span alt=\"",
+              title, "\" class=\"list-title\">", title, "</span></a>\n</div>\n<ul class=\"list-meta\">\n",
+              "<li><span class=\"meta-label\">发布日期：<em>", fieldOf(hit, 2), "</em></span></li>\n",
+              "<li><span class=\"meta-label\">实施日期：<em>", fieldOf(hit, 3),
+              "</em></span></li>\n</ul>\n</div>\n");
   }
   return page + portalBottom();
 }

@@ -39,22 +39,18 @@ std::optional<RawAnswer> takeAnswer(std::map<std::string, AnswerList> &lists, co
   auto found = lists.find(key);
   if (found == lists.end() || found->second.answers.empty()) return std::nullopt;
   AnswerList &list = found->second;
-  std::size_t index = std::min(list.used, list.answers.size() - 1);
-  ++list.used;
-  return list.answers[index];
+  return list.answers[std::min(list.used++, list.answers.size() - 1)];
 }
 
 RawAnswer notFoundAnswer() {
-  RawAnswer answer = pageAnswer(kHtml, notFoundPage());
-  answer.status = 404;
-  return answer;
+  return RawAnswer{404, {{"Content-Type", kHtml}}, notFoundPage()};
 }
 
+/// The value of a hexadecimal digit in either case; -1 for any other character.
 int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  const std::size_t value = std::string_view("0123456789abcdef")
+                                .find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  return value == std::string_view::npos ? -1 : static_cast<int>(value);
 }
 
 /// %XX becomes its byte (a "%" not followed by two hex digits stays); with `plusIsSpace`, as in
@@ -89,17 +85,25 @@ std::optional<std::string> fieldValue(std::string_view pairs, std::string_view n
   }
 }
 
-bool sameHeaderName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 bool writeFile(const std::filesystem::path &path, const std::string &content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(content.data(), static_cast<std::streamsize>(content.size()));
   file.close();
   return !file.fail();
+}
+
+/// A TLS server context showing the certificate chain in `chain`, with the key in `key`; null when
+/// either cannot be used.
+SSL_CTX *serverContext(const std::string &chain, const std::string &key) {
+  SSL_CTX *context = SSL_CTX_new(TLS_server_method());
+  if (context != nullptr && SSL_CTX_use_certificate_chain_file(context, chain.c_str()) == 1 &&
+      SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM) == 1 &&
+      SSL_CTX_check_private_key(context) == 1) {
+    return context;
+  }
+  SSL_CTX_free(context);
+  ERR_clear_error();
+  return nullptr;
 }
 
 /// A new, empty folder under the system's temporary folder; empty when none could be made.
@@ -152,29 +156,16 @@ bool StandInState::prepareTls() {
   folder = makeFreshFolder();
   std::optional<TestCertificates> certificates = makeTestCertificates();
   if (folder.empty() || !certificates) return false;
-  std::filesystem::path ca = folder / "ca.pem";
-  std::filesystem::path server = folder / "server.pem";
-  std::filesystem::path key = folder / "server-key.pem";
-  std::filesystem::path otherHost = folder / "other-host.pem";
-  if (!writeFile(ca, certificates->caCertificate) || !writeFile(server, certificates->serverCertificate) ||
-      !writeFile(key, certificates->serverKey) || !writeFile(otherHost, certificates->otherHostCertificate)) {
-    return false;
-  }
-  wrongHostTls = SSL_CTX_new(TLS_server_method());
-  if (wrongHostTls == nullptr ||
-      SSL_CTX_use_certificate_chain_file(wrongHostTls, otherHost.string().c_str()) != 1 ||
-      SSL_CTX_use_PrivateKey_file(wrongHostTls, key.string().c_str(), SSL_FILETYPE_PEM) != 1) {
-    ERR_clear_error();
-    return false;
-  }
-  caFile = ca.string();
-  tls = SSL_CTX_new(TLS_server_method());
-  if (tls == nullptr || SSL_CTX_use_certificate_chain_file(tls, server.string().c_str()) != 1 ||
-      SSL_CTX_use_PrivateKey_file(tls, key.string().c_str(), SSL_FILETYPE_PEM) != 1 ||
-      SSL_CTX_check_private_key(tls) != 1) {
-    ERR_clear_error();
-    return false;
-  }
+  const auto file = [this](const char *name, const std::string &content) {
+    const std::filesystem::path path = folder / name;
+    return writeFile(path, content) ? path.string() : std::string();
+  };
+  const std::string ca = file("ca.pem", certificates->caCertificate);
+  const std::string key = file("server-key.pem", certificates->serverKey);
+  wrongHostTls = serverContext(file("other-host.pem", certificates->otherHostCertificate), key);
+  tls = serverContext(file("server.pem", certificates->serverCertificate), key);
+  if (ca.empty() || wrongHostTls == nullptr || tls == nullptr) return false;
+  caFile = ca;
   return true;
 }
 
@@ -206,17 +197,19 @@ RawAnswer StandInState::answerPortal(const RecordedRequest &request) {
 }
 
 RawAnswer pageAnswer(const std::string &contentType, const std::string &body) {
-  RawAnswer answer;
+  RawAnswer answer{200, {}, body};
   if (!contentType.empty()) answer.headers.emplace_back("Content-Type", contentType);
-  answer.body = body;
   return answer;
 }
 
 RawAnswer redirectAnswer(const std::string &location) {
-  RawAnswer answer;
-  answer.status = 302;
-  answer.headers.emplace_back("Location", location);
-  return answer;
+  return RawAnswer{302, {{"Location", location}}, ""};
+}
+
+bool sameHeaderName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
 }
 
 std::string RecordedRequest::header(const std::string &name) const {
@@ -246,11 +239,8 @@ RawHttpServer::Responder responderOf(StandInState &state,
 
 StandInSites::StandInSites(int libraryPort, int portalPort) : state_(std::make_unique<StandInState>()) {
   StandInState &state = *state_;
-  auto responder = [&state](RawAnswer (StandInState::*answer)(const RecordedRequest &)) {
-    return responderOf(state, answer);
-  };
-  state.library = std::make_unique<RawHttpServer>("library", nullptr, responder(&StandInState::answerLibrary),
-                                                  state.stopping);
+  state.library = std::make_unique<RawHttpServer>(
+      "library", nullptr, responderOf(state, &StandInState::answerLibrary), state.stopping);
   state.libraryPort = state.library->start(libraryPort);
   if (state.libraryPort == 0) std::cerr << "stand-in sites: the library site could not start\n";
 
@@ -258,17 +248,16 @@ StandInSites::StandInSites(int libraryPort, int portalPort) : state_(std::make_u
     std::cerr << "stand-in sites: no certificates for the portal site\n";
     return;
   }
-  state.portal = std::make_unique<RawHttpServer>("portal", state.tls, responder(&StandInState::answerPortal),
-                                                 state.stopping);
+  state.portal = std::make_unique<RawHttpServer>(
+      "portal", state.tls, responderOf(state, &StandInState::answerPortal), state.stopping);
   state.portalPort = state.portal->start(portalPort);
   if (state.portalPort == 0) std::cerr << "stand-in sites: the portal site could not start\n";
 }
 
 StandInSites::~StandInSites() {
   state_->stopping.store(true);
-  if (state_->library) state_->library->stop();
-  if (state_->portal) state_->portal->stop();
-  if (state_->wrongHost) state_->wrongHost->stop();
+  for (const auto *server : {&state_->library, &state_->portal, &state_->wrongHost})
+    if (*server) (*server)->stop();
   SSL_CTX_free(state_->tls);
   SSL_CTX_free(state_->wrongHostTls);
   if (!state_->folder.empty()) {
@@ -283,14 +272,6 @@ std::string StandInSites::libraryHost() const {
 
 std::string StandInSites::portalHost() const {
   return "localhost:" + std::to_string(state_->portalPort);
-}
-
-std::string StandInSites::libraryBase() const {
-  return "http://" + libraryHost();
-}
-
-std::string StandInSites::portalBase() const {
-  return "https://" + portalHost();
 }
 
 std::string StandInSites::caFile() const {

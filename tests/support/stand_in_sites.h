@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,9 @@ struct RecordedRequest {
   bool hasHeader(const std::string &name) const;
 };
 
+/// Whether two header names (or values) are the same, letters compared without regard to case.
+bool sameHeaderName(std::string_view a, std::string_view b);
+
 struct StandInState;
 
 /// Both stand-in sites, serving from construction to destruction.
@@ -69,9 +73,9 @@ class StandInSites {
   /// "localhost:PORT", the portal site's host for https://.
   std::string portalHost() const;
   /// "http://127.0.0.1:PORT".
-  std::string libraryBase() const;
+  std::string libraryBase() const { return "http://" + libraryHost(); }
   /// "https://localhost:PORT".
-  std::string portalBase() const;
+  std::string portalBase() const { return "https://" + portalHost(); }
   /// The test CA's certificate (PEM), to trust for the portal site.
   std::string caFile() const;
 

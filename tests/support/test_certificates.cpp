@@ -14,24 +14,14 @@
 namespace hengdian::testing {
 namespace {
 
-struct KeyFree {
-  void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
-};
-struct CertificateFree {
-  void operator()(X509 *certificate) const { X509_free(certificate); }
-};
-struct BioFree {
-  void operator()(BIO *bio) const { BIO_free(bio); }
-};
-struct BignumFree {
-  void operator()(BIGNUM *number) const { BN_free(number); }
-};
-struct ExtensionFree {
-  void operator()(X509_EXTENSION *extension) const { X509_EXTENSION_free(extension); }
+/// Frees an OpenSSL object with `release`, for std::unique_ptr.
+template <auto release>
+struct Freer {
+  void operator()(auto *object) const { release(object); }
 };
 
-using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
-using Certificate = std::unique_ptr<X509, CertificateFree>;
+using Key = std::unique_ptr<EVP_PKEY, Freer<EVP_PKEY_free>>;
+using Certificate = std::unique_ptr<X509, Freer<X509_free>>;
 
 constexpr long kValidBeforeNowSeconds = 60L * 60;
 constexpr long kValidAfterNowSeconds = 10L * 365 * 24 * 60 * 60;
@@ -44,7 +34,7 @@ bool setRandomSerial(X509 *certificate) {
   unsigned char bytes[16];
   if (RAND_bytes(bytes, sizeof bytes) != 1) return false;
   bytes[0] &= 0x7f;  // a serial number must be positive
-  std::unique_ptr<BIGNUM, BignumFree> number(BN_bin2bn(bytes, sizeof bytes, nullptr));
+  std::unique_ptr<BIGNUM, Freer<BN_free>> number(BN_bin2bn(bytes, sizeof bytes, nullptr));
   return number && BN_to_ASN1_INTEGER(number.get(), X509_get_serialNumber(certificate)) != nullptr;
 }
 
@@ -61,7 +51,7 @@ bool addExtension(X509 *certificate, X509 *issuer, int nid, const char *value) {
   X509V3_CTX context;
   X509V3_set_ctx_nodb(&context);
   X509V3_set_ctx(&context, issuer, certificate, nullptr, nullptr, 0);
-  std::unique_ptr<X509_EXTENSION, ExtensionFree> extension(
+  std::unique_ptr<X509_EXTENSION, Freer<X509_EXTENSION_free>> extension(
       X509V3_EXT_conf_nid(nullptr, &context, nid, value));
   return extension && X509_add_ext(certificate, extension.get(), -1) == 1;
 }
@@ -80,7 +70,7 @@ Certificate startCertificate(EVP_PKEY *key, const char *commonName) {
 }
 
 std::optional<std::string> pemOf(X509 *certificate, EVP_PKEY *key) {
-  std::unique_ptr<BIO, BioFree> bio(BIO_new(BIO_s_mem()));
+  std::unique_ptr<BIO, Freer<BIO_free>> bio(BIO_new(BIO_s_mem()));
   if (!bio) return std::nullopt;
   bool written = certificate != nullptr
                      ? PEM_write_bio_X509(bio.get(), certificate) == 1

@@ -96,12 +96,10 @@ class SitesTest : public ::testing::Test {
  protected:
   SitesTest() { http.caFile = sites.caFile(); }
 
-  std::u16string libraryUrl(const std::string &pathAndQuery) const {
-    return u16(sites.libraryBase() + pathAndQuery);
-  }
-  std::u16string portalUrl(const std::string &pathAndQuery) const {
-    return u16(sites.portalBase() + pathAndQuery);
-  }
+  /// The library site's URL for a path and query.
+  std::u16string libraryUrl(const std::string &path) const { return u16(sites.libraryBase() + path); }
+  /// The portal site's URL for a path and query.
+  std::u16string portalUrl(const std::string &path) const { return u16(sites.portalBase() + path); }
 
   StandInSites sites;
   HttpSettings http;

@@ -44,10 +44,16 @@ class DownloadTest : public testing::SitesTest {
         options);
   }
 
-  /// Serves `body` at `path` and lets download `auth` redirect there.
-  void serveFile(const std::string &auth, const std::string &path, const std::string &body) {
-    sites.setLibraryPath(path, testing::pageAnswer("application/octet-stream", body));
-    sites.setDownload(auth, {testing::redirectAnswer(path)});
+  /// Serves `answer` at `path` and lets download "1" redirect there.
+  void serveFile(const std::string &path, const RawAnswer &answer) {
+    sites.setLibraryPath(path, answer);
+    sites.setDownload("1", {testing::redirectAnswer(path)});
+  }
+
+  /// Removes everything in the folder.
+  void emptyFolder() const {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
   }
 
   std::size_t entriesInFolder() const {
@@ -68,7 +74,7 @@ class DownloadTest : public testing::SitesTest {
 
 TEST_F(DownloadTest, SavesTheBodyUnderTheRedirectsExtensionAsABrowser) {
   const std::string body = "%PDF-1.4\0binary\xFF"s;
-  serveFile("1", "/files/GB5009.PDF", body);
+  serveFile("/files/GB5009.PDF", testing::pageAnswer("application/octet-stream", body));
   writeFileBytes(folder / u8"GB 5009 食品.pdf", "an older file that is longer than the new one");
 
   const DownloadResult result = download("1", u"GB 5009 食品");
@@ -128,8 +134,7 @@ TEST_F(DownloadTest, OnlyAWholeFileOfThePromisedTypeReplacesTheOlderFile) {
     const fs::path file = folder / ("x." + extension);
     writeFileBytes(file, "old");
     sites.clearRequests();
-    sites.setLibraryPath("/files/a." + extension, answer);
-    sites.setDownload("1", {testing::redirectAnswer("/files/a." + extension)});
+    serveFile("/files/a." + extension, answer);
     const DownloadResult result = download("1", u"x");
     EXPECT_EQ(result.status, saved ? Saved : NotDownloaded) << toUtf8(result.reason);
     EXPECT_EQ(readFileBytes(file), saved ? answer.body : "old");
@@ -165,23 +170,20 @@ TEST_F(DownloadTest, TypesThatWouldRunAreNeverWritten) {
   for (const auto &[file, answer, reason] : rows) {
     SCOPED_TRACE(file);
     sites.clearRequests();
-    sites.setLibraryPath("/files/" + file, answer);
-    sites.setDownload("1", {testing::redirectAnswer("/files/" + file)});
+    serveFile("/files/" + file, answer);
     const DownloadResult result = download("1", u"x");
     EXPECT_EQ(toUtf8(result.reason), reason);
     EXPECT_EQ(result.status, reason.empty() ? Saved : NotDownloaded);
     EXPECT_EQ(entriesInFolder(), reason.empty() ? 1u : 0u);
     EXPECT_EQ(downloadRequests(), 1u);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    emptyFolder();
   }
 }
 
 TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {
   RawAnswer large = testing::pageAnswer("application/pdf", "%PDF-");
   large.fillerBytes = kMaxPageBytes;
-  sites.setLibraryPath("/files/large.pdf", large);
-  sites.setDownload("1", {testing::redirectAnswer("/files/large.pdf")});
+  serveFile("/files/large.pdf", large);
   EXPECT_EQ(download("1", u"large").path, pathIn(u"large.pdf"));
   EXPECT_EQ(fs::file_size(folder / "large.pdf"), kMaxPageBytes + 5);
 }
@@ -191,8 +193,7 @@ TEST_F(DownloadTest, ABodyLargerThanAPageStreamsIntoTheFile) {
 TEST_F(DownloadTest, EventsAreServedDuringTheTransferButNeverReentrantly) {
   RawAnswer slow = testing::pageAnswer("", "%PDF-slow");
   slow.trickle = 5ms;
-  sites.setLibraryPath("/files/slow.pdf", slow);
-  sites.setDownload("1", {testing::redirectAnswer("/files/slow.pdf")});
+  serveFile("/files/slow.pdf", slow);
   int depth = 0;
   int deepest = 0;
   std::u16string inner;
@@ -246,7 +247,7 @@ TEST_F(DownloadTest, AFailedBodyLeavesAnExistingFileUntouched) {
 }
 
 TEST_F(DownloadTest, AnUnwritableTargetFailsAndChangesNothing) {
-  serveFile("1", "/files/a.pdf", "%PDF-new");
+  serveFile("/files/a.pdf", testing::pageAnswer("application/octet-stream", "%PDF-new"));
   fs::create_directories(folder / "x.pdf");
   const DownloadResult result = download("1", u"x");
   EXPECT_EQ(result.status, NotWritten);
@@ -263,8 +264,7 @@ TEST_F(DownloadTest, AnUnwritableTargetFailsAndChangesNothing) {
 TEST_F(DownloadTest, TheTemporaryFileStaysInTheFolderItWasMadeIn) {
   RawAnswer slow = testing::pageAnswer("application/pdf", "%PDF-" + std::string(400, 'x'));
   slow.trickle = 2ms;
-  sites.setLibraryPath("/files/slow.pdf", slow);
-  sites.setDownload("1", {testing::redirectAnswer("/files/slow.pdf")});
+  serveFile("/files/slow.pdf", slow);
   const auto entries = [](const fs::path &path) {
     std::vector<std::string> names;
     for (const auto &entry : fs::directory_iterator(path))
@@ -313,8 +313,7 @@ TEST_F(DownloadTest, TheTemporaryFileStaysInTheFolderItWasMadeIn) {
     EXPECT_EQ(result.status, stopped ? NotDownloaded : Saved);
     EXPECT_EQ(entries(madeIn), first);
     EXPECT_EQ(entries(path), last);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    emptyFolder();
   }
 }
 #endif

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "lookup/site.h"
@@ -68,13 +69,10 @@ TEST(StandInSitesTest, AnswersGoOutByteForByteInTheGivenOrder) {
 }
 
 TEST(StandInSitesTest, ListenOnTheGivenPorts) {
-  int libraryPort = 0;
-  int portalPort = 0;
-  {
+  const auto [libraryPort, portalPort] = [] {
     StandInSites free;
-    libraryPort = portOf(free.libraryHost());
-    portalPort = portOf(free.portalHost());
-  }
+    return std::pair(portOf(free.libraryHost()), portOf(free.portalHost()));
+  }();
   StandInSites sites(libraryPort, portalPort);
   EXPECT_EQ(sites.libraryHost(), "127.0.0.1:" + std::to_string(libraryPort));
   EXPECT_EQ(sites.portalHost(), "localhost:" + std::to_string(portalPort));
@@ -82,8 +80,7 @@ TEST(StandInSitesTest, ListenOnTheGivenPorts) {
   EXPECT_NE(
       exchangeRaw(sites, "GET /here HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").find("\r\n\r\nhere"),
       std::string::npos);
-  httplib::Result answer = postToPortal(sites, "localhost", "x=1");
-  ASSERT_TRUE(answer);
+  ASSERT_TRUE(postToPortal(sites, "localhost", "x=1"));
 }
 
 TEST(StandInSitesTest, RoutesAdvanceThroughTheirAnswerLists) {
@@ -124,16 +121,14 @@ TEST(StandInSitesTest, RecordsRequestsAsSent) {
 
   const auto recorded = sites.requests();
   ASSERT_EQ(recorded.size(), 2u);
-  EXPECT_EQ(recorded[0].site, "library");
-  EXPECT_EQ(recorded[0].method, "GET");
+  EXPECT_EQ(requestFields(sites, &RecordedRequest::site), (std::vector<std::string>{"library", "portal"}));
+  EXPECT_EQ(requestFields(sites, &RecordedRequest::method), (std::vector<std::string>{"GET", "POST"}));
   EXPECT_EQ(recorded[0].path, "/standard/search.php");
   EXPECT_EQ(recorded[0].query, "corpstandard=2&fields=0&kw=a%20b");
   EXPECT_TRUE(recorded[0].hasHeader("referer"));
   EXPECT_EQ(recorded[0].header("REFERER"), "");
   EXPECT_EQ(recorded[0].header("X-Note"), "50%25 off");
   EXPECT_FALSE(recorded[0].hasHeader("REMOTE_ADDR"));
-  EXPECT_EQ(recorded[1].site, "portal");
-  EXPECT_EQ(recorded[1].method, "POST");
   EXPECT_EQ(recorded[1].body, "text=GB%2FT+5490-2010&search=a100");
   EXPECT_EQ(recorded[1].header("Content-Type"), "application/x-www-form-urlencoded");
   sites.clearRequests();
