@@ -134,9 +134,11 @@ void dropBulk(CheckedEntry &entry) {
 }
 
 /// Gives `entry` its version in force, as `ListCheckOptions::findCurrent` has it; false when the
-/// check was stopped. Worker thread.
+/// check was stopped. A code without a year takes its own page's records when `wholeRecords`
+/// holds; an entry that kept only its first record searches its stem like any other. Worker
+/// thread.
 bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, StopFlag &stop,
-                 StemSearches &searches) {
+                 StemSearches &searches, bool wholeRecords) {
   CurrentFinding &found = entry.current;
   const std::u16string &code = entry.entered.code;
   // An empty line names no standard, and a lookup the site did not answer tells nothing of it.
@@ -149,7 +151,7 @@ bool findCurrent(CheckedEntry &entry, Site site, const QuerySettings &settings, 
   found.stem = codeStem(code);
   if (found.stem.empty()) return true;
   std::optional<StemAnswer> answer;
-  if (found.stem == code) {
+  if (found.stem == code && wholeRecords) {
     // The stem search would be the lookup just made.
     answer = StemAnswer{chooseCurrentVersion(site, found.stem, entry.records), u""};
   } else {
@@ -212,7 +214,7 @@ void work(Shared &shared, const std::vector<EnteredLine> &lines, Site checkSite,
       shared.changed.notify_all();
       return true;
     });
-    if (entry && findCurrents && !findCurrent(*entry, *site, lineSettings, stop, stems)) entry.reset();
+    if (entry && findCurrents && !findCurrent(*entry, *site, lineSettings, stop, stems, true)) entry.reset();
     if (entry) dropBulk(*entry);
     const std::size_t bytes = entry ? entryBytes(*entry) : 0;
     {
@@ -275,7 +277,8 @@ bool checkInTurn(const std::vector<EnteredLine> &lines, Site checkSite, const Qu
         return true;
       });
     }
-    if (entry && options.findCurrent && !findCurrent(*entry, *site, lineSettings, stop, stems)) entry.reset();
+    if (entry && options.findCurrent && !findCurrent(*entry, *site, lineSettings, stop, stems, true))
+      entry.reset();
     if (entry && !stop.stopRequested()) {
       dropBulk(*entry);
       if (hooks.onEntry(index, *entry)) {
@@ -353,6 +356,48 @@ bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySett
   }
   if (shared.failure) std::rethrow_exception(shared.failure);
   return shared.next == count;
+}
+
+bool findCurrentVersions(std::vector<CheckedEntry> &entries, const QuerySettings &settings, int jobs,
+                         StopFlag &stop,
+                         const std::function<void(std::size_t, const CheckedEntry &)> &onFound) {
+  StemSearches stems;
+  std::mutex handOver;  // one entry handed over at a time; also guards `next` and `failure`
+  std::size_t next = 0;
+  std::exception_ptr failure;
+  const auto work = [&] {
+    try {
+      for (;;) {
+        std::size_t index = 0;
+        {
+          std::lock_guard lock(handOver);
+          if (next == entries.size() || stop.stopRequested()) return;
+          index = next++;
+        }
+        CheckedEntry &entry = entries[index];
+        const QuerySettings lineSettings = labelledForLine(settings, index, entry.entered.code);
+        if (!findCurrent(entry, entry.row.site, lineSettings, stop, stems, false)) return;
+        std::lock_guard lock(handOver);
+        if (stop.stopRequested()) return;
+        if (onFound) onFound(index, entry);
+      }
+    } catch (...) {
+      {
+        std::lock_guard lock(handOver);
+        if (!failure) failure = std::current_exception();
+      }
+      stop.requestStop();
+    }
+  };
+  {
+    std::vector<std::jthread> workers;
+    const std::size_t wanted = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
+                                                       std::max<std::size_t>(entries.size(), 1));
+    for (std::size_t i = 0; i < wanted; ++i)
+      workers.emplace_back(work);
+  }
+  if (failure) std::rethrow_exception(failure);
+  return !stop.stopRequested();
 }
 
 void CheckSummary::add(const CheckedEntry &entry) {

@@ -64,6 +64,17 @@ struct ListCheckOptions {
 bool checkList(const std::vector<EnteredLine> &lines, Site site, const QuerySettings &settings,
                const ListCheckOptions &options, StopFlag &stop, const ListCheckHooks &hooks);
 
+/// Gives each of `entries` (entries a list check has handed over, with only their first record)
+/// its version in force, as `ListCheckOptions::findCurrent` does, on the site of its row, with up
+/// to `jobs` stem searches under way at once; entries of one stem share one search, and a code
+/// without a year searches its stem as well. `onFound(index, entry)` runs for each entry once it
+/// has its finding, one at a time, on the worker that searched. Returns once every search has
+/// ended: true when every entry got its finding, false when `stop` was raised. Nothing of the run
+/// goes on after it has returned. An exception of a worker is thrown again here.
+bool findCurrentVersions(std::vector<CheckedEntry> &entries, const QuerySettings &settings, int jobs,
+                         StopFlag &stop,
+                         const std::function<void(std::size_t index, const CheckedEntry &entry)> &onFound);
+
 /// The entries of a check counted by what their lookups found. Each entry counts once, as the
 /// first of these that applies: the site did not answer, nothing found, in force (the first
 /// record's status is its site's word for it, "现行有效" or the portal site's "现行"), withdrawn

@@ -105,6 +105,7 @@ void runCheck(ResultTable &table, const LookupView &view, const UiPost &post, co
     // The row goes in whole, so the user interface thread never sees a half-written entry.
     if (!stop.runUnlessStopped([&] { table.setRow(index, entry.row); })) return false;
     holdLine(shared, held, entry.line, index == 0);
+    if (view.addEntry) held.push_back([shared, index, entry] { shared->addEntry(index, entry); });
     return true;
   };
   if (!checkList(lines, Site::Library, settings, {.jobs = 1, .lookahead = 1}, stop, hooks)) return;

@@ -3,6 +3,7 @@
 // chooser read before each line, the results text and the progress caption shown through a
 // LookupView.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,6 +33,8 @@ struct LookupView {
   /// Adds `tail` at the end of the results text; a check shows every later line with it.
   std::function<void(const std::u16string &tail)> appendResultsText;
   std::function<void(const std::u16string &)> setResultsCaption;
+  /// Takes line `index`'s entry, right after its line is shown; none wanted when empty.
+  std::function<void(std::size_t index, const CheckedEntry &entry)> addEntry{};
 };
 
 /// The check command's state: what it works on and the number of the running check's thread.

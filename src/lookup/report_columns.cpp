@@ -119,6 +119,12 @@ EntryState entryState(const CheckedEntry &entry) {
   return EntryState::OtherStatus;
 }
 
+const StateLook &stateLook(EntryState state) {
+  for (const StateLook &look : kStateLooks)
+    if (look.state == state) return look;
+  return kStateLooks.back();
+}
+
 std::string csvHeader(bool withCurrent) {
   std::string header;
   for (const ReportColumn &column : reportColumns(withCurrent))

@@ -3,6 +3,8 @@
 // shared by every place that writes the table (the spreadsheet text of the window and the command
 // line, the workbook), and the state an entry stands in.
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,5 +49,26 @@ enum class EntryState { NotAnswered, NotFound, InForce, Withdrawn, OtherStatus }
 
 /// The state of `entry`.
 EntryState entryState(const CheckedEntry &entry);
+
+/// How a state shows, in the window and in the workbook alike: the fill and the font colour of
+/// its cells (0xRRGGBB) and its word.
+struct StateLook {
+  EntryState state;
+  std::uint32_t fill;
+  std::uint32_t font;
+  std::u16string_view word;
+};
+
+/// The looks of the states in the order the summary counts them.
+inline constexpr std::array<StateLook, 5> kStateLooks = {{
+    {EntryState::InForce, 0xC6EFCE, 0x006100, u"现行有效"},
+    {EntryState::Withdrawn, 0xFFC7CE, 0x9C0006, u"已经废止"},
+    {EntryState::OtherStatus, 0xFFEB9C, 0x9C5700, u"其他状态"},
+    {EntryState::NotFound, 0xD9D9D9, 0x3F3F3F, u"未查询到"},
+    {EntryState::NotAnswered, 0xE4DFEC, 0x5B2C6F, u"站点未应答"},
+}};
+
+/// The look of `state`.
+const StateLook &stateLook(EntryState state);
 
 }  // namespace hengdian

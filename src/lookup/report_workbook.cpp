@@ -32,23 +32,6 @@ constexpr std::size_t kMaxLinkBytes = 2000;
 constexpr double kMinColumnWidth = 6;
 constexpr double kMaxColumnWidth = 60;
 
-/// How a state looks: the fill and the font colour of its cells, and its word on the summary sheet.
-struct StateLook {
-  EntryState state;
-  lxw_color_t fill;
-  lxw_color_t font;
-  std::u16string_view word;
-};
-
-/// The looks of the states in the order the summary counts them.
-constexpr std::array<StateLook, 5> kStateLooks = {{
-    {EntryState::InForce, 0xC6EFCE, 0x006100, u"现行有效"},
-    {EntryState::Withdrawn, 0xFFC7CE, 0x9C0006, u"已经废止"},
-    {EntryState::OtherStatus, 0xFFEB9C, 0x9C5700, u"其他状态"},
-    {EntryState::NotFound, 0xD9D9D9, 0x3F3F3F, u"未查询到"},
-    {EntryState::NotAnswered, 0xE4DFEC, 0x5B2C6F, u"站点未应答"},
-}};
-
 /// The columns `text` takes: two for a wide (CJK, full-width) character, one for any other.
 double textWidth(std::u16string_view text) {
   double width = 0;

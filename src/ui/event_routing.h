@@ -14,7 +14,17 @@ namespace hengdian {
 enum class EventKind { CloseRequest, RightButtonReleased, Command, MenuChoice, Other };
 
 /// Where a command event came from. Menu choices carry their item id instead.
-enum class EventSource { MainWindow, CheckButton, FolderButton, ConfirmButton, OtherControl, None };
+enum class EventSource {
+  MainWindow,
+  CheckButton,
+  FolderButton,
+  ConfirmButton,
+  SearchCurrentButton,
+  CancelSearchButton,
+  ExportButton,
+  OtherControl,
+  None
+};
 
 /// The ids of the popup menu's items, in the menu's order.
 enum MenuItem : std::int32_t {
@@ -44,6 +54,10 @@ struct AppCommands {
   std::function<void()> armBatchDownload;
   /// The site of the current row, found anew for each menu choice.
   std::function<Site()> currentRowSite;
+  /// The 标准查新 tab's buttons.
+  std::function<void()> findCurrentVersions;
+  std::function<void()> cancelCurrentSearch;
+  std::function<void()> exportReport;
 };
 
 /// Carries out the first route that fits `event`; false only for the close request, which ends

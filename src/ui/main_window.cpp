@@ -2,9 +2,11 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/clipbrd.h>
 #include <wx/dirdlg.h>
 #include <wx/display.h>
 #include <wx/evtloop.h>
+#include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/fontenum.h>
 #include <wx/msgdlg.h>
@@ -12,6 +14,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "runtime/desktop_folder.h"
 #include "ui/fitted_controls.h"
@@ -63,6 +66,21 @@ WindowSeams programSeams() {
     wxMessageBox(toWx(text), toWx(title), wxOK | (kind == MessageKind::Error ? wxICON_ERROR : wxICON_NONE),
                  owner);
   };
+  seams.chooseExportFile = [](wxWindow *owner) -> std::u16string {
+    wxFileDialog chooser(owner, toWx(u"导出标准查新表"), wxString(), toWx(u"标准查新.xlsx"),
+                         toWx(u"Excel 工作簿 (*.xlsx)|*.xlsx|CSV 文件 (*.csv)|*.csv"),
+                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (chooser.ShowModal() != wxID_OK) return u"";
+    wxFileName file(chooser.GetPath());
+    // A name typed without its extension gets the chosen type's.
+    if (!file.HasExt()) file.SetExt(chooser.GetFilterIndex() == 1 ? wxS("csv") : wxS("xlsx"));
+    return fromWx(file.GetFullPath());
+  };
+  seams.copyText = [](const std::u16string &text) {
+    if (!wxTheClipboard->Open()) return;
+    wxTheClipboard->SetData(new wxTextDataObject(toWx(text)));
+    wxTheClipboard->Close();
+  };
   // While a file is fetched the window keeps painting and resizing; the user's clicks and keys
   // wait in the queue until the run is over, so no command starts inside it.
   seams.serveWindowEvents = [] {
@@ -88,12 +106,26 @@ MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
   mainPanel = new wxNotebook(this, wxID_ANY, {0, 0}, {kClientWidth, kClientHeight}, wxNB_TOP);
   createSearchTab();
   downloads = createDownloadTab(mainPanel);
+  report = createReportTab(mainPanel, reportTable);
   mainPanel->SetSelection(0);
 
   queryJob_ =
       std::make_unique<QueryJob>(QueryJob{threads, table, lookupView(), wxUiPost(postTarget_), settings_});
+  CurrentSearchView found;
+  found.showFinding = [this](std::size_t index, const CurrentFinding &finding, std::size_t done,
+                             std::size_t) {
+    reportTable.entries[index].current = finding;
+    report.progress->SetValue(static_cast<int>(done));
+    report.list->Refresh();
+  };
+  found.showEnd = [this] { cancelCurrentSearch(); };
+  currentJob_ = std::make_unique<CurrentSearchJob>(
+      CurrentSearchJob{threads, std::move(found), wxUiPost(postTarget_), settings_});
   commands_.showRowMenu = [this] { showRowMenu(); };
-  commands_.startCheck = [this] { startCheck(*queryJob_); };
+  commands_.startCheck = [this] {
+    beginReport();
+    startCheck(*queryJob_);
+  };
   commands_.chooseDownloadFolder = [this] { chooseDownloadFolder(); };
   commands_.openRowPage = [this] { openRowPage(); };
   commands_.openRowPreview = [this] { openRowPreview(); };
@@ -101,6 +133,9 @@ MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
   commands_.armBatchDownload = [this] { armDownload(DownloadMode::Batch); };
   commands_.confirmDownload = [this] { runDownload(); };
   commands_.currentRowSite = [this] { return table.row(currentRow()).site; };
+  commands_.findCurrentVersions = [this] { findCurrentVersions(); };
+  commands_.cancelCurrentSearch = [this] { cancelCurrentSearch(); };
+  commands_.exportReport = [this] { exportReport(); };
 
   // The user cannot drag the window smaller than 800 × 600 plus the sizing borders.
   SetMinSize(wxSize(800 + 2 * systemMetric(wxSYS_FRAMESIZE_X, this),
@@ -112,6 +147,7 @@ MainWindow::~MainWindow() {
   // nothing it posted runs any more.
   if (queryJob_ && isThreadRunning(threads, queryJob_->runningThread))
     stopThread(threads, queryJob_->runningThread);
+  if (currentJob_) stopCurrentSearch(*currentJob_);
   closePostTarget(*postTarget_);
 }
 
@@ -174,14 +210,16 @@ void MainWindow::layoutMainWindow() {
              wxRect(search.resultsEditor->GetPosition(), wxSize(rightWidth - 20, page.y - 70)));
 
   layoutDownloadTab(downloads, page.x, page.y);
+  layoutReportTab(report, page.x, page.y);
 }
 
 void MainWindow::installHooks() {
   // Every size change of the window, a tab page or a pane lays the window out again; the
   // default processing follows in each case.
-  for (wxWindow *window : {static_cast<wxWindow *>(this), static_cast<wxWindow *>(search.page),
-                           static_cast<wxWindow *>(downloads.page), static_cast<wxWindow *>(search.inputPane),
-                           static_cast<wxWindow *>(search.resultsPane)}) {
+  for (wxWindow *window :
+       {static_cast<wxWindow *>(this), static_cast<wxWindow *>(search.page),
+        static_cast<wxWindow *>(downloads.page), static_cast<wxWindow *>(report.page),
+        static_cast<wxWindow *>(search.inputPane), static_cast<wxWindow *>(search.resultsPane)}) {
     window->Bind(wxEVT_SIZE, [this](wxSizeEvent &event) {
       layoutMainWindow();
       event.Skip();
@@ -197,6 +235,32 @@ void MainWindow::installHooks() {
   command(search.checkButton, EventSource::CheckButton);
   command(downloads.folderButton, EventSource::FolderButton);
   command(downloads.confirmButton, EventSource::ConfirmButton);
+  command(report.searchButton, EventSource::SearchCurrentButton);
+  command(report.cancelButton, EventSource::CancelSearchButton);
+  command(report.exportButton, EventSource::ExportButton);
+  // Ctrl+S on the 标准查新 tab exports, as "导出…" does.
+  const wxAcceleratorEntry exportKey(wxACCEL_CTRL, 'S', report.exportButton->GetId());
+  report.page->SetAcceleratorTable(wxAcceleratorTable(1, &exportKey));
+  report.page->Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent &) {
+        dispatch({EventKind::Command, EventSource::ExportButton, 0});
+      },
+      report.exportButton->GetId());
+  report.filterChooser->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+    setReportFilter(reportTable, report.filterChooser->GetSelection() == 1 ? ReportFilter::NeedsAttention
+                                                                           : ReportFilter::All);
+    report.list->showTable();
+  });
+  report.list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent &event) {
+    if (event.GetColumn() < 0) return;
+    sortReportBy(reportTable, static_cast<std::size_t>(event.GetColumn()));
+    report.list->showTable();
+  });
+  report.list->Bind(wxEVT_LIST_ITEM_ACTIVATED,
+                    [this](wxListEvent &event) { openReportPage(event.GetIndex()); });
+  report.list->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK,
+                    [this](wxListEvent &event) { showReportRowMenu(event.GetIndex()); });
   Bind(wxEVT_MENU, [this](wxCommandEvent &event) {
     dispatch({EventKind::MenuChoice, EventSource::None, event.GetId()});
   });
@@ -336,7 +400,87 @@ LookupView MainWindow::lookupView() {
   view.setResultsCaption = [this](const std::u16string &caption) {
     search.resultsFrame->SetLabelText(toWx(caption));
   };
+  view.addEntry = [this](std::size_t, const CheckedEntry &entry) {
+    addReportEntry(reportTable, entry);
+    report.list->showTable();
+  };
   return view;
+}
+
+void MainWindow::beginReport() {
+  stopCurrentSearch(*currentJob_);
+  showSearchProgress(report, false);
+  clearReport(reportTable, siteAt(search.siteChooser->GetSelection()),
+              seams_.clock ? seams_.clock() : currentDate());
+  report.list->showTable();
+}
+
+void MainWindow::findCurrentVersions() {
+  const std::vector<std::size_t> indexes = entriesToSearch(reportTable);
+  std::vector<CheckedEntry> entries;
+  for (const std::size_t index : indexes)
+    entries.push_back(reportTable.entries[index]);
+  reportTable.currentSought = true;
+  report.list->showTable();
+  report.progress->SetRange(static_cast<int>(std::max<std::size_t>(indexes.size(), 1)));
+  report.progress->SetValue(0);
+  showSearchProgress(report, true);
+  startCurrentSearch(*currentJob_, std::move(entries), indexes);
+}
+
+void MainWindow::cancelCurrentSearch() {
+  stopCurrentSearch(*currentJob_);
+  showSearchProgress(report, false);
+  // The findings may change the order of a table sorted by a column of the version in force.
+  arrangeReport(reportTable);
+  report.list->showTable();
+}
+
+void MainWindow::exportReport() {
+  if (!seams_.chooseExportFile) return;
+  const std::u16string path = seams_.chooseExportFile(this);
+  if (path.empty()) return;
+  const std::u16string error = hengdian::exportReport(std::filesystem::path(path), reportTable);
+  if (!error.empty() && seams_.showMessage)
+    seams_.showMessage(this, std::u16string(kReportTabTitle), u"导出失败：" + path + u"\n" + error,
+                       MessageKind::Error);
+}
+
+void MainWindow::openReportPage(long item) {
+  if (item < 0 || static_cast<std::size_t>(item) >= reportTable.shown.size()) return;
+  const CheckedEntry &entry = reportTable.entries[reportTable.shown[static_cast<std::size_t>(item)]];
+  const std::optional<std::u16string> address = pageAddress(entry.row, settings_.hosts);
+  if (address && seams_.openInBrowser) seams_.openInBrowser(*address);
+}
+
+void MainWindow::showReportRowMenu(long item) {
+  if (item < 0 || static_cast<std::size_t>(item) >= reportTable.shown.size()) return;
+  const std::size_t index = reportTable.shown[static_cast<std::size_t>(item)];
+  const CheckedEntry &entry = reportTable.entries[index];
+  std::optional<std::u16string> current;
+  if (const CurrentVersion *version = versionInForce(entry.current))
+    current =
+        pageAddress(ResultRow{version->code, version->title, version->link, entry.row.site}, settings_.hosts);
+  enum { OpenPage = 1, OpenCurrent, CopyRow };
+  wxMenu menu;
+  menu.Append(OpenPage, toWx(u"查看标准网页"));
+  menu.Append(OpenCurrent, toWx(u"查看现行版本网页"));
+  menu.Append(CopyRow, toWx(u"复制本行"));
+  menu.Enable(OpenPage, pageAddress(entry.row, settings_.hosts).has_value());
+  menu.Enable(OpenCurrent, current.has_value());
+  switch (report.list->GetPopupMenuSelectionFromUser(menu)) {
+    case OpenPage:
+      openReportPage(item);
+      break;
+    case OpenCurrent:
+      if (seams_.openInBrowser) seams_.openInBrowser(*current);
+      break;
+    case CopyRow:
+      if (seams_.copyText) seams_.copyText(reportRowText(reportTable, index));
+      break;
+    default:
+      break;
+  }
 }
 
 void MainWindow::keepSelection(const std::function<void()> &change) {

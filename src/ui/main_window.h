@@ -21,7 +21,9 @@
 
 #include "downloads/download_run.h"
 #include "hengdian/version.h"
+#include "lookup/current_search.h"
 #include "lookup/query_job.h"
+#include "lookup/report_table.h"
 #include "lookup/result_table.h"
 #include "runtime/date.h"
 #include "runtime/stop_flag.h"
@@ -29,6 +31,7 @@
 #include "ui/download_tab.h"
 #include "ui/event_routing.h"
 #include "ui/pane_splitter.h"
+#include "ui/report_tab.h"
 #include "ui/ui_post.h"
 
 namespace hengdian {
@@ -62,6 +65,10 @@ struct WindowSeams {
   std::function<DateValue()> clock = currentDate;
   /// The download's pause before its one retry.
   std::chrono::milliseconds downloadPause{10100};
+  /// The save dialog of the 标准查新 export, owned by `owner`: the chosen file, or "".
+  std::function<std::u16string(wxWindow *owner)> chooseExportFile;
+  /// Puts `text` on the clipboard.
+  std::function<void(const std::u16string &text)> copyText;
   /// Serves the window's own events while a download runs: painting and sizing, and the close
   /// request; the user's clicks and keys wait until the run is over.
   std::function<void()> serveWindowEvents;
@@ -129,12 +136,27 @@ class MainWindow : public wxFrame {
   /// The results text extended by `tail`, the user's caret and selection kept.
   void appendResultsText(const std::u16string &tail);
 
+  /// A new check: stops a look for the versions in force and empties the 标准查新 table.
+  void beginReport();
+  /// "查找现行版本": looks for the versions in force of the rows that need one, on worker threads.
+  void findCurrentVersions();
+  /// "取消": stops the look; what it found so far stays.
+  void cancelCurrentSearch();
+  /// "导出…": writes the table to the file the save dialog names.
+  void exportReport();
+  /// Opens the page of the table's shown row `item` (its double-click).
+  void openReportPage(long item);
+  /// The menu of the table's shown row `item`.
+  void showReportRowMenu(long item);
+
   /// Binds the layout to size changes and the controls' events to the routing.
   void installHooks();
 
   wxNotebook *mainPanel = nullptr;
   SearchTab search;
   DownloadTab downloads;
+  ReportTab report;
+  ReportTable reportTable;
   std::unique_ptr<wxMenu> popupMenu;
 
   ResultTable table;
@@ -149,6 +171,7 @@ class MainWindow : public wxFrame {
   WindowSeams seams_;
   std::shared_ptr<PostTarget> postTarget_;
   std::unique_ptr<QueryJob> queryJob_;
+  std::unique_ptr<CurrentSearchJob> currentJob_;
   DownloadJob downloadJob_;
   bool downloadRunning_ = false;
   StopFlag closeRequested_;  // raised by a close request that came while a download ran

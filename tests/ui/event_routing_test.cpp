@@ -25,6 +25,9 @@ TEST(EventRouting, EachEventReachesItsCommandOnlyWhenItsConditionHolds) {
       {{EventKind::Command, EventSource::FolderButton, 0}, 0, true, "chooseDownloadFolder"},
       {{EventKind::Command, EventSource::ConfirmButton, 0}, 0, true, "confirmDownload"},
       {{EventKind::Command, EventSource::OtherControl, 0}, 0, true, ""},
+      {{EventKind::Command, EventSource::SearchCurrentButton, 0}, 0, true, "findCurrentVersions"},
+      {{EventKind::Command, EventSource::CancelSearchButton, 0}, 0, true, "cancelCurrentSearch"},
+      {{EventKind::Command, EventSource::ExportButton, 0}, 0, true, "exportReport"},
       {{EventKind::MenuChoice, EventSource::None, MenuOpenPage}, 1, true, "openRowPage"},
       {{EventKind::MenuChoice, EventSource::None, MenuPreview}, 0, true, "openRowPreview"},
       {{EventKind::MenuChoice, EventSource::None, MenuPreview}, 1, true, ""},
@@ -38,9 +41,11 @@ TEST(EventRouting, EachEventReachesItsCommandOnlyWhenItsConditionHolds) {
   for (const RouteCase &routeCase : cases) {
     std::vector<std::string> ran;
     const auto note = [&ran](const char *name) { return [&ran, name] { ran.push_back(name); }; };
-    AppCommands commands{note("showRowMenu"),       note("startCheck"),       note("chooseDownloadFolder"),
-                         note("confirmDownload"),   note("openRowPage"),      note("openRowPreview"),
-                         note("armSingleDownload"), note("armBatchDownload"), nullptr};
+    AppCommands commands{
+        note("showRowMenu"),         note("startCheck"),          note("chooseDownloadFolder"),
+        note("confirmDownload"),     note("openRowPage"),         note("openRowPreview"),
+        note("armSingleDownload"),   note("armBatchDownload"),    nullptr,
+        note("findCurrentVersions"), note("cancelCurrentSearch"), note("exportReport")};
     commands.currentRowSite = [&] { return siteAt(routeCase.currentRowSite); };
     SCOPED_TRACE(static_cast<int>(routeCase.event.kind) * 100 + routeCase.event.menuId);
     EXPECT_EQ(dispatchEvent(routeCase.event, commands), routeCase.goOn);

@@ -56,7 +56,7 @@ TEST_F(WindowTest, StartsWithItsTextsAndDefaults) {
   EXPECT_EQ(window->GetClientSize(), wxSize(1280, 700));
   // Six sizes on GTK; on Windows only the program's resources hold the icon, not the tests'.
   EXPECT_EQ(window->GetIcons().GetIconCount(), wxPlatformInfo::Get().GetPortId() == wxPORT_GTK ? 6u : 0u);
-  EXPECT_EQ(window->mainPanel->GetPageCount(), 2u);
+  EXPECT_EQ(window->mainPanel->GetPageCount(), 3u);
   EXPECT_EQ(window->mainPanel->GetSelection(), 0);
   const SearchTab &search = window->search;
   const DownloadTab &downloads = window->downloads;

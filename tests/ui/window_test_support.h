@@ -58,6 +58,8 @@ class WindowTest : public SitesTest {
     };
     seams.clock = [] { return DateValue{1714571107}; };  // 2024-05-01 13:45:07
     seams.downloadPause = std::chrono::milliseconds(1);
+    seams.chooseExportFile = [this](wxWindow *) { return exportFile; };
+    seams.copyText = [this](const std::u16string &text) { copied = text; };
     seams.serveWindowEvents = [this] {
       if (duringDownload) duringDownload();
     };
@@ -96,6 +98,8 @@ class WindowTest : public SitesTest {
   std::vector<std::u16string> opened;
   std::vector<std::u16string> boxes;
   std::u16string chosenFolder;
+  std::u16string exportFile;             // what the export's save dialog answers
+  std::u16string copied;                 // what was put on the clipboard
   std::function<void()> duringDownload;  // what the user does while a download runs
 };
 
