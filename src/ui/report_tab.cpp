@@ -18,7 +18,7 @@ wxColour colourOf(std::uint32_t rgb) {
 
 /// The width a column starts with: the numbers narrow, titles and names wide.
 int columnWidth(std::size_t column) {
-  constexpr int kWidths[] = {50, 130, 200, 80, 80, 300, 90, 90, 260, 130, 260, 90};
+  constexpr int kWidths[] = {40, 120, 110, 70, 70, 200, 90, 90, 120, 120, 130, 80};
   return column < std::size(kWidths) ? kWidths[column] : 100;
 }
 

@@ -102,6 +102,7 @@ TEST_F(ReportTabTest, ACancelOrANewCheckStopsTheLook) {
     pumpFor(2000ms);
     EXPECT_EQ(rows(), 3);
     EXPECT_EQ(tab().list->GetColumnCount(), 9);
+    EXPECT_EQ(window->reportTable.entries[1].current.standing, CurrentStanding::NotSought);
   }
 }
 

@@ -1,8 +1,8 @@
 // window-demo: the main window against the stand-in sites with their sample standards, for
 // screenshots and for trying the window by hand. It enters the samples, runs a check and prints
 // "ready" once the check is done; with --downloads it then downloads every row into a temporary
-// folder and shows the download settings tab before it prints "ready". It runs until the window
-// is closed.
+// folder and shows the download settings tab before it prints "ready"; with --report it shows the
+// 标准查新 tab and looks for the versions in force first. It runs until the window is closed.
 
 #include <wx/app.h>
 #include <wx/cmdline.h>
@@ -29,6 +29,7 @@ class DemoApp : public wxApp {
     for (int i = 1; i < argc; ++i) {
       if (argv[i] == "--portal") portal_ = true;
       if (argv[i] == "--downloads") downloads_ = true;
+      if (argv[i] == "--report") report_ = true;
     }
     sites_ = std::make_unique<hengdian::testing::StandInSites>();
     hengdian::testing::serveSamples(*sites_);
@@ -71,6 +72,12 @@ class DemoApp : public wxApp {
     if (ready_ ||
         hengdian::fromWx(window_->search.resultsFrame->GetLabelText()) != u"查询得到信息：已加载完成。")
       return;
+    if (report_ && !lookedForCurrent_) {
+      window_->mainPanel->SetSelection(2);
+      press(window_->report.searchButton);
+      lookedForCurrent_ = true;
+    }
+    if (report_ && window_->report.cancelButton->IsShown()) return;
     ready_ = true;
     if (downloads_) download();
     std::printf("ready\n");
@@ -91,6 +98,8 @@ class DemoApp : public wxApp {
 
   bool portal_ = false;
   bool downloads_ = false;
+  bool report_ = false;
+  bool lookedForCurrent_ = false;
   bool ready_ = false;
   std::unique_ptr<hengdian::testing::StandInSites> sites_;
   MainWindow *window_ = nullptr;
