@@ -2,6 +2,11 @@
 gui_run_library_port=${HENGDIAN_GUI_RUN_LIBRARY_PORT:-47311}
 gui_run_portal_port=${HENGDIAN_GUI_RUN_PORTAL_PORT:-47312}
 
+# Where the report tab's buttons are in the window (below the tabs' row), and its save dialog's title.
+report_find_button=(170 40)
+report_export_button=(270 40)
+report_save_title=导出标准查新表
+
 # hengdian.exe as a user meets it, under wine on a virtual display. A build of the program whose site
 # hosts are the stand-in sites on fixed ports (build configuration, as for the real sites) starts
 # and shows its window; three standards are typed into the input editor and the check is started
@@ -71,6 +76,7 @@ stage_gui-run() {
       import -window root "$logs/gui-run.png" || true
       if [[ "$results" == "$expected" ]]; then
         echo "the results editor holds the same lines"
+        report_tab_run "$id" "$cli" "$entered" || status=1
       else
         echo "the results editor holds other lines:" >&2
         printf '    %s\n' "$results" >&2
@@ -98,4 +104,73 @@ stage_gui-run() {
   release_wineserver
   stop_display
   return $status
+}
+
+# The report tab after the check: it becomes the current page from the keyboard (Ctrl+Tab twice
+# from the input editor, as on Windows), "查找现行版本" looks for the versions in force, and "导出…"
+# saves the table through the save dialog, once as CSV and once as a workbook. The CSV must be the
+# bytes hengdian-cli.exe prints for `check --current --format csv` of the same input against the
+# same sites; the workbook must be a zip whose sheets are "标准查新" and "汇总". The search takes a
+# while (the line that finds nothing waits before it is asked again), so the CSV is exported again
+# until it matches or a minute has passed. A picture of the tab is kept in the logs.
+report_tab_run() {
+  local id=$1 cli=$2 entered=$3
+  local exports=$logs/gui-run-export expected_csv=$logs/gui-run-expected.csv
+  rm -rf "$exports"
+  mkdir -p "$exports"
+  printf '%s' "$entered" | "$wine" "$cli" check --library-host "127.0.0.1:$gui_run_library_port" \
+    --retry-pause-ms 0 --current --format csv >"$expected_csv"
+  echo "hengdian-cli.exe check --current --format csv prints $(wc -c <"$expected_csv") bytes"
+
+  xdotool mousemove --window "$id" 300 300 click 1 key ctrl+Tab key ctrl+Tab
+  sleep 1
+  xdotool mousemove --window "$id" "${report_find_button[@]}" click 1
+  local tries=0 csv='' matched=0
+  while [[ $tries -lt 20 ]]; do
+    sleep 2
+    tries=$((tries + 1))
+    csv=$exports/report-$tries.csv
+    export_report "$id" "$csv" || continue
+    if cmp -s "$csv" "$expected_csv"; then
+      matched=1
+      break
+    fi
+  done
+  import -window root "$logs/gui-run-report.png" || true
+  if [[ $matched -eq 0 ]]; then
+    echo "the exported CSV differs from what hengdian-cli.exe prints (last: $csv):" >&2
+    diff <(tr -d '\r' <"$expected_csv") <(tr -d '\r' <"$csv" 2>/dev/null) >&2 || true
+    return 1
+  fi
+  echo "the exported CSV has the same bytes as hengdian-cli.exe's ($(basename "$csv"))"
+
+  local workbook=$exports/report.xlsx sheets
+  if ! export_report "$id" "$workbook"; then
+    echo "no workbook was exported" >&2
+    return 1
+  fi
+  sheets=$(unzip -p "$workbook" xl/workbook.xml | grep -o '<sheet name="[^"]*"' | sed 's/<sheet name="//; s/"$//' |
+    paste -sd ' ')
+  if [[ "$sheets" != "标准查新 汇总" ]]; then
+    echo "the exported workbook's sheets are: $sheets" >&2
+    return 1
+  fi
+  echo "the exported workbook has the sheets $sheets"
+}
+
+# Saves the report tab's table to the Linux path `file` through "导出…" and the save dialog, the
+# path typed as wine sees it (drive Z: is the root).
+export_report() {
+  local id=$1 file=$2 waited=0
+  rm -f "$file"
+  xdotool mousemove --window "$id" "${report_export_button[@]}" click 1
+  wait_for_window "$report_save_title" 10 >/dev/null || return 1
+  xdotool type --delay 20 "Z:${file//\//\\}"
+  xdotool key Return
+  until [[ -s "$file" ]] && ! xdotool search --name "^$report_save_title\$" >/dev/null 2>&1; do
+    sleep 1
+    waited=$((waited + 1))
+    [[ $waited -lt 20 ]] || return 1
+  done
+  sleep 1
 }
