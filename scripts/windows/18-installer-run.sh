@@ -28,9 +28,9 @@ stage_installer-run() {
     tr -d '\0' <"$file" | grep -a -q -i 'hengdian\\hengdian.exe'
     echo "shortcut ${file#"$drive/"} points to hengdian.exe"
   done
-  "$wine" reg query "$key" /v UninstallString | tr -d '\r' | grep -q 'uninstall.exe'
+  "$wine" reg query "$key" /v UninstallString | tr -d '\r' | grep 'uninstall.exe' >/dev/null
   echo "the list of programs has hengdian"
-  "$wine" "$installed/hengdian-cli.exe" check --help | tr -d '\r' | grep -q -- '--input'
+  "$wine" "$installed/hengdian-cli.exe" check --help | tr -d '\r' | grep -- '--input' >/dev/null
   echo "the installed hengdian-cli.exe runs"
 
   "$wine" "$installed/uninstall.exe" /S
