@@ -2,7 +2,8 @@
 gui_run_library_port=${HENGDIAN_GUI_RUN_LIBRARY_PORT:-47311}
 gui_run_portal_port=${HENGDIAN_GUI_RUN_PORTAL_PORT:-47312}
 
-# Where the report tab's buttons are in the window (below the tabs' row), and its save dialog's title.
+# Where the report tab's title and its buttons are in the window, and its save dialog's title.
+report_tab_title=(168 12)
 report_find_button=(170 40)
 report_export_button=(270 40)
 report_save_title=导出标准查新表
@@ -122,7 +123,8 @@ report_tab_run() {
     --retry-pause-ms 0 --current --format csv >"$expected_csv"
   echo "hengdian-cli.exe check --current --format csv prints $(wc -c <"$expected_csv") bytes"
 
-  xdotool mousemove --window "$id" 300 300 click 1 key ctrl+Tab key ctrl+Tab
+  # Wine's tab control takes no Ctrl+Tab from an editor: the tab's title is clicked.
+  xdotool mousemove --window "$id" "${report_tab_title[@]}" click 1
   sleep 1
   xdotool mousemove --window "$id" "${report_find_button[@]}" click 1
   local tries=0 csv='' matched=0
