@@ -167,6 +167,8 @@ export_report() {
   rm -f "$file"
   xdotool mousemove --window "$id" "${report_export_button[@]}" click 1
   wait_for_window "$report_save_title" 10 >/dev/null || return 1
+  # Wine's dialog puts the caret before the suggested name: the whole name is replaced.
+  xdotool key ctrl+a
   xdotool type --delay 20 "Z:${file//\//\\}"
   xdotool key Return
   until [[ -s "$file" ]] && ! xdotool search --name "^$report_save_title\$" >/dev/null 2>&1; do
