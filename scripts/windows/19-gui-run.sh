@@ -57,15 +57,8 @@ stage_gui-run() {
     program=$!
     if id=$(wait_for_window "衡典 v$(project_version)" 120); then
       echo "hengdian.exe shows its window"
-      # The input editor fills the left half of the window; the check button comes before it in
-      # the tab order.
-      xdotool mousemove --window "$id" 300 300 click 1
-      local line
-      while IFS= read -r line; do
-        xdotool type --delay 20 "$line"
-        xdotool key Return
-      done <<<"${entered%$'\n'}"
-      xdotool key shift+Tab key space
+      # The check button comes before the input editor in the tab order.
+      enter_list "$id" "$entered" && xdotool key shift+Tab key space
       # The line that finds nothing is asked again after ten waits of 1010 ms.
       local tries=0
       while [[ $tries -lt 60 ]]; do
@@ -107,8 +100,28 @@ stage_gui-run() {
   return $status
 }
 
-# The report tab after the check: it becomes the current page from the keyboard (Ctrl+Tab twice
-# from the input editor, as on Windows), "查找现行版本" looks for the versions in force, and "导出…"
+# Types the lines of `entered` into the input editor, which fills the left half of the window, and
+# reads them back: on a loaded machine wine may drop keys typed before the editor has the focus, so
+# the editor is emptied and typed into again, up to three times. The focus stays in the editor.
+enter_list() {
+  local id=$1 entered=$2 tries=0 line
+  while [[ $tries -lt 3 ]]; do
+    tries=$((tries + 1))
+    xdotool mousemove --window "$id" 300 300 click 1
+    sleep 1
+    xdotool key ctrl+a key Delete
+    while IFS= read -r line; do
+      xdotool type --delay 20 "$line"
+      xdotool key Return
+    done <<<"${entered%$'\n'}"
+    [[ "$(copied_text "$id" 300 300)" == "${entered%$'\n'}" ]] && return 0
+  done
+  echo "the input editor did not take the typed lines" >&2
+  return 1
+}
+
+# The report tab after the check: a click on its title makes it the current page (wine's tab
+# control takes no Ctrl+Tab from an editor), "查找现行版本" looks for the versions in force, and "导出…"
 # saves the table through the save dialog, once as CSV and once as a workbook. The CSV must be the
 # bytes hengdian-cli.exe prints for `check --current --format csv` of the same input against the
 # same sites; the workbook must be a zip whose sheets are "标准查新" and "汇总". The search takes a
@@ -123,7 +136,6 @@ report_tab_run() {
     --retry-pause-ms 0 --current --format csv >"$expected_csv"
   echo "hengdian-cli.exe check --current --format csv prints $(wc -c <"$expected_csv") bytes"
 
-  # Wine's tab control takes no Ctrl+Tab from an editor: the tab's title is clicked.
   xdotool mousemove --window "$id" "${report_tab_title[@]}" click 1
   sleep 1
   xdotool mousemove --window "$id" "${report_find_button[@]}" click 1
@@ -167,6 +179,12 @@ export_report() {
   rm -f "$file"
   xdotool mousemove --window "$id" "${report_export_button[@]}" click 1
   wait_for_window "$report_save_title" 10 >/dev/null || return 1
+  # The dialog starts on the workbook's type and would give a typed "x.csv" the ending ".xlsx" as
+  # well: for a CSV file the type list (after the name in the tab order) is moved on to CSV first.
+  if [[ "$file" == *.csv ]]; then
+    xdotool key Tab key Down key shift+Tab
+    sleep 0.5
+  fi
   # Wine's dialog puts the caret before the suggested name: the whole name is replaced.
   xdotool key ctrl+a
   xdotool type --delay 20 "Z:${file//\//\\}"
