@@ -5,8 +5,12 @@ namespace hengdian {
 StopFlag::StopFlag() : state_(std::make_shared<State>()) {}
 
 void StopFlag::requestStop() {
-  // Taking the lock waits for a write under way; once the flag is set under it, no write starts.
-  {
+  if (state_->writer.load() == std::this_thread::get_id()) {
+    // Asked from inside a write on this thread, which holds the lock: that write is the only one
+    // under way and cannot be waited for; once it returns, none starts.
+    state_->stopped.store(true);
+  } else {
+    // Taking the lock waits for a write under way; once the flag is set under it, no write starts.
     std::lock_guard lock(state_->mutex);
     state_->stopped.store(true);
   }

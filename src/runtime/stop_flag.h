@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace hengdian {
 
@@ -23,7 +24,8 @@ class StopFlag {
   StopFlag &operator=(const StopFlag &) = delete;
 
   /// Raises the flag. Returns only when no write made through `runUnlessStopped` is under way,
-  /// so after it returns the job has no effect any more. Any thread, but not from inside a write.
+  /// so after it returns the job has no effect any more. Any thread; from inside one of the flag's
+  /// own writes (a posted call that ends its job) it returns at once, and that write is the last.
   void requestStop();
 
   /// Whether the flag is raised. Takes no lock, so it may be polled from anywhere (a transfer's
@@ -34,7 +36,7 @@ class StopFlag {
   /// it. Returns whether it ran. `write` must not wait for another thread.
   template <class Write>
   bool runUnlessStopped(Write &&write) {
-    std::lock_guard lock(state_->mutex);
+    WriteLock lock(*state_);
     if (state_->stopped.load()) return false;
     write();
     return true;
@@ -53,7 +55,24 @@ class StopFlag {
     std::mutex mutex;
     std::condition_variable woken;  // stop raised, or a call carried to the UI thread is done
     std::atomic<bool> stopped{false};
+    std::atomic<std::thread::id> writer{};  // the thread inside a write, none outside one
   };
+
+  /// The flag's lock, held for one write, with the writing thread noted.
+  class WriteLock {
+   public:
+    explicit WriteLock(State &state) : state_(state), lock_(state.mutex) {
+      state_.writer.store(std::this_thread::get_id());
+    }
+    ~WriteLock() { state_.writer.store(std::thread::id()); }
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+   private:
+    State &state_;
+    std::lock_guard<std::mutex> lock_;
+  };
+
   std::shared_ptr<State> state_;
 };
 

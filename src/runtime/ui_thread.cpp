@@ -26,7 +26,7 @@ bool callOnUiThread(const UiPost &post, StopFlag &stop, const std::function<void
   auto pending = std::make_shared<Pending>();
   post([state, pending, &call] {
     {
-      std::lock_guard lock(state->mutex);
+      StopFlag::WriteLock write(*state);
       if (state->stopped.load()) return;
       call();
       pending->done.store(true);
@@ -50,7 +50,7 @@ bool postToUiThread(const UiPost &post, StopFlag &stop, std::function<void()> ca
   const std::shared_ptr<StopFlag::State> state = stop.state_;
   if (state->stopped.load()) return false;
   post([state, call = std::move(call)] {
-    std::lock_guard lock(state->mutex);
+    StopFlag::WriteLock write(*state);
     if (!state->stopped.load()) call();
   });
   return true;

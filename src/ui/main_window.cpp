@@ -118,7 +118,7 @@ MainWindow::MainWindow(const QuerySettings &settings, const WindowSeams &seams)
     report.progress->SetValue(static_cast<int>(done));
     report.list->Refresh();
   };
-  found.showEnd = [this] { cancelCurrentSearch(); };
+  found.showEnd = [this] { endCurrentSearch(); };
   currentJob_ = std::make_unique<CurrentSearchJob>(
       CurrentSearchJob{threads, std::move(found), wxUiPost(postTarget_), settings_});
   commands_.showRowMenu = [this] { showRowMenu(); };
@@ -430,6 +430,10 @@ void MainWindow::findCurrentVersions() {
 
 void MainWindow::cancelCurrentSearch() {
   stopCurrentSearch(*currentJob_);
+  endCurrentSearch();
+}
+
+void MainWindow::endCurrentSearch() {
   showSearchProgress(report, false);
   // The findings may change the order of a table sorted by a column of the version in force.
   arrangeReport(reportTable);

@@ -142,6 +142,8 @@ class MainWindow : public wxFrame {
   void findCurrentVersions();
   /// "取消": stops the look; what it found so far stays.
   void cancelCurrentSearch();
+  /// The look has ended, by itself or by "取消": hides its progress and shows the table in order.
+  void endCurrentSearch();
   /// "导出…": writes the table to the file the save dialog names.
   void exportReport();
   /// Opens the page of the table's shown row `item` (its double-click).

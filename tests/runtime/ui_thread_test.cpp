@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/event_loop_thread.h"
@@ -133,6 +135,43 @@ TEST(StopFlag, WaitsEndEarlyOnlyWhenStopped) {
   bool wrote = false;
   EXPECT_FALSE(stop.runUnlessStopped([&] { wrote = true; }));
   EXPECT_FALSE(wrote);
+}
+
+// A job's own call may end the job (the window ends a finished search from the last call its
+// worker posted): the stop does not wait for the call it is made from, and no later call runs.
+TEST(StopFlag, AStopFromInsideOneOfItsWritesReturnsAndEndsTheWrites) {
+  testing::EventLoopThread ui;
+  using Write = std::function<bool(StopFlag &, const std::function<void()> &)>;
+  const std::vector<std::pair<const char *, Write>> writes = {
+      {"runUnlessStopped",
+       [](StopFlag &stop, const std::function<void()> &call) { return stop.runUnlessStopped(call); }},
+      {"postToUiThread",
+       [&](StopFlag &stop, const std::function<void()> &call) {
+         const bool posted = postToUiThread(ui.poster(), stop, call);
+         ui.runAndWait([] {});
+         return posted;
+       }},
+      {"callOnUiThread",
+       [&](StopFlag &stop, const std::function<void()> &call) {
+         bool ran = false;
+         std::thread worker([&] { ran = callOnUiThread(ui.poster(), stop, call); });
+         worker.join();
+         return ran;
+       }},
+  };
+  for (const auto &[name, write] : writes) {
+    SCOPED_TRACE(name);
+    StopFlag stop;
+    bool finished = false, later = false;
+    EXPECT_TRUE(write(stop, [&] {
+      stop.requestStop();
+      finished = true;
+    }));
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(stop.stopRequested());
+    EXPECT_FALSE(write(stop, [&] { later = true; }));
+    EXPECT_FALSE(later);
+  }
 }
 
 }  // namespace
