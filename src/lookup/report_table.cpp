@@ -1,9 +1,6 @@
 #include "lookup/report_table.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 #include "lookup/list_check.h"
 #include "runtime/code_page.h"
@@ -166,14 +163,7 @@ ReportFacts reportFacts(const ReportTable &table) {
 std::u16string exportReport(const std::filesystem::path &path, const ReportTable &table) {
   if (lowerCase(path.extension().u16string()) != u".csv")
     return writeReportWorkbook(path, table.entries, reportFacts(table));
-  const std::string text = reportCsv(table);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  errno = 0;
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file) file.close();
-  if (file) return u"";
-  const int error = errno;
-  return u16(error != 0 ? std::strerror(error) : "the write failed");
+  return writeWholeFile(path, reportCsv(table));
 }
 
 }  // namespace hengdian

@@ -214,17 +214,21 @@ WorkbookBytes reportWorkbook(std::span<const CheckedEntry> entries, const Report
   return made;
 }
 
-std::u16string writeReportWorkbook(const std::filesystem::path &path, std::span<const CheckedEntry> entries,
-                                   const ReportFacts &facts) {
-  const WorkbookBytes made = reportWorkbook(entries, facts);
-  if (!made.error.empty()) return made.error;
+std::u16string writeWholeFile(const std::filesystem::path &path, std::string_view bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   errno = 0;
-  if (file) file.write(made.bytes.data(), static_cast<std::streamsize>(made.bytes.size()));
+  if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (file) file.close();
   if (file) return u"";
   const int error = errno;
   return u16(error != 0 ? std::strerror(error) : "the write failed");
+}
+
+std::u16string writeReportWorkbook(const std::filesystem::path &path, std::span<const CheckedEntry> entries,
+                                   const ReportFacts &facts) {
+  const WorkbookBytes made = reportWorkbook(entries, facts);
+  if (!made.error.empty()) return made.error;
+  return writeWholeFile(path, made.bytes);
 }
 
 }  // namespace hengdian

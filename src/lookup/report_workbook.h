@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "lookup/list_check.h"
 #include "lookup/query_job.h"
@@ -32,6 +33,10 @@ struct WorkbookBytes {
 /// the text, the status cells coloured by the entry's state, web links as hyperlinks); sheet "汇总"
 /// the site, the date and time of the check and the counts, each state's count in its colour.
 WorkbookBytes reportWorkbook(std::span<const CheckedEntry> entries, const ReportFacts &facts);
+
+/// Writes `bytes` as the whole file `path`, replacing what was there; "" when it is written, else
+/// why not.
+std::u16string writeWholeFile(const std::filesystem::path &path, std::string_view bytes);
 
 /// Writes the workbook of `entries` to `path`; "" when it is written, else why not.
 std::u16string writeReportWorkbook(const std::filesystem::path &path, std::span<const CheckedEntry> entries,

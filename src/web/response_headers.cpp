@@ -61,11 +61,11 @@ std::u16string_view firstLine(std::u16string_view text) {
   return text.substr(0, text.find_first_of(u"\r\n"));
 }
 
-/// `text` without the characters of `characters` at either end.
-std::u16string trimmed(std::u16string_view text, std::u16string_view characters) {
-  const std::size_t start = text.find_first_not_of(characters);
+/// `text` without spaces and tabs at either end.
+std::u16string trimBlanks(std::u16string_view text) {
+  const std::size_t start = text.find_first_not_of(u" \t");
   if (start == std::u16string_view::npos) return {};
-  return std::u16string(text.substr(start, text.find_last_not_of(characters) - start + 1));
+  return std::u16string(text.substr(start, text.find_last_not_of(u" \t") - start + 1));
 }
 
 /// Takes one header line into `block`.
@@ -84,7 +84,7 @@ void readHeaderLine(std::u16string_view line, HeaderBlock &block) {
   } else if (name == u"content-disposition" && block.attachmentName.empty()) {
     block.attachmentName = attachmentName(value);
   } else if (name == u"retry-after") {
-    block.retryAfter = trimmed(value, u" \t");
+    block.retryAfter = trimBlanks(value);
   }
 }
 
@@ -99,7 +99,7 @@ ResponseHeaders readResponseHeaders(std::u16string_view headerText) {
     const std::u16string_view value = afterType.substr(charset + 8);
     headers.chainCharset = firstLine(value.substr(0, value.find(u"charset=")));
   }
-  headers.redirectTarget = trimmed(firstLine(behindLast(text, u"location:")), u" ");
+  headers.redirectTarget = trimSpaces(firstLine(behindLast(text, u"location:")));
 
   std::u16string_view rest(text);
   while (!rest.empty()) {
